@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "base/brm_string.h"
+#include "base/heap_buf.h"
+#include "base/ptr_list.h"
+
+TEST(HeapBuf, GrowthFollowsGranularityAndKeepsPrefix) {
+  BRM_HeapBuf small(16);
+  auto* p = static_cast<unsigned char*>(small.Resize(10));
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(small.GetAllocated(), 10 + 16);  // n/2 = 5 is below the granularity
+  for (int i = 0; i < 10; ++i) p[i] = static_cast<unsigned char>(i);
+  p = static_cast<unsigned char*>(small.Resize(100));
+  EXPECT_EQ(small.GetAllocated(), 150);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(p[i], i);
+
+  // A shrink without asking keeps the allocation; asking releases it.
+  small.Resize(4);
+  EXPECT_EQ(small.GetAllocated(), 150);
+  small.Resize(4, true);
+  EXPECT_EQ(small.GetAllocated(), 4);
+  EXPECT_EQ(static_cast<unsigned char*>(small.Get())[3], 3);
+
+  EXPECT_EQ(small.Resize(0), nullptr);
+  EXPECT_EQ(small.Get(), nullptr);
+  EXPECT_EQ(small.Resize(-5), nullptr);
+  EXPECT_EQ(small.GetSize(), 0);
+}
+
+TEST(HeapBuf, LargeGranularityFillsWholePages) {
+  for (long long n : {1LL, 5000LL, 100000LL}) {
+    long long a = BRM_HeapBuf::GrowthAllocation(n, 8192);
+    EXPECT_EQ((a + 96) % 4096, 0) << n;
+    EXPECT_GE(a, n + std::max(n / 2, 8192LL)) << n;
+  }
+  BRM_HeapBuf big(8192);
+  ASSERT_NE(big.Resize(1), nullptr);
+  EXPECT_EQ(big.GetAllocated(), 12288 - 96);
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(big.Get()) % BRM_HeapBuf::kAlignment, 0u);
+}
+
+TEST(HeapBuf, RefusesSizesBeyondIntRangeWithoutLosingContents) {
+  BRM_TypedBuf<double> buf;
+  double* d = buf.Resize(3);
+  d[0] = 1.5;
+  EXPECT_EQ(buf.Resize(0x7fffffff / 4), nullptr);
+  EXPECT_EQ(buf.GetSize(), 3);
+  EXPECT_EQ(buf.Get()[0], 1.5);
+}
+
+TEST(TypedBuf, SizesInElements) {
+  BRM_TypedBuf<int> buf(4);
+  int* p = buf.Resize(7);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(buf.GetSize(), 7);
+  buf.Zero();
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(p[i], 0);
+  BRM_TypedBuf<int> copy;
+  p[6] = 42;
+  copy.CopyFrom(buf);
+  EXPECT_EQ(copy.GetSize(), 7);
+  EXPECT_EQ(copy.Get()[6], 42);
+}
+
+TEST(String, EditingAndFormatting) {
+  BRM_String s;
+  EXPECT_STREQ(s.Get(), "");
+  EXPECT_EQ(s.GetLength(), 0);
+  s.Set("hello world", 5);
+  EXPECT_STREQ(s.Get(), "hello");
+  s.Append(", there");
+  s.Insert(">>", 0);
+  EXPECT_STREQ(s.Get(), ">>hello, there");
+  s.DeleteSub(0, 2);
+  s.DeleteSub(5, 100);
+  EXPECT_STREQ(s.Get(), "hello");
+  s.AppendFormatted(64, " %d-%s", 42, "x");
+  EXPECT_STREQ(s.Get(), "hello 42-x");
+  s.SetFormatted(4, "%d", 1234567);
+  EXPECT_STREQ(s.Get(), "1234");
+  s.SetLength(2);
+  EXPECT_TRUE(s == "12");
+  s.Set(nullptr);
+  EXPECT_STREQ(s.Get(), "");
+}
+
+TEST(String, AppendOfItselfAndLongText) {
+  BRM_String s("ab");
+  s.Append(s.Get());
+  EXPECT_STREQ(s.Get(), "abab");
+  std::string big(1000, 'q');
+  s.Set(big.c_str());
+  EXPECT_EQ(s.GetLength(), 1000);
+  BRM_String copy(s);
+  EXPECT_EQ(std::strcmp(copy.Get(), big.c_str()), 0);
+}
+
+TEST(PtrList, InsertDeleteFindAndOwnership) {
+  struct Item {
+    int* deleted;
+    ~Item() { ++*deleted; }
+  };
+  int deleted = 0;
+  BRM_PtrList<Item> list;
+  Item* a = list.Add(new Item{&deleted});
+  Item* b = list.Add(new Item{&deleted});
+  Item* c = list.Insert(0, new Item{&deleted});
+  EXPECT_EQ(list.GetSize(), 3);
+  EXPECT_EQ(list.Get(0), c);
+  EXPECT_EQ(list.Find(b), 2);
+  EXPECT_EQ(list.Get(3), nullptr);
+  EXPECT_EQ(list.Get(-1), nullptr);
+  list.Delete(1);  // not owned: a survives
+  EXPECT_EQ(deleted, 0);
+  EXPECT_EQ(list.Find(a), -1);
+  delete a;
+  list.Delete(7, true);
+  EXPECT_EQ(deleted, 1);
+  list.Empty(true);
+  EXPECT_EQ(deleted, 3);
+  EXPECT_EQ(list.GetSize(), 0);
+}
