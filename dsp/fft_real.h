@@ -1,0 +1,12 @@
+#pragma once
+// The real transform, built on whichever complex transform the caller supplies so that the
+// reference and the fast path share the pre- and post-processing.
+#include "dsp/fft.h"
+
+namespace brm_fft {
+
+using ComplexTransform = void (*)(BRM_FFT_COMPLEX *buf, int len, int inverse);
+
+void RealTransform(double *buf, int len, int inverse, ComplexTransform complex);
+
+}  // namespace brm_fft
