@@ -1,0 +1,97 @@
+#include "effect/korvaline.h"
+
+#include <cmath>
+#include <mutex>
+
+#include "effect/resample.h"
+
+namespace {
+const char* const kBundleID = "com.BrightmoorAudio.audiounit.KORVALINE";
+const char* const kViewFactoryClassName = "KORVALINE_View";
+
+constexpr int FourCC(const char (&code)[5]) {
+  return (code[0] << 24) | (code[1] << 16) | (code[2] << 8) | code[3];
+}
+}  // namespace
+
+KORVALINE::KORVALINE(const IFxInstanceInfo& info)
+    : KorvalineBinding(info, kNumKorvalineParams, "1-1 2-2", 0, "KORVAL-Q34", "", "BrightmoorAudio", 0x10000,
+                       FourCC("Kor1"), FourCC("Brmo"), 0, false, false, false, 0) {
+  GetParam(kDry)->InitDouble("Dry", 0.0, 0.0, 1.0, 0.001, "", "", 1.0);
+  GetParam(kWet)->InitDouble("Wet", 1.0, 0.0, 1.0, 0.001, "", "", 1.0);
+  GetParam(kOut)->InitDouble("Out", 0.0, -15.0, 15.0, 0.001, "", "", 1.0);
+}
+
+void KORVALINE::OnParamChange(int paramIdx) {
+  IMutexLock lock(this);
+  switch (paramIdx) {
+    case kDry:
+      mDryGain = GetParam(kDry)->Value();
+      break;
+    case kWet:
+      mWetGain = GetParam(kWet)->Value();
+      break;
+    case kOut:
+      mOutGain = std::pow(10.0, GetParam(kOut)->Value() / 20.0);
+      break;
+    default:
+      break;
+  }
+}
+
+void KORVALINE::Reset() {
+  IMutexLock lock(this);
+  // A reset at an unchanged rate keeps the engine's buffered signal and the filter states.
+  if (GetSampleRate() == mImpulseSampleRate) return;
+  mImpulseSampleRate = GetSampleRate();
+  mImpulse.SetNumChannels(1);
+  int length = mImpulse.SetLength(ResampleLength(kKorvalineIRLength, kKorvalineIRSampleRate, mImpulseSampleRate));
+  if (length != 0) {
+    Resample(mIR, kKorvalineIRLength, kKorvalineIRSampleRate, mImpulse.m_channel_data[0].Get(), length,
+             mImpulseSampleRate);
+  }
+  mEngine.SetImpulse(&mImpulse, 0, 0, 0, 0, 0);
+}
+
+void KORVALINE::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
+  mEngine.Add(inputs, nFrames, 1);
+  ConfigureToneChain(mToneChain, mImpulseSampleRate);
+
+  const int avail = mEngine.Avail(nFrames);
+  const int count = avail < nFrames ? avail : nFrames;
+  const double* in = inputs[0];
+  double* out0 = outputs[0];
+  double* out1 = outputs[1];
+
+  // Samples the engine cannot cover yet carry the dry signal alone.
+  const int dryOnly = nFrames - count;
+  for (int i = 0; i < dryOnly; ++i) {
+    double y = mDryGain * in[i];
+    out1[i] = y;
+    out0[i] = y;
+  }
+  if (count <= 0) return;
+
+  const double* wet = mEngine.Get()[0];
+  for (int k = 0; k < count; ++k) {
+    const int i = dryOnly + k;
+    float shaped = static_cast<float>(std::tan(wet[k]));
+    double coloured = RunToneChain(mToneChain, shaped);
+    double dry = mDryGain * in[i];
+    double wetMix = mWetGain * coloured;
+    double y = mOutGain * (dry + wetMix);
+    out1[i] = y;
+    out0[i] = y;
+  }
+  mEngine.Advance(count);
+}
+
+KorvalineBinding* MakePlug() {
+  // A function-local static is created once, thread-safely, and destroyed at process exit.
+  static std::mutex factoryMutex;
+  std::lock_guard<std::mutex> lock(factoryMutex);
+  IFxInstanceInfo info;
+  info.mBundleID.Set(kBundleID);
+  info.mCocoaViewFactoryClassName.Set(kViewFactoryClassName);
+  return new KORVALINE(info);
+}

@@ -1,0 +1,41 @@
+#pragma once
+// KORVAL-Q34: convolves its input with the built-in impulse response at zero latency, bends the
+// result through tan(), colours it with the six-stage tone chain and mixes it under "Dry", "Wet"
+// and "Out".
+#include <array>
+
+#include "dsp/biquad.h"
+#include "dsp/convolution_engine_div.h"
+#include "dsp/impulse_buffer.h"
+#include "dsp/tone_chain.h"
+#include "effect/impulse_response.h"
+#include "effect/plug_binding.h"
+
+enum EKorvalineParams { kDry = 0, kWet, kOut, kNumKorvalineParams };
+
+class KORVALINE : public KorvalineBinding {
+ public:
+  static constexpr const float* mIR = kKorvalineIR;
+
+  explicit KORVALINE(const IFxInstanceInfo& info);
+  ~KORVALINE() override = default;
+
+  void Reset() override;
+  void OnParamChange(int paramIdx) override;
+  void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+
+ private:
+  // Declared in reverse order of destruction: tone chain, engine, impulse.
+  BRM_ImpulseBuffer mImpulse;
+  BRM_ConvolutionEngine_Div mEngine;
+  // Start at the parameters' defaults until the host's first parameter reset sets them.
+  double mDryGain = 0.0;
+  double mWetGain = 1.0;
+  double mOutGain = 1.0;
+  double mImpulseSampleRate = 0.0;
+  std::array<Biquad, kToneChainLength> mToneChain;
+};
+
+// The factory the host binding calls when the host opens the component; instances are built one
+// at a time under a process-wide mutex.
+KorvalineBinding* MakePlug();

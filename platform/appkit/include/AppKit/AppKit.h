@@ -1,0 +1,13 @@
+#pragma once
+#include <AppKit/NSApplication.h>
+#include <AppKit/NSEvent.h>
+#include <AppKit/NSGraphicsContext.h>
+#include <AppKit/NSMenu.h>
+#include <AppKit/NSResponder.h>
+#include <AppKit/NSSavePanel.h>
+#include <AppKit/NSScreen.h>
+#include <AppKit/NSTextField.h>
+#include <AppKit/NSView.h>
+#include <AppKit/NSWindow.h>
+#include <AppKit/NSWorkspace.h>
+#include <Foundation/Foundation.h>

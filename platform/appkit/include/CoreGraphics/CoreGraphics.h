@@ -1,0 +1,3 @@
+#pragma once
+#include <CoreGraphics/CGContext.h>
+#include <CoreGraphics/CGGeometry.h>

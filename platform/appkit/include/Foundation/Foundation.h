@@ -1,0 +1,9 @@
+#pragma once
+#include <Foundation/NSBundle.h>
+#include <Foundation/NSFormatter.h>
+#include <Foundation/NSGeometry.h>
+#include <Foundation/NSObject.h>
+#include <Foundation/NSPathUtilities.h>
+#include <Foundation/NSRunLoop.h>
+#include <Foundation/NSString.h>
+#include <Foundation/NSURL.h>

@@ -1,0 +1,41 @@
+#pragma once
+// A display on an X server: each shown window is an X window of its size times the device scale,
+// X input arrives as the platform's events, timers are served from the event loop, and redrawn areas
+// are put on screen with XPutImage. Creating one makes it the process's display until it is destroyed.
+#include <memory>
+
+#include <AppKit/AppKit.h>
+
+namespace korv_appkit {
+
+class X11Display {
+ public:
+  // displayName null means $DISPLAY. backingScale 2 gives two device pixels per point.
+  explicit X11Display(const char* displayName = nullptr, CGFloat backingScale = 1);
+  ~X11Display();
+  X11Display(const X11Display&) = delete;
+  X11Display& operator=(const X11Display&) = delete;
+
+  // False when the X server could not be reached; the display is then unusable.
+  bool isOpen() const;
+
+  // A shown window of the view's size at origin (screen points, origin bottom left) with the view as
+  // its content view; null when the display is not open. The window goes when the user closes it or
+  // closeWindow is called.
+  NSWindow* openWindow(NSView* view, const NSString& title, NSPoint origin = NSZeroPoint);
+  void closeWindow(NSWindow* window);
+  // The X window showing the window, 0 when there is none.
+  unsigned long xWindowOf(NSWindow* window) const;
+
+  // Serves events, timers and redraws for that long (wall clock).
+  void runFor(NSTimeInterval seconds);
+  // Serves until every window is closed. False when the display is not open or the server goes away.
+  bool runUntilAllWindowsClosed();
+
+  class Impl;
+
+ private:
+  std::unique_ptr<Impl> mImpl;
+};
+
+}  // namespace korv_appkit

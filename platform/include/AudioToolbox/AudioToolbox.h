@@ -1,0 +1,3 @@
+#pragma once
+#include <AudioToolbox/AudioUnitUtilities.h>
+#include <AudioUnit/AudioUnit.h>

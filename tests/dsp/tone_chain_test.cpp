@@ -1,0 +1,103 @@
+#include "dsp/tone_chain.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+
+#include "support/alloc_counter.h"
+
+namespace {
+
+using Chain = std::array<Biquad, kToneChainLength>;
+
+Chain Configured(double sampleRate) {
+  Chain chain;
+  ConfigureToneChain(chain, sampleRate);
+  return chain;
+}
+
+// Steady-state gain of the chain for a constant (DC) or alternating (Nyquist) input.
+double SettledGain(Chain chain, bool alternate) {
+  const float level = 0.01f;
+  float y = 0.0f;
+  for (int n = 0; n < 200000; ++n) {
+    const float x = (alternate && n % 2) ? -level : level;
+    y = RunToneChain(chain, x);
+    if (alternate && n % 2) y = -y;
+  }
+  return y / level;
+}
+
+TEST(ToneChain, StagesTakeTheirSettingsAsFractionsOfTheRate) {
+  struct Expected {
+    int type;
+    double hz, q, gain;
+  };
+  const Expected expected[kToneChainLength] = {
+      {kBiquadLowShelf, 73, 1, 7},   {kBiquadHighShelf, 962, 1, -3}, {kBiquadPeak, 2788, 1, 3.5},
+      {kBiquadPeak, 5624, 1, -4},    {kBiquadPeak, 9688, 3.3, 3},    {kBiquadLowShelf, 17969, 9.4, 11},
+  };
+  for (double rate : {44100.0, 48000.0, 96000.0}) {
+    const Chain chain = Configured(rate);
+    for (int i = 0; i < kToneChainLength; ++i) {
+      SCOPED_TRACE(testing::Message() << "rate " << rate << " stage " << i + 1);
+      EXPECT_EQ(chain[i].type(), expected[i].type);
+      EXPECT_EQ(chain[i].frequency(), expected[i].hz / rate);
+      EXPECT_EQ(chain[i].q(), expected[i].q);
+      EXPECT_EQ(chain[i].peakGain(), expected[i].gain);
+    }
+  }
+  EXPECT_NEAR(Configured(44100.0)[0].frequency(), 0.0016553, 1e-7);
+}
+
+// At DC only the two low shelves act (+7 and +11 dB); at Nyquist only the high-shelf cut (-3 dB).
+TEST(ToneChain, GainAtDcAndNyquistFollowsTheShelves) {
+  for (double rate : {44100.0, 48000.0, 96000.0}) {
+    SCOPED_TRACE(rate);
+    EXPECT_NEAR(SettledGain(Configured(rate), false), std::pow(10.0, 18.0 / 20.0), 1e-4);
+    EXPECT_NEAR(SettledGain(Configured(rate), true), std::pow(10.0, -3.0 / 20.0), 1e-4);
+  }
+}
+
+TEST(ToneChain, StaysStableWhereACornerReachesNyquist) {
+  for (double rate : {35938.0, 32000.0, 22050.0, 11025.0, 8000.0}) {
+    SCOPED_TRACE(rate);
+    Chain chain = Configured(rate);
+    EXPECT_EQ(chain[5].frequency(), kToneChainMaxFrequency);
+    uint32_t seed = 5;
+    float loudest = 0.0f;
+    for (int n = 0; n < static_cast<int>(rate); ++n) {
+      seed = seed * 1664525u + 1013904223u;
+      const float x = static_cast<float>(static_cast<int32_t>(seed) / 2147483648.0);
+      loudest = std::max(loudest, std::fabs(RunToneChain(chain, x)));
+    }
+    EXPECT_LT(loudest, 100.0f);
+  }
+  EXPECT_EQ(Configured(36000.0)[5].frequency(), 17969.0 / 36000.0);
+}
+
+TEST(ToneChain, RateThatIsNotPositiveAndFiniteLeavesStagesAlone) {
+  for (double rate : {0.0, -44100.0, std::nan(""), HUGE_VAL}) {
+    Chain chain = Configured(44100.0);
+    ConfigureToneChain(chain, rate);
+    EXPECT_EQ(chain[0].frequency(), 73.0 / 44100.0);
+    EXPECT_TRUE(std::isfinite(chain[5].coefficients().b0));
+  }
+}
+
+TEST(ToneChain, PerBlockReconfigurationKeepsStateAndAllocatesNothing) {
+  Chain once = Configured(48000.0);
+  Chain perBlock = Configured(48000.0);
+  const int blockSize = 37;
+  korv_test::AllocationScope allocations;
+  for (int n = 0; n < 4000; ++n) {
+    if (n % blockSize == 0) ConfigureToneChain(perBlock, 48000.0);
+    const float x = static_cast<float>(std::sin(0.01 * n) * 0.5);
+    ASSERT_EQ(RunToneChain(perBlock, x), RunToneChain(once, x)) << "sample " << n;
+  }
+  EXPECT_EQ(allocations.Count(), 0);
+}
+
+}  // namespace
