@@ -1,0 +1,429 @@
+#include "dsp/convolution_engine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "dsp/convo_cplxmul.h"
+#include "dsp/convo_direct.h"
+#include "dsp/denormal_filter.h"
+#include "dsp/fft.h"
+
+namespace {
+
+constexpr int kMaxFFTSize = 32768;
+constexpr int kMinAutoFFTSize = 32;
+// Impulse blocks quieter than this are neither transformed nor multiplied.
+constexpr double kImpulseSilence = 1e-15;
+// Input blocks (after the denormal filter) quieter than this are skipped the same way.
+constexpr double kInputSilence = 1e-12;
+
+bool IsSupportedFFTSize(int n) { return n >= 2 && n <= kMaxFFTSize && (n & (n - 1)) == 0; }
+
+// Samples of one impulse channel used after the offset and the cap.
+int UsedLength(const BRM_TypedBuf<double>& channel, int offset, int maxImpSize) {
+  int n = std::max(channel.GetSize() - offset, 0);
+  if (maxImpSize > 0 && maxImpSize < n) n = maxImpSize;
+  return n;
+}
+
+BRM_FFT_COMPLEX* AsComplex(double* p) { return reinterpret_cast<BRM_FFT_COMPLEX*>(p); }
+
+// Appends samples (zeros for null) to an output queue.
+void AppendSamples(BRM_Queue& queue, const double* src, int count) {
+  void* region = queue.Add(src, count * static_cast<int>(sizeof(double)));
+  if (region && !src) std::memset(region, 0, sizeof(double) * count);
+}
+
+const double* ChannelOrNull(double** bufs, int ch) { return bufs ? bufs[ch] : nullptr; }
+
+}  // namespace
+
+BRM_ConvolutionEngine::BRM_ConvolutionEngine() { BRM_fft_init(); }
+
+int BRM_ConvolutionEngine::BlockCount() const {
+  const int blockLen = m_fft_size / 2;
+  if (blockLen < 1 || m_imp_len < 1) return 0;
+  return static_cast<int>((static_cast<long long>(m_imp_len) + blockLen - 1) / blockLen);
+}
+
+bool BRM_ConvolutionEngine::ChannelReady(int ch) const {
+  const int blocks = BlockCount();
+  return blocks > 0 && m_in_spectra[ch].GetSize() == 2 * blocks * m_fft_size &&
+         m_overlap[ch].GetSize() == m_fft_size / 2 && m_in_block_flags[ch].GetSize() == blocks;
+}
+
+int BRM_ConvolutionEngine::SetImpulse(const BRM_ImpulseBuffer* impulse, int fft_size, int impulse_offset,
+                                      int max_imp_size, bool force_direct) {
+  const int offset = std::max(impulse_offset, 0);
+  int channels = impulse ? std::clamp(impulse->GetNumChannels(), 1, 2) : 1;
+  int len = 0;
+  if (impulse)
+    for (int c = 0; c < channels; ++c) len = std::max(len, UsedLength(impulse->m_channel_data[c], offset, max_imp_size));
+  if (channels == 2) {
+    const BRM_TypedBuf<double>& a = impulse->m_channel_data[0];
+    const BRM_TypedBuf<double>& b = impulse->m_channel_data[1];
+    if (a.GetSize() == b.GetSize() && (a.GetSize() == 0 || std::memcmp(a.Get(), b.Get(), sizeof(double) * a.GetSize()) == 0))
+      channels = 1;
+  }
+  m_imp_nch = channels;
+  m_imp_len = len;
+  m_chan_count = -1;
+
+  if (force_direct) {
+    m_fft_size = 0;
+    for (int c = 0; c < channels; ++c) {
+      const int taps = impulse ? UsedLength(impulse->m_channel_data[c], offset, max_imp_size) : 0;
+      float* dest = m_imp_spectra[c].Resize(taps);
+      if (!dest) {
+        m_imp_spectra[c].Resize(0);
+        continue;
+      }
+      const double* src = impulse->m_channel_data[c].Get() + offset;
+      // The filter keeps a NaN or infinite tap from turning every later output into NaN.
+      for (int k = 0; k < taps; ++k) dest[k] = static_cast<float>(denormal_filter_aggressive(src[taps - 1 - k]));
+    }
+    for (int i = 0; i < 2; ++i) {
+      m_in_queue[i].Clear();
+      m_direct_hist[i].Clear();
+      m_out_queue[i].Clear();
+    }
+    return 0;
+  }
+
+  int fft = fft_size;
+  if (!IsSupportedFFTSize(fft)) {
+    // Larger limits would pick a size the transform cannot do.
+    const long long limit = fft_size <= -16 ? std::min(-2LL * fft_size, static_cast<long long>(kMaxFFTSize)) : kMaxFFTSize;
+    fft = kMinAutoFFTSize;
+    while (fft < 2LL * len && fft < limit) fft *= 2;
+  }
+  m_fft_size = fft;
+  const int blockLen = fft / 2;
+  const int blocks = BlockCount();
+  if (!m_work.Resize(4 * fft)) {
+    m_imp_len = 0;
+    return GetLatency();
+  }
+
+  const double scale = 1.0 / fft;
+  double* work = m_work.Get();
+  for (int c = 0; c < channels && blocks > 0; ++c) {
+    const int partner = c + 1 < channels ? c + 1 : -1;
+    float* spectra = m_imp_spectra[c].Resize(2 * fft * (blocks + 1));
+    char* flags = m_imp_block_flags[c].Resize(blocks);
+    if (!spectra || !flags) {
+      m_imp_len = 0;
+      return GetLatency();
+    }
+    const int ownLen = UsedLength(impulse->m_channel_data[c], offset, max_imp_size);
+    const int partnerLen = partner < 0 ? 0 : UsedLength(impulse->m_channel_data[partner], offset, max_imp_size);
+    const double* own = impulse->m_channel_data[c].Get() + offset;
+    const double* other = partner < 0 ? nullptr : impulse->m_channel_data[partner].Get() + offset;
+    for (int b = 0; b < blocks; ++b) {
+      const int start = b * blockLen;
+      const int nOwn = std::clamp(ownLen - start, 0, blockLen);
+      const int nOther = std::clamp(partnerLen - start, 0, blockLen);
+      double peakOwn = 0.0, peakOther = 0.0;
+      std::memset(work, 0, sizeof(double) * 2 * fft);
+      for (int i = 0; i < nOwn; ++i) {
+        peakOwn = std::max(peakOwn, std::fabs(own[start + i]));
+        work[2 * i] = denormal_filter_aggressive(own[start + i] * scale);
+      }
+      for (int i = 0; i < nOther; ++i) {
+        peakOther = std::max(peakOther, std::fabs(other[start + i]));
+        work[2 * i + 1] = denormal_filter_aggressive(other[start + i] * scale);
+      }
+      if (peakOwn > kImpulseSilence || peakOther > kImpulseSilence) {
+        flags[b] = peakOwn > kImpulseSilence ? 2 : 1;
+        BRM_fft(AsComplex(work), fft, 0);
+        float* dest = spectra + static_cast<long long>(b) * 2 * fft;
+        for (int i = 0; i < 2 * fft; ++i) dest[i] = static_cast<float>(work[i]);
+      } else {
+        flags[b] = 0;
+      }
+    }
+  }
+  // The first Add sizes channel 0's state; reserving it here keeps that allocation off the
+  // audio thread.
+  m_in_spectra[0].Reserve(2 * blocks * fft);
+  m_overlap[0].Reserve(blockLen);
+  m_in_block_flags[0].Reserve(blocks);
+  return GetLatency();
+}
+
+void BRM_ConvolutionEngine::SetUpChannels(int nch) {
+  m_chan_count = nch;
+  m_hist_block[0] = m_hist_block[1] = 0;
+  const int blocks = BlockCount();
+  const int blockLen = m_fft_size / 2;
+  const bool emptyImpulse = blocks == 0;
+  int longest = 0;
+  for (int i = 0; i < 2; ++i) {
+    const int pending = m_in_queue[i].Available() + m_out_queue[i].Available();
+    longest = std::max(longest, pending);
+    if (i < nch) {
+      if (emptyImpulse && m_in_queue[i].Available() > 0) {
+        void* run = nullptr;
+        for (int at = 0, n; (n = m_in_queue[i].GetPtr(at, &run)) > 0; at += n) m_out_queue[i].Add(run, n);
+        m_in_queue[i].Clear();
+      }
+      if (pending < longest) {
+        void* pad = m_out_queue[i].Add(nullptr, longest - pending);
+        if (pad) std::memset(pad, 0, longest - pending);
+      }
+    } else {
+      m_in_queue[i].Clear();
+      m_out_queue[i].Clear();
+    }
+    const bool used = i < nch && !emptyImpulse;
+    m_in_block_flags[i].Resize(blocks);
+    m_in_block_flags[i].Zero();
+    m_in_spectra[i].Resize(used ? 2 * blocks * m_fft_size : 0);
+    m_in_spectra[i].Zero();
+    m_overlap[i].Resize(used ? blockLen : 0);
+    m_overlap[i].Zero();
+  }
+  m_reserved_len = 0;
+}
+
+void BRM_ConvolutionEngine::ReserveFor(int len) {
+  // With calls of len samples, an output queue never needs more than twice (len + one block), and
+  // the input never holds more than two blocks plus two calls: reserving that once makes a
+  // steady stream of such calls allocation-free.
+  const int sampleBytes = static_cast<int>(sizeof(double));
+  const int blockLen = m_fft_size / 2;
+  const int addBytes = std::max(len, 1) * sampleBytes;
+  for (int i = 0; i < std::max(m_chan_count, 0); ++i) {
+    m_out_queue[i].Reserve(2 * (m_out_queue[i].Available() + (len + blockLen) * sampleBytes));
+    if (m_fft_size > 0) {
+      const int blockBytes = std::max(m_in_queue[i].GetBlockSize(), addBytes);
+      const int usable = blockBytes / addBytes * addBytes;
+      m_in_queue[i].ReserveBlocks((2 * (blockLen + len) * sampleBytes + usable - 1) / usable + 2, blockBytes);
+    } else {
+      m_direct_hist[i].Reserve(2 * (m_imp_spectra[i < m_imp_nch ? i : i - m_imp_nch].GetSize() + len) * sampleBytes);
+    }
+  }
+  m_reserved_len = len;
+}
+
+void BRM_ConvolutionEngine::Add(double** bufs, int len, int nch) {
+  if (len < 0 || len > kMaxCallSamples || nch < 1) return;
+  nch = std::min(nch, 2);
+  if (m_fft_size <= 0) {
+    if (nch != m_chan_count) m_reserved_len = 0;
+    m_chan_count = nch;
+    if (len > m_reserved_len) ReserveFor(len);
+    AddDirect(bufs, len, nch);
+    return;
+  }
+  if (nch != m_chan_count) SetUpChannels(nch);
+  if (len > m_reserved_len) ReserveFor(len);
+  if (len == 0) return;
+  const bool emptyImpulse = BlockCount() == 0;
+  for (int i = 0; i < nch; ++i) {
+    const double* src = ChannelOrNull(bufs, i);
+    if (emptyImpulse)
+      AppendSamples(m_out_queue[i], src, len);
+    else if (ChannelReady(i))
+      m_in_queue[i].Add(src, len * static_cast<int>(sizeof(double)));
+  }
+}
+
+void BRM_ConvolutionEngine::AddDirect(double** bufs, int len, int nch) {
+  const int sampleBytes = static_cast<int>(sizeof(double));
+  for (int i = 0; i < nch; ++i) {
+    const int impulseChannel = i < m_imp_nch ? i : i - m_imp_nch;
+    const int taps = m_imp_spectra[impulseChannel].GetSize();
+    const double* src = ChannelOrNull(bufs, i);
+    BRM_Queue& out = m_out_queue[i];
+    if (taps == 0) {
+      AppendSamples(out, src, len);
+      continue;
+    }
+    BRM_Queue& hist = m_direct_hist[i];
+    const int held = hist.Available() / sampleBytes;
+    if (held < taps) AppendSamples(hist, nullptr, taps - held);
+    AppendSamples(hist, src, len);
+    const int total = hist.Available() / sampleBytes;
+    double* y = static_cast<double*>(out.Add(nullptr, len * sampleBytes));
+    const double* x = static_cast<const double*>(hist.Get());
+    if (!x || total < taps + len) {
+      if (y) std::memset(y, 0, sizeof(double) * len);
+    } else if (y) {
+      brm_convo::ActiveDirectConvolve()(m_imp_spectra[impulseChannel].Get(), taps, x + total - len - (taps - 1), y, len);
+    }
+    hist.Advance(len * sampleBytes);
+    hist.Compact();
+  }
+}
+
+int BRM_ConvolutionEngine::Avail(int want) {
+  const int sampleBytes = static_cast<int>(sizeof(double));
+  if (m_fft_size <= 0 && m_chan_count <= 0) return m_out_queue[0].Available() / sampleBytes;
+  // Before the first Add there is nothing Get could point at.
+  if (m_chan_count <= 0) return 0;
+  const int blockBytes = m_fft_size / 2 * sampleBytes;
+  const long long wantBytes = static_cast<long long>(want) * sampleBytes;
+  if (m_fft_size > 0 && BlockCount() > 0 && m_work.Resize(4 * m_fft_size)) {
+    for (int d = 0; d < m_chan_count; ++d) {
+      if (!ChannelReady(d)) continue;
+      const int f = d < m_imp_nch ? d : m_imp_nch - 1;
+      const bool pair = m_imp_nch == 1 && d + 1 < m_chan_count && ChannelReady(d + 1) &&
+                        m_in_queue[d].Available() == m_in_queue[d + 1].Available() &&
+                        m_out_queue[d].Available() == m_out_queue[d + 1].Available();
+      bool sharedAllowed = true;
+      while (m_in_queue[d].Available() >= blockBytes && m_out_queue[d].Available() < wantBytes)
+        ProcessBlock(d, f, pair, sharedAllowed);
+      if (pair) ++d;
+    }
+  }
+  int ready = m_out_queue[0].Available();
+  for (int d = 1; d < m_chan_count; ++d) ready = std::min(ready, m_out_queue[d].Available());
+  return ready / sampleBytes;
+}
+
+bool BRM_ConvolutionEngine::PendingInputEquals(int ch, const double* block, int count) const {
+  const int bytes = count * static_cast<int>(sizeof(double));
+  if (m_in_queue[ch].Available() < bytes) return false;
+  int done = 0;
+  while (done < count) {
+    void* run = nullptr;
+    const int runBytes = m_in_queue[ch].GetPtr(done * static_cast<int>(sizeof(double)), &run);
+    const int n = std::min(runBytes / static_cast<int>(sizeof(double)), count - done);
+    if (n <= 0) return false;
+    const double* pending = static_cast<const double*>(run);
+    for (int i = 0; i < n; ++i)
+      if (!(std::fabs(pending[i] - block[done + i]) <= 1e-12)) return false;
+    done += n;
+  }
+  return true;
+}
+
+void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAllowed) {
+  const int fft = m_fft_size, blockLen = fft / 2, blocks = BlockCount();
+  const int blockBytes = blockLen * static_cast<int>(sizeof(double));
+  const int pos = m_hist_block[d] = (m_hist_block[d] + 1) % blocks;
+  double* entry = m_in_spectra[d].Get() + static_cast<long long>(pos) * 2 * fft;
+  m_in_queue[d].GetToBuf(0, entry + blockLen, blockBytes);
+  m_in_queue[d].Advance(blockBytes);
+
+  const int partner = d + 1;
+  bool shared = false;
+  if (!pair && sharedAllowed) {
+    shared = partner < m_chan_count && f + 1 < m_imp_nch && ChannelReady(partner) &&
+             PendingInputEquals(partner, entry + blockLen, blockLen);
+    // Sharing reuses channel d's ring for the partner's output, which is only right while neither
+    // ring holds a block computed from that channel's own differing input.
+    for (int e = 0; shared && e < blocks; ++e)
+      if (e != pos && (m_in_block_flags[d].Get()[e] == 2 || m_in_block_flags[partner].Get()[e] == 2)) shared = false;
+    if (!shared) sharedAllowed = false;
+  }
+
+  double* partnerSamples = nullptr;
+  if (pair) {
+    partnerSamples = m_work.Get() + 2 * fft;
+    m_in_queue[partner].GetToBuf(0, partnerSamples, blockBytes);
+    m_in_queue[partner].Advance(blockBytes);
+    m_hist_block[partner] = (m_hist_block[partner] + 1) % blocks;
+  }
+
+  // Spreads the real samples (second quarter) to complex form in place; each read lies at or
+  // beyond the pair of values being written.
+  bool audible = false;
+  for (int i = 0; i < blockLen; ++i) {
+    const double re = denormal_filter_aggressive(entry[blockLen + i]);
+    const double im = partnerSamples ? denormal_filter_aggressive(partnerSamples[i]) : 0.0;
+    entry[2 * i] = re;
+    entry[2 * i + 1] = im;
+    audible = audible || std::fabs(re) > kInputSilence || std::fabs(im) > kInputSilence;
+  }
+  if (audible) {
+    std::memset(entry + fft, 0, sizeof(double) * fft);
+    BRM_fft(AsComplex(entry), fft, 0);
+  }
+  const char flag = !audible ? 0 : shared ? 1 : 2;
+  m_in_block_flags[d].Get()[pos] = flag;
+
+  if (shared) {
+    m_in_queue[partner].Advance(blockBytes);
+    const int partnerPos = m_hist_block[partner] = (m_hist_block[partner] + 1) % blocks;
+    std::memcpy(m_in_spectra[partner].Get() + static_cast<long long>(partnerPos) * 2 * fft, entry, sizeof(double) * 2 * fft);
+    // Should sharing stop, the partner's own accumulation must still see this block.
+    m_in_block_flags[partner].Get()[partnerPos] = flag;
+  }
+
+  Accumulate(d, f, pos, shared);
+
+  const double* result = m_work.Get();
+  const bool both = pair || shared;
+  double* outs[2] = {static_cast<double*>(m_out_queue[d].Add(nullptr, blockBytes)),
+                     both ? static_cast<double*>(m_out_queue[partner].Add(nullptr, blockBytes)) : nullptr};
+  for (int part = 0; part < (both ? 2 : 1); ++part) {
+    double* overlap = m_overlap[d + part].Get();
+    double* out = outs[part];
+    for (int k = 0; k < blockLen; ++k) {
+      if (out) out[k] = result[2 * k + part] + overlap[k];
+      overlap[k] = result[2 * (blockLen + k) + part];
+    }
+  }
+}
+
+void BRM_ConvolutionEngine::Accumulate(int d, int f, int pos, bool shared) {
+  const int fft = m_fft_size, blocks = BlockCount();
+  const char minImpulseFlag = shared ? 1 : 2;
+  const char* impulseFlags = m_imp_block_flags[f].Get();
+  const char* ringFlags = m_in_block_flags[d].Get();
+  const auto* impulse = reinterpret_cast<const BRM_CONVO_IMPULSEBUFCPLXf*>(m_imp_spectra[f].Get());
+  const BRM_FFT_COMPLEX* ring = AsComplex(m_in_spectra[d].Get());
+  BRM_FFT_COMPLEX* work = AsComplex(m_work.Get());
+  // Whole spectra per product: long sequential streams suit the hardware prefetcher better than
+  // interleaving all blocks over short stretches.
+  bool any = false;
+  for (int j = 0; j < blocks; ++j) {
+    const int entry = (pos - j + blocks) % blocks;
+    if (impulseFlags[j] < minImpulseFlag || ringFlags[entry] == 0) continue;
+    const BRM_FFT_COMPLEX* in = ring + static_cast<long long>(entry) * fft;
+    const BRM_CONVO_IMPULSEBUFCPLXf* imp = impulse + static_cast<long long>(j) * fft;
+    if (any)
+      BRM_CONVO_CplxMul3(work, in, imp, fft);
+    else
+      BRM_CONVO_CplxMul2(work, in, imp, fft);
+    any = true;
+  }
+  if (any)
+    BRM_fft(work, fft, 1);
+  else
+    std::memset(work, 0, sizeof(double) * 2 * fft);
+}
+
+double** BRM_ConvolutionEngine::Get() {
+  for (int i = 0; i < 2; ++i) m_get_ptrs[i] = static_cast<double*>(m_out_queue[i].Get());
+  return m_get_ptrs;
+}
+
+void BRM_ConvolutionEngine::Advance(int len) {
+  if (len <= 0) return;
+  len = std::min(len, kMaxCallSamples);
+  for (int i = 0; i < 2; ++i) {
+    m_out_queue[i].Advance(len * static_cast<int>(sizeof(double)));
+    m_out_queue[i].Compact();
+  }
+}
+
+void BRM_ConvolutionEngine::AddSilenceToOutput(int len, int nch) {
+  if (len <= 0 || len > kMaxCallSamples) return;
+  for (int i = 0; i < std::min(nch, 2); ++i) AppendSamples(m_out_queue[i], nullptr, len);
+}
+
+void BRM_ConvolutionEngine::Reset() {
+  m_hist_block[0] = m_hist_block[1] = 0;
+  for (int i = 0; i < 2; ++i) {
+    m_in_queue[i].Clear();
+    m_direct_hist[i].Clear();
+    m_out_queue[i].Clear();
+    m_in_block_flags[i].Zero();
+    m_in_spectra[i].Zero();
+    m_overlap[i].Zero();
+  }
+}

@@ -1,0 +1,73 @@
+#pragma once
+// Convolves one or two streaming channels with an impulse response, either directly in the time
+// domain (no latency) or by uniformly partitioned FFT convolution with overlap-add (latency of
+// half the FFT size). Impulse spectra are kept as floats to halve their memory; all arithmetic
+// is in double.
+#include "base/heap_buf.h"
+#include "dsp/brm_queue.h"
+#include "dsp/fast_queue.h"
+#include "dsp/impulse_buffer.h"
+
+class BRM_ConvolutionEngine {
+ public:
+  // Longer calls are refused (Add) or clipped (Avail, Advance): byte counts must fit an int.
+  static constexpr int kMaxCallSamples = 1 << 26;
+
+  BRM_ConvolutionEngine();
+  BRM_ConvolutionEngine(const BRM_ConvolutionEngine&) = delete;
+  BRM_ConvolutionEngine& operator=(const BRM_ConvolutionEngine&) = delete;
+
+  // fft_size > 0 uses that size (a power of two 2..32768; anything else is chosen as for 0);
+  // fft_size <= 0 chooses the smallest size holding twice the impulse, limited by -2*fft_size
+  // when fft_size <= -16. Returns the latency in samples (0 in direct mode). A null impulse or an
+  // offset past its end gives an empty impulse, which passes audio through unchanged.
+  int SetImpulse(const BRM_ImpulseBuffer* impulse, int fft_size = -1, int impulse_offset = 0, int max_imp_size = 0,
+                 bool force_direct = false);
+  int GetFFTSize() const { return m_fft_size; }
+  int GetLatency() const { return m_fft_size / 2; }
+
+  // Forgets all audio, keeps the impulse.
+  void Reset();
+  // Queues len samples of nch (1 or 2) channels; a null array or channel means silence.
+  void Add(double** bufs, int len, int nch);
+  // Processes whole blocks until want samples are ready (or input runs out) and returns how many
+  // samples every processing channel has ready.
+  int Avail(int want);
+  // One pointer per channel to its first ready sample (null for a channel with none).
+  double** Get();
+  void Advance(int len);
+  void AddSilenceToOutput(int len, int nch);
+
+  // Owned by the divided engine: where this engine's segment starts in the whole impulse, and how
+  // many leading zero samples were fed in to stagger its block boundaries.
+  int m_seg_offset = 0;
+  int m_preroll = 0;
+
+ private:
+  int BlockCount() const;
+  bool ChannelReady(int ch) const;
+  void SetUpChannels(int nch);
+  void ReserveFor(int len);
+  void AddDirect(double** bufs, int len, int nch);
+  void ProcessBlock(int d, int f, bool pair, bool& sharedAllowed);
+  bool PendingInputEquals(int ch, const double* block, int count) const;
+  void Accumulate(int d, int f, int pos, bool shared);
+
+  BRM_TypedBuf<float> m_imp_spectra[2];
+  BRM_TypedBuf<char> m_imp_block_flags[2];
+  int m_imp_nch = 1;
+  int m_fft_size = 0;
+  int m_imp_len = 0;
+  int m_chan_count = 0;
+  BRM_Queue m_out_queue[2];
+  BRM_Queue m_direct_hist[2];
+  BRM_FastQueue m_in_queue[2];
+  int m_hist_block[2] = {0, 0};
+  BRM_TypedBuf<double> m_in_spectra[2];
+  BRM_TypedBuf<char> m_in_block_flags[2];
+  BRM_TypedBuf<double> m_overlap[2];
+  BRM_TypedBuf<double> m_work;
+  double* m_get_ptrs[2] = {nullptr, nullptr};
+  // The longest call the queues have been reserved for since the channels were set up.
+  int m_reserved_len = 0;
+};

@@ -1,0 +1,121 @@
+#include "dsp/convo_cplxmul.h"
+#include "dsp/convo_direct.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace {
+
+using brm_convo::CplxMulKernels;
+
+struct Data {
+  std::vector<BRM_FFT_COMPLEX> a, dest;
+  std::vector<BRM_CONVO_IMPULSEBUFCPLXf> b;
+};
+
+Data Random(int n, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<double> dist(-1.0, 1.0);
+  Data d{std::vector<BRM_FFT_COMPLEX>(n), std::vector<BRM_FFT_COMPLEX>(n), std::vector<BRM_CONVO_IMPULSEBUFCPLXf>(n)};
+  for (int i = 0; i < n; ++i) {
+    // Mixed magnitudes exercise rounding in every lane.
+    const double scale = std::ldexp(1.0, static_cast<int>(rng() % 80) - 40);
+    d.a[i] = {dist(rng) * scale, dist(rng)};
+    d.dest[i] = {dist(rng), dist(rng) * scale};
+    d.b[i] = {static_cast<float>(dist(rng)), static_cast<float>(dist(rng) * scale)};
+  }
+  return d;
+}
+
+std::vector<const CplxMulKernels*> VectorKernels() {
+  std::vector<const CplxMulKernels*> kernels = {&brm_convo::kSse2Kernels};
+  if (brm_convo::CpuHasAvx2()) kernels.push_back(&brm_convo::kAvx2Kernels);
+  return kernels;
+}
+
+bool SameBits(const std::vector<BRM_FFT_COMPLEX>& x, const std::vector<BRM_FFT_COMPLEX>& y) {
+  return x.size() == y.size() && std::memcmp(x.data(), y.data(), x.size() * sizeof(BRM_FFT_COMPLEX)) == 0;
+}
+
+TEST(ConvoCplxMul, ScalarIsTheOrdinaryComplexProduct) {
+  std::vector<BRM_FFT_COMPLEX> a = {{1, 2}, {-3, 0.5}}, dest(2);
+  std::vector<BRM_CONVO_IMPULSEBUFCPLXf> b = {{3, -1}, {2, 4}};
+  brm_convo::kScalarKernels.mul2(dest.data(), a.data(), b.data(), 2);
+  EXPECT_EQ(dest[0].re, 5.0);
+  EXPECT_EQ(dest[0].im, 5.0);
+  EXPECT_EQ(dest[1].re, -8.0);
+  EXPECT_EQ(dest[1].im, -11.0);
+  brm_convo::kScalarKernels.mul3(dest.data(), a.data(), b.data(), 2);
+  EXPECT_EQ(dest[0].re, 10.0);
+  EXPECT_EQ(dest[1].im, -22.0);
+}
+
+TEST(ConvoCplxMul, VectorKernelsMatchScalarBitForBit) {
+  for (const CplxMulKernels* kernels : VectorKernels()) {
+    for (int n : {2, 4, 6, 8, 10, 62, 256, 4098}) {
+      const Data d = Random(n, static_cast<unsigned>(n));
+      std::vector<BRM_FFT_COMPLEX> want = d.dest, got = d.dest;
+      brm_convo::kScalarKernels.mul2(want.data(), d.a.data(), d.b.data(), n);
+      kernels->mul2(got.data(), d.a.data(), d.b.data(), n);
+      EXPECT_TRUE(SameBits(want, got)) << kernels->name << " mul2 n=" << n;
+      want = got = d.dest;
+      brm_convo::kScalarKernels.mul3(want.data(), d.a.data(), d.b.data(), n);
+      kernels->mul3(got.data(), d.a.data(), d.b.data(), n);
+      EXPECT_TRUE(SameBits(want, got)) << kernels->name << " mul3 n=" << n;
+    }
+  }
+}
+
+TEST(ConvoCplxMul, OddOrTinyCountsChangeNothing) {
+  std::vector<const CplxMulKernels*> all = VectorKernels();
+  all.push_back(&brm_convo::kScalarKernels);
+  const Data d = Random(8, 99);
+  for (const CplxMulKernels* kernels : all)
+    for (int n : {-2, 0, 1, 3, 7}) {
+      std::vector<BRM_FFT_COMPLEX> dest = d.dest;
+      kernels->mul2(dest.data(), d.a.data(), d.b.data(), n);
+      kernels->mul3(dest.data(), d.a.data(), d.b.data(), n);
+      EXPECT_TRUE(SameBits(dest, d.dest)) << kernels->name << " n=" << n;
+    }
+}
+
+TEST(ConvoCplxMul, PublicEntryPointsUseTheChosenKernels) {
+  const Data d = Random(64, 5);
+  std::vector<BRM_FFT_COMPLEX> want = d.dest, got = d.dest;
+  brm_convo::kScalarKernels.mul3(want.data(), d.a.data(), d.b.data(), 64);
+  BRM_CONVO_CplxMul3(got.data(), d.a.data(), d.b.data(), 64);
+  EXPECT_TRUE(SameBits(want, got));
+  EXPECT_STREQ(brm_convo::ActiveKernels().name, brm_convo::CpuHasAvx2() ? "avx2" : "sse2");
+}
+
+TEST(ConvoDirect, Avx2MatchesScalarBitForBit) {
+  if (!brm_convo::CpuHasAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<double> dist(-1.0, 1.0);
+  for (int count : {1, 3, 4, 5, 64, 67}) {
+    for (int len : {1, 2, 4, 7, 64, 131}) {
+      std::vector<float> taps(count);
+      std::vector<double> history(count + len);
+      for (float& t : taps) t = static_cast<float>(dist(rng));
+      for (double& x : history) x = dist(rng) * std::ldexp(1.0, static_cast<int>(rng() % 40) - 20);
+      std::vector<double> want(len), got(len);
+      brm_convo::DirectConvolveScalar(taps.data(), count, history.data(), want.data(), len);
+      brm_convo::DirectConvolveAvx2(taps.data(), count, history.data(), got.data(), len);
+      ASSERT_EQ(std::memcmp(want.data(), got.data(), sizeof(double) * len), 0) << count << " taps, " << len << " outputs";
+    }
+  }
+}
+
+TEST(ConvoDirect, ScalarSumsTapsTimesReversedHistory) {
+  const float taps[] = {3, 2, 1, 0.5f, 4};
+  const double history[] = {1, 10, 100, 1000, 10000, 2};
+  double out[2];
+  brm_convo::DirectConvolveScalar(taps, 5, history, out, 2);
+  EXPECT_EQ(out[0], 3 + 20 + 100 + 500 + 40000);
+  EXPECT_EQ(out[1], 30 + 200 + 1000 + 5000 + 8);
+}
+
+}  // namespace
