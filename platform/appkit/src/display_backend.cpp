@@ -1,4 +1,5 @@
 #include "platform/appkit/src/display_backend.h"
+#include "platform/appkit/src/thread_state.h"
 
 #include <chrono>
 #include <thread>
@@ -42,13 +43,20 @@ void UninstallDisplay(DisplayBackend* display) {
 }
 
 void DisplayAllWindows() {
+  ThreadState& thread = CurrentThreadState();
+  size_t keep = thread.modalDepth > 0 ? thread.implicitPool.size() : 0;
   // By number: a window's drawing may close another window.
   std::vector<NSInteger> numbers;
   for (NSWindow* window : AllWindows()) numbers.push_back(window->windowNumber());
   for (NSInteger number : numbers) {
     if (NSWindow* window = NSWindow::windowWithNumber(number)) window->displayIfNeeded();
   }
-  DrainThreadAutoreleasePool();
+  DrainPool(thread.implicitPool, keep);
+}
+
+void DrainThreadAutoreleasePool() {
+  ThreadState& thread = CurrentThreadState();
+  if (thread.modalDepth == 0) DrainPool(thread.implicitPool);
 }
 
 }  // namespace korv_appkit

@@ -4,6 +4,7 @@
 #include <AppKit/NSWindow.h>
 
 #include "platform/appkit/src/display_backend.h"
+#include "platform/appkit/src/thread_state.h"
 
 NSMenuItem::NSMenuItem(const NSString& title, Action action, const NSString& keyEquivalent)
     : mTitle(title), mAction(std::move(action)), mKeyEquivalent(keyEquivalent) {}
@@ -95,7 +96,11 @@ void NSMenu::popUpContextMenu(NSMenu* menu, NSEvent* event, NSView* view) {
   NSRunLoop* runLoop = NSRunLoop::currentRunLoop();
   NSRunLoopMode previousMode = runLoop->currentMode();
   runLoop->setCurrentMode(NSEventTrackingRunLoopMode);
-  NSMenuItem* chosen = korv_appkit::Display().popUpMenu(menu, event->locationInWindow(), view);
+  NSMenuItem* chosen = nullptr;
+  {
+    korv_appkit::ModalScope modal;
+    chosen = korv_appkit::Display().popUpMenu(menu, event->locationInWindow(), view);
+  }
   runLoop->setCurrentMode(previousMode);
   if (BelongsTo(chosen, menu)) chosen->performAction(view);
   menu->release();

@@ -22,15 +22,16 @@ ThreadState& CurrentThreadState() {
   return state;
 }
 
-void DrainPool(std::vector<NSObject*>& pool) {
-  while (!pool.empty()) {
-    std::vector<NSObject*> batch;
-    batch.swap(pool);
+void DrainPool(std::vector<NSObject*>& pool, size_t keep) {
+  while (pool.size() > keep) {
+    std::vector<NSObject*> batch(pool.begin() + static_cast<std::ptrdiff_t>(keep), pool.end());
+    pool.resize(keep);
     for (NSObject* object : batch) object->release();
   }
 }
 
-void DrainThreadAutoreleasePool() { DrainPool(CurrentThreadState().implicitPool); }
+ModalScope::ModalScope() { ++CurrentThreadState().modalDepth; }
+ModalScope::~ModalScope() { --CurrentThreadState().modalDepth; }
 
 }  // namespace korv_appkit
 

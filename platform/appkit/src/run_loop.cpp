@@ -26,7 +26,8 @@ NSTimeInterval NSDate::timeIntervalSinceReferenceDate() { return korv_appkit::Di
 
 NSTimer::NSTimer(NSTimeInterval interval, NSObject* target, Action action, NSObject* userInfo, bool repeats)
     : mInterval(interval > 0 ? interval : kShortestInterval),
-      mFireDate(korv_appkit::Display().now() + mInterval),
+      mStartDate(korv_appkit::Display().now()),
+      mFireDate(mStartDate + mInterval),
       mTarget(NSRetained(target)),
       mAction(std::move(action)),
       mUserInfo(NSRetained(userInfo)),
@@ -63,9 +64,10 @@ void NSTimer::fire() {
 
 void NSTimer::scheduleAfter(NSTimeInterval now) {
   // Missed firings are skipped, keeping the timer on its original grid.
-  NSTimeInterval next = mFireDate + mInterval;
-  if (next <= now) next += std::floor((now - next) / mInterval + 1) * mInterval;
-  mFireDate = next;
+  long next = std::max(mFiringsScheduled + 1, static_cast<long>(std::floor((now - mStartDate) / mInterval)));
+  while (mStartDate + next * mInterval <= now) ++next;
+  mFiringsScheduled = next;
+  mFireDate = mStartDate + next * mInterval;
 }
 
 NSRunLoop::NSRunLoop() : mMode(NSDefaultRunLoopMode) {}

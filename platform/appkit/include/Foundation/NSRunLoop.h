@@ -61,6 +61,9 @@ class NSTimer : public NSObject {
   void scheduleAfter(NSTimeInterval now);
 
   NSTimeInterval mInterval;
+  // Dates are start + n × interval, so long runs do not drift.
+  NSTimeInterval mStartDate;
+  long mFiringsScheduled = 1;
   NSTimeInterval mFireDate;
   NSObject* mTarget;
   Action mAction;

@@ -1,0 +1,522 @@
+#include <korval_platform/x11_display.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+#include "platform/appkit/src/display_backend.h"
+#include "platform/appkit/src/x11_keys.h"
+
+extern char** environ;
+
+namespace korv_appkit {
+namespace {
+
+int ShiftOfMask(unsigned long mask) {
+  int shift = 0;
+  while (mask && !(mask & 1)) {
+    mask >>= 1;
+    ++shift;
+  }
+  return shift;
+}
+
+NSEventModifierFlags ModifiersOfState(unsigned int state) {
+  NSEventModifierFlags flags = 0;
+  if (state & ShiftMask) flags |= NSEventModifierFlagShift;
+  if (state & ControlMask) flags |= NSEventModifierFlagControl;
+  if (state & Mod1Mask) flags |= NSEventModifierFlagOption;
+  if (state & Mod4Mask) flags |= NSEventModifierFlagCommand;
+  if (state & LockMask) flags |= NSEventModifierFlagCapsLock;
+  return flags;
+}
+
+// Multi-clicks: presses of one button close in time and place.
+constexpr Time kDoubleClickMilliseconds = 500;
+constexpr int kDoubleClickDistance = 5;
+
+}  // namespace
+
+class X11Display::Impl : public DisplayBackend {
+ public:
+  struct Shown {
+    Window xWindow = 0;
+    XImage* image = nullptr;
+    int width = 0;
+    int height = 0;
+  };
+
+  Impl(const char* name, CGFloat scale) : mScale(scale > 0 ? scale : 1) {
+    mDisplay = XOpenDisplay(name);
+    if (!mDisplay) return;
+    int screen = DefaultScreen(mDisplay);
+    mVisual = DefaultVisual(mDisplay, screen);
+    mDepth = DefaultDepth(mDisplay, screen);
+    mRoot = RootWindow(mDisplay, screen);
+    mRedShift = ShiftOfMask(mVisual->red_mask);
+    mGreenShift = ShiftOfMask(mVisual->green_mask);
+    mBlueShift = ShiftOfMask(mVisual->blue_mask);
+    mDeleteWindow = XInternAtom(mDisplay, "WM_DELETE_WINDOW", False);
+    mProtocols = XInternAtom(mDisplay, "WM_PROTOCOLS", False);
+    mClipboard = XInternAtom(mDisplay, "CLIPBOARD", False);
+    mUtf8 = XInternAtom(mDisplay, "UTF8_STRING", False);
+    mTargets = XInternAtom(mDisplay, "TARGETS", False);
+    mTransfer = XInternAtom(mDisplay, "KORV_TRANSFER", False);
+    mHelper = XCreateSimpleWindow(mDisplay, mRoot, 0, 0, 1, 1, 0, 0, 0);
+  }
+
+  ~Impl() override {
+    if (!mDisplay) return;
+    for (auto& [number, shown] : mShown) destroyShown(shown);
+    if (mInvisibleCursor) XFreeCursor(mDisplay, mInvisibleCursor);
+    XDestroyWindow(mDisplay, mHelper);
+    XCloseDisplay(mDisplay);
+  }
+
+  NSTimeInterval now() const override {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+  }
+  CGFloat backingScale() const override { return mScale; }
+  NSRect screenFrame() const override {
+    if (!mDisplay) return DisplayBackend::screenFrame();
+    int screen = DefaultScreen(mDisplay);
+    return NSMakeRect(0, 0, DisplayWidth(mDisplay, screen) / mScale, DisplayHeight(mDisplay, screen) / mScale);
+  }
+
+  void runUntil(NSTimeInterval date) override {
+    if (!mDisplay) return;
+    NSRunLoop* loop = NSRunLoop::currentRunLoop();
+    for (;;) {
+      while (XPending(mDisplay) > 0) {
+        XEvent event;
+        XNextEvent(mDisplay, &event);
+        handle(event);
+      }
+      loop->fireDueTimers(now());
+      DisplayAllWindows();
+      XFlush(mDisplay);
+      NSTimeInterval next = loop->nextFireDate();
+      NSTimeInterval wakeUp = (next >= 0 && next < date) ? next : date;
+      NSTimeInterval wait = wakeUp - now();
+      if (wakeUp >= date && wait <= 0) break;
+      if (wait > 0 && XPending(mDisplay) == 0) {
+        pollfd connection{ConnectionNumber(mDisplay), POLLIN, 0};
+        int milliseconds = static_cast<int>(std::ceil(std::min(wait, 1.0) * 1000));
+        if (poll(&connection, 1, milliseconds) > 0 && (connection.revents & (POLLHUP | POLLERR))) {
+          mLost = true;
+          return;
+        }
+      }
+    }
+  }
+
+  void windowShown(NSWindow* window) override {
+    if (!mDisplay) return;
+    Shown& shown = mShown[window->windowNumber()];
+    int width = window->backingWidth();
+    int height = window->backingHeight();
+    if (width <= 0 || height <= 0) return;
+    int x = static_cast<int>(std::lround(window->frame().origin.x * mScale));
+    int y = static_cast<int>(std::lround((screenFrame().size.height - NSMaxY(window->frame())) * mScale));
+    if (!shown.xWindow) {
+      shown.xWindow = XCreateSimpleWindow(mDisplay, mRoot, x, y, width, height, 0, 0, 0);
+      XSelectInput(mDisplay, shown.xWindow,
+                   ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
+                       KeyReleaseMask | StructureNotifyMask);
+      XSetWMProtocols(mDisplay, shown.xWindow, &mDeleteWindow, 1);
+      XSizeHints hints{};
+      hints.flags = PPosition | PMinSize | PMaxSize;
+      hints.x = x;
+      hints.y = y;
+      hints.min_width = hints.max_width = width;
+      hints.min_height = hints.max_height = height;
+      XSetWMNormalHints(mDisplay, shown.xWindow, &hints);
+    } else {
+      XMoveResizeWindow(mDisplay, shown.xWindow, x, y, width, height);
+    }
+    XStoreName(mDisplay, shown.xWindow, window->title().UTF8String());
+    if (shown.width != width || shown.height != height) {
+      if (shown.image) XDestroyImage(shown.image);
+      shown.image = nullptr;
+      char* data = static_cast<char*>(std::calloc(static_cast<size_t>(width) * height, 4));
+      if (data) {
+        shown.image = XCreateImage(mDisplay, mVisual, mDepth, ZPixmap, 0, data, width, height, 32, 0);
+        if (!shown.image) std::free(data);
+      }
+      shown.width = width;
+      shown.height = height;
+    }
+    if (mCursorHiddenHere) XDefineCursor(mDisplay, shown.xWindow, invisibleCursor());
+    XMapRaised(mDisplay, shown.xWindow);
+    XFlush(mDisplay);
+  }
+
+  void windowHidden(NSWindow* window) override {
+    auto at = mShown.find(window->windowNumber());
+    if (at == mShown.end()) return;
+    destroyShown(at->second);
+    mShown.erase(at);
+    XFlush(mDisplay);
+  }
+
+  void present(NSWindow* window, int x, int y, int width, int height) override {
+    auto at = mShown.find(window->windowNumber());
+    if (at == mShown.end() || !at->second.image) return;
+    Shown& shown = at->second;
+    x = std::max(0, x);
+    y = std::max(0, y);
+    width = std::min(width, std::min(shown.width, window->backingWidth()) - x);
+    height = std::min(height, std::min(shown.height, window->backingHeight()) - y);
+    if (width <= 0 || height <= 0) return;
+    const uint32_t* source = window->backingPixels();
+    for (int row = y; row < y + height; ++row) {
+      for (int column = x; column < x + width; ++column) {
+        uint32_t word = source[static_cast<size_t>(row) * window->backingWidth() + column];
+        unsigned long pixel = (static_cast<unsigned long>((word >> 8) & 0xFF) << mRedShift) |
+                              (static_cast<unsigned long>((word >> 16) & 0xFF) << mGreenShift) |
+                              (static_cast<unsigned long>(word >> 24) << mBlueShift);
+        XPutPixel(shown.image, column, row, pixel);
+      }
+    }
+    GC gc = DefaultGC(mDisplay, DefaultScreen(mDisplay));
+    XPutImage(mDisplay, shown.xWindow, gc, shown.image, x, y, x, y, width, height);
+  }
+
+  bool openURL(const NSString& url) override {
+    // The desktop's opener, where there is one.
+    pid_t child = 0;
+    const char* argv[] = {"xdg-open", url.UTF8String(), nullptr};
+    if (posix_spawnp(&child, "xdg-open", nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0) return false;
+    int status = 0;
+    if (waitpid(child, &status, 0) != child) return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  }
+
+  std::optional<NSString> pasteboardString() override {
+    if (!mDisplay) return std::nullopt;
+    if (XGetSelectionOwner(mDisplay, mClipboard) == mHelper) return mOwnedText;
+    if (XGetSelectionOwner(mDisplay, mClipboard) == None) return std::nullopt;
+    XConvertSelection(mDisplay, mClipboard, mUtf8, mTransfer, mHelper, CurrentTime);
+    XFlush(mDisplay);
+    // The owner answers through the server; give it a second.
+    NSTimeInterval deadline = now() + 1.0;
+    XEvent event;
+    while (!XCheckTypedWindowEvent(mDisplay, mHelper, SelectionNotify, &event)) {
+      if (now() > deadline) return std::nullopt;
+      pollfd connection{ConnectionNumber(mDisplay), POLLIN, 0};
+      poll(&connection, 1, 20);
+    }
+    if (event.xselection.property == None) return std::nullopt;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    std::optional<NSString> text;
+    if (XGetWindowProperty(mDisplay, mHelper, mTransfer, 0, 1 << 20, True, AnyPropertyType, &type, &format, &count,
+                           &remaining, &data) == Success &&
+        data && format == 8 && (type == mUtf8 || type == XA_STRING)) {
+      text = NSString(std::string(reinterpret_cast<char*>(data), count));
+    }
+    if (data) XFree(data);
+    return text;
+  }
+
+  bool setPasteboardString(const std::optional<NSString>& text) override {
+    if (!mDisplay) return false;
+    mOwnedText = text;
+    XSetSelectionOwner(mDisplay, mClipboard, text ? mHelper : None, CurrentTime);
+    XFlush(mDisplay);
+    return !text || XGetSelectionOwner(mDisplay, mClipboard) == mHelper;
+  }
+
+  bool setCursorHidden(bool hidden) override {
+    if (!mDisplay) return false;
+    mCursorHiddenHere = hidden;
+    for (auto& [number, shown] : mShown) {
+      if (hidden) {
+        XDefineCursor(mDisplay, shown.xWindow, invisibleCursor());
+      } else {
+        XUndefineCursor(mDisplay, shown.xWindow);
+      }
+    }
+    XFlush(mDisplay);
+    return DisplayBackend::setCursorHidden(hidden);
+  }
+
+  bool moveCursor(CGPoint point) override {
+    if (!mDisplay) return false;
+    XWarpPointer(mDisplay, None, mRoot, 0, 0, 0, 0, static_cast<int>(std::lround(point.x * mScale)),
+                 static_cast<int>(std::lround(point.y * mScale)));
+    XFlush(mDisplay);
+    return true;
+  }
+
+  NSPoint mouseLocation() const override {
+    if (!mDisplay) return DisplayBackend::mouseLocation();
+    Window rootReturn, childReturn;
+    int rootX = 0, rootY = 0, winX = 0, winY = 0;
+    unsigned int mask = 0;
+    XQueryPointer(mDisplay, mRoot, &rootReturn, &childReturn, &rootX, &rootY, &winX, &winY, &mask);
+    return NSMakePoint(rootX / mScale, screenFrame().size.height - rootY / mScale);
+  }
+
+  NSWindow* windowOf(Window xWindow) const {
+    for (const auto& [number, shown] : mShown) {
+      if (shown.xWindow == xWindow) return NSWindow::windowWithNumber(number);
+    }
+    return nullptr;
+  }
+
+  void handle(const XEvent& event);
+  void handleButton(NSWindow* window, const XButtonEvent& button, bool press);
+  void handleKey(NSWindow* window, XKeyEvent key);
+  void answerSelectionRequest(const XSelectionRequestEvent& request);
+  void send(NSWindow* window, NSEvent::Fields fields, int x, int y, unsigned int state);
+
+  void destroyShown(Shown& shown) {
+    if (shown.image) XDestroyImage(shown.image);
+    if (shown.xWindow) XDestroyWindow(mDisplay, shown.xWindow);
+    shown = Shown();
+  }
+
+  Cursor invisibleCursor() {
+    if (!mInvisibleCursor) {
+      char empty = 0;
+      Pixmap blank = XCreateBitmapFromData(mDisplay, mRoot, &empty, 1, 1);
+      XColor black{};
+      mInvisibleCursor = XCreatePixmapCursor(mDisplay, blank, blank, &black, &black, 0, 0);
+      XFreePixmap(mDisplay, blank);
+    }
+    return mInvisibleCursor;
+  }
+
+  ::Display* mDisplay = nullptr;
+  Visual* mVisual = nullptr;
+  int mDepth = 0;
+  Window mRoot = 0;
+  Window mHelper = 0;
+  int mRedShift = 16, mGreenShift = 8, mBlueShift = 0;
+  Atom mDeleteWindow = 0, mProtocols = 0, mClipboard = 0, mUtf8 = 0, mTargets = 0, mTransfer = 0;
+  CGFloat mScale;
+  std::map<NSInteger, Shown> mShown;
+  std::vector<NSWindow*> mOpened;
+  std::optional<NSString> mOwnedText;
+  Cursor mInvisibleCursor = 0;
+  bool mCursorHiddenHere = false;
+  bool mLost = false;
+  unsigned int mLastButton = 0;
+  Time mLastPressTime = 0;
+  int mLastPressX = 0, mLastPressY = 0;
+  NSInteger mClickCount = 0;
+};
+
+void X11Display::Impl::send(NSWindow* window, NSEvent::Fields fields, int x, int y, unsigned int state) {
+  fields.window = window;
+  fields.timestamp = now();
+  fields.location = NSMakePoint((x + 0.5) / mScale, NSHeight(window->frame()) - (y + 0.5) / mScale);
+  fields.modifierFlags = ModifiersOfState(state);
+  NSEvent event(std::move(fields));
+  window->sendEvent(&event);
+}
+
+void X11Display::Impl::handleButton(NSWindow* window, const XButtonEvent& button, bool press) {
+  NSEvent::Fields fields;
+  if (button.button == Button4 || button.button == Button5) {
+    if (!press) return;
+    fields.type = NSEventTypeScrollWheel;
+    fields.deltaY = button.button == Button4 ? 1 : -1;
+    send(window, std::move(fields), button.x, button.y, button.state);
+    return;
+  }
+  if (button.button != Button1 && button.button != Button3) return;
+  bool left = button.button == Button1;
+  if (press) {
+    bool repeat = button.button == mLastButton && button.time - mLastPressTime <= kDoubleClickMilliseconds &&
+                  std::abs(button.x - mLastPressX) <= kDoubleClickDistance &&
+                  std::abs(button.y - mLastPressY) <= kDoubleClickDistance;
+    mClickCount = repeat ? mClickCount + 1 : 1;
+    mLastButton = button.button;
+    mLastPressTime = button.time;
+    mLastPressX = button.x;
+    mLastPressY = button.y;
+    fields.type = left ? NSEventTypeLeftMouseDown : NSEventTypeRightMouseDown;
+  } else {
+    fields.type = left ? NSEventTypeLeftMouseUp : NSEventTypeRightMouseUp;
+  }
+  fields.clickCount = mClickCount;
+  send(window, std::move(fields), button.x, button.y, button.state);
+}
+
+void X11Display::Impl::handleKey(NSWindow* window, XKeyEvent key) {
+  NSEvent::Fields fields;
+  fields.type = key.type == KeyPress ? NSEventTypeKeyDown : NSEventTypeKeyUp;
+  char typed[32] = {};
+  KeySym keysym = NoSymbol;
+  int length = XLookupString(&key, typed, sizeof(typed) - 1, &keysym, nullptr);
+  // Without modifiers other than Shift, as the platform reports them.
+  XKeyEvent plain = key;
+  plain.state &= ShiftMask | LockMask;
+  char plainTyped[32] = {};
+  KeySym plainKeysym = NoSymbol;
+  int plainLength = XLookupString(&plain, plainTyped, sizeof(plainTyped) - 1, &plainKeysym, nullptr);
+  unsigned short keyCode = 0;
+  if (!KeyCodeForKeySym(plainKeysym, &keyCode) && !KeyCodeForKeySym(keysym, &keyCode)) keyCode = 0xFFFF;
+  fields.keyCode = keyCode;
+  if (unsigned short function = FunctionCharacterForKeySym(plainKeysym)) {
+    fields.characters = fields.charactersIgnoringModifiers = NSString::stringWithCharacters(&function, 1);
+  } else {
+    // Latin-1 bytes from XLookupString become their code points.
+    auto latin1 = [](const char* bytes, int count) {
+      std::vector<unichar> units;
+      for (int i = 0; i < count; ++i) units.push_back(static_cast<unsigned char>(bytes[i]));
+      return NSString::stringWithCharacters(units.data(), units.size());
+    };
+    fields.characters = latin1(typed, std::max(0, length));
+    fields.charactersIgnoringModifiers = latin1(plainTyped, std::max(0, plainLength));
+  }
+  send(window, std::move(fields), key.x, key.y, key.state);
+}
+
+void X11Display::Impl::answerSelectionRequest(const XSelectionRequestEvent& request) {
+  XSelectionEvent reply{};
+  reply.type = SelectionNotify;
+  reply.display = request.display;
+  reply.requestor = request.requestor;
+  reply.selection = request.selection;
+  reply.target = request.target;
+  reply.time = request.time;
+  reply.property = None;
+  Atom property = request.property != None ? request.property : request.target;
+  if (mOwnedText && request.target == mTargets) {
+    Atom offered[] = {mTargets, mUtf8, XA_STRING};
+    XChangeProperty(mDisplay, request.requestor, property, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(offered), 3);
+    reply.property = property;
+  } else if (mOwnedText && (request.target == mUtf8 || request.target == XA_STRING)) {
+    const std::string& text = mOwnedText->utf8();
+    XChangeProperty(mDisplay, request.requestor, property, request.target, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+    reply.property = property;
+  }
+  XSendEvent(mDisplay, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
+}
+
+void X11Display::Impl::handle(const XEvent& event) {
+  if (event.type == SelectionRequest) {
+    answerSelectionRequest(event.xselectionrequest);
+    return;
+  }
+  if (event.type == SelectionClear) {
+    mOwnedText.reset();
+    return;
+  }
+  NSWindow* window = windowOf(event.xany.window);
+  if (!window) return;
+  switch (event.type) {
+    case Expose: {
+      const XExposeEvent& expose = event.xexpose;
+      present(window, expose.x, expose.y, expose.width, expose.height);
+      break;
+    }
+    case ButtonPress:
+    case ButtonRelease:
+      handleButton(window, event.xbutton, event.type == ButtonPress);
+      break;
+    case MotionNotify: {
+      const XMotionEvent& motion = event.xmotion;
+      NSEvent::Fields fields;
+      fields.type = (motion.state & Button1Mask)   ? NSEventTypeLeftMouseDragged
+                    : (motion.state & Button3Mask) ? NSEventTypeRightMouseDragged
+                                                   : NSEventTypeMouseMoved;
+      send(window, std::move(fields), motion.x, motion.y, motion.state);
+      break;
+    }
+    case KeyPress:
+    case KeyRelease:
+      handleKey(window, event.xkey);
+      break;
+    case ClientMessage:
+      if (event.xclient.message_type == mProtocols &&
+          static_cast<Atom>(event.xclient.data.l[0]) == mDeleteWindow) {
+        auto at = std::find(mOpened.begin(), mOpened.end(), window);
+        if (at != mOpened.end()) {
+          mOpened.erase(at);
+          window->close();
+          window->release();
+        } else {
+          window->close();
+        }
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+X11Display::X11Display(const char* displayName, CGFloat backingScale)
+    : mImpl(std::make_unique<Impl>(displayName, backingScale)) {
+  if (mImpl->mDisplay) InstallDisplay(mImpl.get());
+}
+
+X11Display::~X11Display() {
+  std::vector<NSWindow*> windows = mImpl->mOpened;
+  for (NSWindow* window : windows) closeWindow(window);
+  DrainThreadAutoreleasePool();
+  UninstallDisplay(mImpl.get());
+}
+
+bool X11Display::isOpen() const { return mImpl->mDisplay != nullptr && !mImpl->mLost; }
+
+NSWindow* X11Display::openWindow(NSView* view, const NSString& title, NSPoint origin) {
+  if (!isOpen() || !view) return nullptr;
+  NSRect frame = NSMakeRect(origin.x, origin.y, NSWidth(view->frame()), NSHeight(view->frame()));
+  NSWindow* window = new NSWindow(frame, NSWindowStyleMaskTitled | NSWindowStyleMaskClosable,
+                                  NSBackingStoreBuffered, false);
+  window->setReleasedWhenClosed(false);
+  window->setTitle(title);
+  window->contentView()->addSubview(view);
+  view->setFrameOrigin(NSZeroPoint);
+  mImpl->mOpened.push_back(window);
+  window->makeKeyAndOrderFront(nullptr);
+  DisplayAllWindows();
+  XFlush(mImpl->mDisplay);
+  return window;
+}
+
+void X11Display::closeWindow(NSWindow* window) {
+  auto& opened = mImpl->mOpened;
+  auto at = std::find(opened.begin(), opened.end(), window);
+  if (at == opened.end()) return;
+  opened.erase(at);
+  window->close();
+  window->release();
+  DrainThreadAutoreleasePool();
+  if (mImpl->mDisplay) XFlush(mImpl->mDisplay);
+}
+
+unsigned long X11Display::xWindowOf(NSWindow* window) const {
+  if (!window) return 0;
+  auto at = mImpl->mShown.find(window->windowNumber());
+  return at == mImpl->mShown.end() ? 0 : at->second.xWindow;
+}
+
+void X11Display::runFor(NSTimeInterval seconds) {
+  if (isOpen()) mImpl->runUntil(mImpl->now() + std::max(0.0, seconds));
+}
+
+bool X11Display::runUntilAllWindowsClosed() {
+  while (isOpen() && !mImpl->mOpened.empty()) runFor(0.5);
+  return isOpen();
+}
+
+}  // namespace korv_appkit

@@ -1,0 +1,199 @@
+// A real X server (Xvfb, started here on a display it picks itself), a window with a canvas view at
+// device scale 2, synthetic input through XTest, and the window read back from the server.
+#include <Carbon/Carbon.h>
+#include <gtest/gtest.h>
+#include <korval_platform/x11_display.h>
+
+#include <string>
+
+#include "test_views.h"
+
+// Xlib's macros (None, Bool, Status ...) must come after the test framework.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using korv_appkit::X11Display;
+using korv_appkit_test::CanvasPixel;
+using korv_appkit_test::CanvasView;
+
+namespace {
+
+class XvfbServer {
+ public:
+  XvfbServer() {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    mPid = fork();
+    if (mPid == 0) {
+      close(fds[0]);
+      std::string fd = std::to_string(fds[1]);
+      int devNull = open("/dev/null", O_WRONLY);
+      if (devNull >= 0) {
+        dup2(devNull, STDOUT_FILENO);
+        dup2(devNull, STDERR_FILENO);
+      }
+      execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    pollfd reader{fds[0], POLLIN, 0};
+    while (mPid > 0 && poll(&reader, 1, 15000) > 0) {
+      char c;
+      if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+      number += c;
+    }
+    close(fds[0]);
+    if (!number.empty()) mName = ":" + number;
+  }
+  ~XvfbServer() {
+    if (mPid <= 0) return;
+    kill(mPid, SIGTERM);
+    waitpid(mPid, nullptr, 0);
+  }
+  const std::string& name() const { return mName; }
+
+ private:
+  pid_t mPid = -1;
+  std::string mName;
+};
+
+// A knob stand-in: dragging up brightens the canvas, as a value follows the pointer.
+class DragView : public CanvasView {
+ public:
+  DragView() : CanvasView(60, 40, true) { paint(0); }
+  bool acceptsFirstResponder() override { return true; }
+  void mouseDown(NSEvent* e) override {
+    downAt = e->locationInWindow();
+    ticksAtPress = ticks;
+    ++presses;
+  }
+  void mouseDragged(NSEvent* e) override {
+    ++drags;
+    paint(static_cast<int>(e->locationInWindow().y - downAt.y));
+  }
+  void mouseUp(NSEvent*) override {
+    ticksDuringDrag = ticks - ticksAtPress;
+    ++releases;
+  }
+  void keyDown(NSEvent* e) override {
+    keyCode = e->keyCode();
+    characters = e->charactersIgnoringModifiers();
+  }
+  void onTimer(NSTimer*) { ++ticks; }
+  void paint(int level) {
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        pixels[y * width + x] = CanvasPixel(static_cast<uint8_t>(std::clamp(level * 4, 0, 255)),
+                                            static_cast<uint8_t>(x * 4), static_cast<uint8_t>(y * 6));
+      }
+    }
+    setNeedsDisplay(true);
+  }
+
+  NSPoint downAt{};
+  int presses = 0, drags = 0, releases = 0;
+  int ticks = 0, ticksAtPress = 0, ticksDuringDrag = 0;
+  unsigned short keyCode = 0;
+  NSString characters;
+};
+
+}  // namespace
+
+TEST(X11RoundTrip, DragInXvfbAndReadTheWindowBack) {
+  XvfbServer server;
+  ASSERT_FALSE(server.name().empty()) << "Xvfb did not start";
+  X11Display display(server.name().c_str(), 2);
+  ASSERT_TRUE(display.isOpen());
+  ::Display* probe = XOpenDisplay(server.name().c_str());
+  ASSERT_NE(probe, nullptr);
+  int eventBase, errorBase, major, minor;
+  ASSERT_TRUE(XTestQueryExtension(probe, &eventBase, &errorBase, &major, &minor));
+
+  DragView* view = new DragView();
+  // Top-left of a 480-pixel (240-point) screen.
+  NSWindow* window = display.openWindow(view, "round trip", NSMakePoint(0, 240 - 40));
+  ASSERT_NE(window, nullptr);
+  window->makeFirstResponder(view);
+  NSTimer* timer = NSTimer::timerWithTimeInterval(0.04, view, &DragView::onTimer, nullptr, true);
+  NSRunLoop::currentRunLoop()->addTimer(timer, kCFRunLoopCommonModes);
+  display.runFor(0.3);
+  Window xWindow = display.xWindowOf(window);
+  ASSERT_NE(xWindow, 0u);
+
+  int rootX = 0, rootY = 0;
+  Window child;
+  XTranslateCoordinates(probe, xWindow, DefaultRootWindow(probe), 0, 0, &rootX, &rootY, &child);
+  // Press at device pixel (20, 70), then drag 40 device pixels (20 points) upwards.
+  XTestFakeMotionEvent(probe, -1, rootX + 20, rootY + 70, 0);
+  XTestFakeButtonEvent(probe, 1, True, 0);
+  XFlush(probe);
+  display.runFor(0.1);
+  for (int step = 1; step <= 4; ++step) {
+    XTestFakeMotionEvent(probe, -1, rootX + 20, rootY + 70 - 10 * step, 0);
+    XFlush(probe);
+    display.runFor(0.08);
+  }
+  XTestFakeButtonEvent(probe, 1, False, 0);
+  XTestFakeKeyEvent(probe, XKeysymToKeycode(probe, XK_q), True, 0);
+  XTestFakeKeyEvent(probe, XKeysymToKeycode(probe, XK_q), False, 0);
+  XFlush(probe);
+  display.runFor(0.3);
+
+  EXPECT_EQ(view->presses, 1);
+  EXPECT_GE(view->drags, 1);
+  EXPECT_EQ(view->releases, 1);
+  EXPECT_DOUBLE_EQ(view->downAt.x, 10.25);
+  EXPECT_DOUBLE_EQ(view->downAt.y, 40 - 35.25);
+  EXPECT_GE(view->ticksDuringDrag, 1) << "the timer keeps firing while the mouse is tracked";
+  EXPECT_EQ(view->keyCode, kVK_ANSI_Q);
+  EXPECT_EQ(view->characters, NSString("q"));
+
+  // The server shows the last canvas, each pixel as a 2 x 2 block.
+  XImage* shot = XGetImage(probe, xWindow, 0, 0, 120, 80, AllPlanes, ZPixmap);
+  ASSERT_NE(shot, nullptr);
+  uint8_t level = static_cast<uint8_t>(view->pixels[0] >> 8);
+  EXPECT_EQ(level, 80) << "a 20-point drag";
+  int mismatches = 0;
+  for (int y = 0; y < 80; ++y) {
+    for (int x = 0; x < 120; ++x) {
+      uint32_t expected = view->pixels[(y / 2) * 60 + x / 2];
+      unsigned long pixel = XGetPixel(shot, x, y);
+      bool same = ((pixel >> 16) & 0xFF) == ((expected >> 8) & 0xFF) &&
+                  ((pixel >> 8) & 0xFF) == ((expected >> 16) & 0xFF) && (pixel & 0xFF) == (expected >> 24);
+      mismatches += same ? 0 : 1;
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+  XDestroyImage(shot);
+
+  timer->invalidate();
+  display.closeWindow(window);
+  display.runFor(0.05);
+  XWindowAttributes attributes;
+  XSync(probe, False);
+  auto* previous = XSetErrorHandler([](::Display*, XErrorEvent*) { return 0; });
+  EXPECT_EQ(XGetWindowAttributes(probe, xWindow, &attributes), 0) << "the X window is gone";
+  XSync(probe, False);
+  XSetErrorHandler(previous);
+  XCloseDisplay(probe);
+  view->release();
+}
+
+TEST(X11RoundTrip, AnUnreachableServerLeavesTheDisplayClosed) {
+  X11Display display(":9999", 1);
+  EXPECT_FALSE(display.isOpen());
+  NSView* view = new NSView(NSMakeRect(0, 0, 10, 10));
+  EXPECT_EQ(display.openWindow(view, "none"), nullptr);
+  display.runFor(0.01);
+  EXPECT_FALSE(display.runUntilAllWindowsClosed());
+  view->release();
+}
