@@ -26,13 +26,13 @@ void KORVALINE::OnParamChange(int paramIdx) {
   IMutexLock lock(this);
   switch (paramIdx) {
     case kDry:
-      mDryGain = GetParam(kDry)->Value();
+      mDryGain.store(GetParam(kDry)->Value(), std::memory_order_relaxed);
       break;
     case kWet:
-      mWetGain = GetParam(kWet)->Value();
+      mWetGain.store(GetParam(kWet)->Value(), std::memory_order_relaxed);
       break;
     case kOut:
-      mOutGain = std::pow(10.0, GetParam(kOut)->Value() / 20.0);
+      mOutGain.store(std::pow(10.0, GetParam(kOut)->Value() / 20.0), std::memory_order_relaxed);
       break;
     default:
       break;
@@ -66,7 +66,7 @@ void KORVALINE::ProcessDoubleReplacing(double** inputs, double** outputs, int nF
   // Samples the engine cannot cover yet carry the dry signal alone.
   const int dryOnly = nFrames - count;
   for (int i = 0; i < dryOnly; ++i) {
-    double y = mDryGain * in[i];
+    double y = mDryGain.load(std::memory_order_relaxed) * in[i];
     out1[i] = y;
     out0[i] = y;
   }
@@ -77,9 +77,9 @@ void KORVALINE::ProcessDoubleReplacing(double** inputs, double** outputs, int nF
     const int i = dryOnly + k;
     float shaped = static_cast<float>(std::tan(wet[k]));
     double coloured = RunToneChain(mToneChain, shaped);
-    double dry = mDryGain * in[i];
-    double wetMix = mWetGain * coloured;
-    double y = mOutGain * (dry + wetMix);
+    double dry = mDryGain.load(std::memory_order_relaxed) * in[i];
+    double wetMix = mWetGain.load(std::memory_order_relaxed) * coloured;
+    double y = mOutGain.load(std::memory_order_relaxed) * (dry + wetMix);
     out1[i] = y;
     out0[i] = y;
   }

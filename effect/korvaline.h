@@ -3,6 +3,7 @@
 // result through tan(), colours it with the six-stage tone chain and mixes it under "Dry", "Wet"
 // and "Out".
 #include <array>
+#include <atomic>
 
 #include "dsp/biquad.h"
 #include "dsp/convolution_engine_div.h"
@@ -28,10 +29,11 @@ class KORVALINE : public KorvalineBinding {
   // Declared in reverse order of destruction: tone chain, engine, impulse.
   BRM_ImpulseBuffer mImpulse;
   BRM_ConvolutionEngine_Div mEngine;
-  // Start at the parameters' defaults until the host's first parameter reset sets them.
-  double mDryGain = 0.0;
-  double mWetGain = 1.0;
-  double mOutGain = 1.0;
+  // Start at the parameters' defaults until the host's first parameter reset sets them. Written under
+  // the instance mutex, read by a render that may run without it.
+  std::atomic<double> mDryGain{0.0};
+  std::atomic<double> mWetGain{1.0};
+  std::atomic<double> mOutGain{1.0};
   double mImpulseSampleRate = 0.0;
   std::array<Biquad, kToneChainLength> mToneChain;
 };

@@ -3,6 +3,8 @@
 // that talk to the host; the effect derives from the binding and overrides the processing and
 // parameter hooks. The base owns parameters, presets, channel bookkeeping, the instance mutex,
 // the editor and the plug-in's identity, and routes audio between host buffers and the effect.
+#include <atomic>
+
 #include "base/brm_string.h"
 #include "base/heap_buf.h"
 #include "base/mutex.h"
@@ -130,7 +132,7 @@ class IFxBase {
   int GetHostVersion(bool decimal);
   // str must hold kVersionStrLen bytes.
   void GetHostVersionStr(char* str);
-  bool IsBypassed() const { return mIsBypassed; }
+  bool IsBypassed() const { return mIsBypassed.load(std::memory_order_relaxed); }
 
   // ---- Parameters ----
   int NParams() const { return mParams.GetSize(); }
@@ -232,7 +234,8 @@ class IFxBase {
   EHost mHost = kHostUninit;
   int mHostVersion = 0;
   bool mStateChunks, mIsInst, mDoesMIDI;
-  bool mIsBypassed = false;
+  // Set by the host thread, read by a render that may run without the instance mutex.
+  std::atomic<bool> mIsBypassed{false};
   int mCurrentPresetIdx = 0;
   double mSampleRate = 44100.0;
   int mBlockSize = 0;
