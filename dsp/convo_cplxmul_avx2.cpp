@@ -2,6 +2,7 @@
 #include <immintrin.h>
 
 #include "dsp/convo_cplxmul.h"
+#include "dsp/convo_cplxmul_sum.h"
 
 namespace brm_convo {
 namespace {
@@ -41,8 +42,16 @@ void Mul3Avx2(BRM_FFT_COMPLEX* dest, const BRM_FFT_COMPLEX* a, const BRM_CONVO_I
   if (i < n) _mm256_storeu_pd(&dest[i].re, _mm256_add_pd(_mm256_loadu_pd(&dest[i].re), Product(a + i, b + i)));
 }
 
+struct Avx2Ops {
+  static constexpr int kValues = 2;
+  static __m256d Product(const BRM_FFT_COMPLEX* a, const BRM_CONVO_IMPULSEBUFCPLXf* b) { return brm_convo::Product(a, b); }
+  static __m256d Load(const BRM_FFT_COMPLEX* p) { return _mm256_loadu_pd(&p->re); }
+  static void Store(BRM_FFT_COMPLEX* p, __m256d v) { _mm256_storeu_pd(&p->re, v); }
+  static __m256d Add(__m256d x, __m256d y) { return _mm256_add_pd(x, y); }
+};
+
 }  // namespace
 
-const CplxMulKernels kAvx2Kernels = {"avx2", Mul2Avx2, Mul3Avx2};
+const CplxMulKernels kAvx2Kernels = {"avx2", Mul2Avx2, Mul3Avx2, MulSum<Avx2Ops>};
 
 }  // namespace brm_convo

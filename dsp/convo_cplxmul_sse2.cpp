@@ -1,6 +1,7 @@
 #include <emmintrin.h>
 
 #include "dsp/convo_cplxmul.h"
+#include "dsp/convo_cplxmul_sum.h"
 
 namespace brm_convo {
 namespace {
@@ -37,8 +38,18 @@ void Mul3Sse2(BRM_FFT_COMPLEX* dest, const BRM_FFT_COMPLEX* a, const BRM_CONVO_I
   }
 }
 
+struct Sse2Ops {
+  static constexpr int kValues = 1;
+  static __m128d Product(const BRM_FFT_COMPLEX* a, const BRM_CONVO_IMPULSEBUFCPLXf* b) {
+    return brm_convo::Product(a, b, _mm_set_pd(0.0, -0.0));
+  }
+  static __m128d Load(const BRM_FFT_COMPLEX* p) { return _mm_loadu_pd(&p->re); }
+  static void Store(BRM_FFT_COMPLEX* p, __m128d v) { _mm_storeu_pd(&p->re, v); }
+  static __m128d Add(__m128d x, __m128d y) { return _mm_add_pd(x, y); }
+};
+
 }  // namespace
 
-const CplxMulKernels kSse2Kernels = {"sse2", Mul2Sse2, Mul3Sse2};
+const CplxMulKernels kSse2Kernels = {"sse2", Mul2Sse2, Mul3Sse2, MulSum<Sse2Ops>};
 
 }  // namespace brm_convo

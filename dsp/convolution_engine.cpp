@@ -69,6 +69,7 @@ int BRM_ConvolutionEngine::SetImpulse(const BRM_ImpulseBuffer* impulse, int fft_
   m_imp_nch = channels;
   m_imp_len = len;
   m_chan_count = -1;
+  m_prepared[0] = m_prepared[1] = false;
 
   if (force_direct) {
     m_fft_size = 0;
@@ -101,7 +102,9 @@ int BRM_ConvolutionEngine::SetImpulse(const BRM_ImpulseBuffer* impulse, int fft_
   m_fft_size = fft;
   const int blockLen = fft / 2;
   const int blocks = BlockCount();
-  if (!m_work.Resize(4 * fft)) {
+  // Without the mirrored sum every product is computed in full, which gives the same bits.
+  if (m_mirrored.GetFFTSize() != fft) m_mirrored.Build(fft);
+  if (!m_work.Resize(4 * fft) || !m_term_inputs.Resize(blocks) || !m_term_impulses.Resize(blocks)) {
     m_imp_len = 0;
     return GetLatency();
   }
@@ -144,17 +147,21 @@ int BRM_ConvolutionEngine::SetImpulse(const BRM_ImpulseBuffer* impulse, int fft_
       }
     }
   }
-  // The first Add sizes channel 0's state; reserving it here keeps that allocation off the
-  // audio thread.
-  m_in_spectra[0].Reserve(2 * blocks * fft);
-  m_overlap[0].Reserve(blockLen);
-  m_in_block_flags[0].Reserve(blocks);
+  // The first Add sets channel 0 up; sizing and clearing its state here keeps that work, megabytes
+  // for long impulses, off the audio thread. Nothing reads the state before that Add.
+  m_prepared[0] = blocks > 0 && m_in_spectra[0].Resize(2 * blocks * fft) && m_overlap[0].Resize(blockLen) &&
+                  m_in_block_flags[0].Resize(blocks);
+  if (m_prepared[0]) {
+    m_in_spectra[0].Zero();
+    m_overlap[0].Zero();
+  }
   return GetLatency();
 }
 
 void BRM_ConvolutionEngine::SetUpChannels(int nch) {
   m_chan_count = nch;
   m_hist_block[0] = m_hist_block[1] = 0;
+  m_ring_real[0] = m_ring_real[1] = true;
   const int blocks = BlockCount();
   const int blockLen = m_fft_size / 2;
   const bool emptyImpulse = blocks == 0;
@@ -180,9 +187,12 @@ void BRM_ConvolutionEngine::SetUpChannels(int nch) {
     m_in_block_flags[i].Resize(blocks);
     m_in_block_flags[i].Zero();
     m_in_spectra[i].Resize(used ? 2 * blocks * m_fft_size : 0);
-    m_in_spectra[i].Zero();
     m_overlap[i].Resize(used ? blockLen : 0);
-    m_overlap[i].Zero();
+    if (!(used && m_prepared[i])) {
+      m_in_spectra[i].Zero();
+      m_overlap[i].Zero();
+    }
+    m_prepared[i] = false;
   }
   m_reserved_len = 0;
 }
@@ -322,6 +332,8 @@ void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAl
 
   double* partnerSamples = nullptr;
   if (pair) {
+    // A packed pair's spectra are no longer those of real signals.
+    m_ring_real[d] = m_ring_real[partner] = false;
     partnerSamples = m_work.Get() + 2 * fft;
     m_in_queue[partner].GetToBuf(0, partnerSamples, blockBytes);
     m_in_queue[partner].Advance(blockBytes);
@@ -369,32 +381,42 @@ void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAl
   }
 }
 
-void BRM_ConvolutionEngine::Accumulate(int d, int f, int pos, bool shared) {
+bool BRM_ConvolutionEngine::Mirrored(int d, int f) const {
+  return m_mirrored.GetFFTSize() == m_fft_size && f + 1 >= m_imp_nch && m_ring_real[d];
+}
+
+int BRM_ConvolutionEngine::CollectTerms(int d, int f, int pos, bool shared) {
   const int fft = m_fft_size, blocks = BlockCount();
   const char minImpulseFlag = shared ? 1 : 2;
   const char* impulseFlags = m_imp_block_flags[f].Get();
   const char* ringFlags = m_in_block_flags[d].Get();
   const auto* impulse = reinterpret_cast<const BRM_CONVO_IMPULSEBUFCPLXf*>(m_imp_spectra[f].Get());
   const BRM_FFT_COMPLEX* ring = AsComplex(m_in_spectra[d].Get());
-  BRM_FFT_COMPLEX* work = AsComplex(m_work.Get());
-  // Whole spectra per product: long sequential streams suit the hardware prefetcher better than
-  // interleaving all blocks over short stretches.
-  bool any = false;
+  const BRM_FFT_COMPLEX** inputs = m_term_inputs.Get();
+  const BRM_CONVO_IMPULSEBUFCPLXf** impulses = m_term_impulses.Get();
+  int terms = 0;
   for (int j = 0; j < blocks; ++j) {
     const int entry = (pos - j + blocks) % blocks;
     if (impulseFlags[j] < minImpulseFlag || ringFlags[entry] == 0) continue;
-    const BRM_FFT_COMPLEX* in = ring + static_cast<long long>(entry) * fft;
-    const BRM_CONVO_IMPULSEBUFCPLXf* imp = impulse + static_cast<long long>(j) * fft;
-    if (any)
-      BRM_CONVO_CplxMul3(work, in, imp, fft);
-    else
-      BRM_CONVO_CplxMul2(work, in, imp, fft);
-    any = true;
+    inputs[terms] = ring + static_cast<long long>(entry) * fft;
+    impulses[terms] = impulse + static_cast<long long>(j) * fft;
+    ++terms;
   }
-  if (any)
-    BRM_fft(work, fft, 1);
-  else
-    std::memset(work, 0, sizeof(double) * 2 * fft);
+  return terms;
+}
+
+void BRM_ConvolutionEngine::Accumulate(int d, int f, int pos, bool shared) {
+  BRM_FFT_COMPLEX* work = AsComplex(m_work.Get());
+  const int terms = CollectTerms(d, f, pos, shared);
+  if (terms > 0) {
+    if (Mirrored(d, f))
+      m_mirrored.MulSum(work, m_term_inputs.Get(), m_term_impulses.Get(), terms);
+    else
+      BRM_CONVO_CplxMulSum(work, m_term_inputs.Get(), m_term_impulses.Get(), terms, 0, m_fft_size);
+    BRM_fft(work, m_fft_size, 1);
+  } else {
+    std::memset(work, 0, sizeof(double) * 2 * m_fft_size);
+  }
 }
 
 double** BRM_ConvolutionEngine::Get() {
@@ -418,6 +440,7 @@ void BRM_ConvolutionEngine::AddSilenceToOutput(int len, int nch) {
 
 void BRM_ConvolutionEngine::Reset() {
   m_hist_block[0] = m_hist_block[1] = 0;
+  m_ring_real[0] = m_ring_real[1] = true;
   for (int i = 0; i < 2; ++i) {
     m_in_queue[i].Clear();
     m_direct_hist[i].Clear();

@@ -5,6 +5,8 @@
 // is in double.
 #include "base/heap_buf.h"
 #include "dsp/brm_queue.h"
+#include "dsp/convo_cplxmul.h"
+#include "dsp/convo_mirror.h"
 #include "dsp/fast_queue.h"
 #include "dsp/impulse_buffer.h"
 
@@ -51,7 +53,12 @@ class BRM_ConvolutionEngine {
   void AddDirect(double** bufs, int len, int nch);
   void ProcessBlock(int d, int f, bool pair, bool& sharedAllowed);
   bool PendingInputEquals(int ch, const double* block, int count) const;
+  // Lists the products that make up block pos of channel d (ring spectrum, impulse spectrum) in
+  // m_term_inputs and m_term_impulses, in order; returns how many there are.
+  int CollectTerms(int d, int f, int pos, bool shared);
   void Accumulate(int d, int f, int pos, bool shared);
+  // Whether channel d's products with impulse channel f are all between spectra of real signals.
+  bool Mirrored(int d, int f) const;
 
   BRM_TypedBuf<float> m_imp_spectra[2];
   BRM_TypedBuf<char> m_imp_block_flags[2];
@@ -63,10 +70,17 @@ class BRM_ConvolutionEngine {
   BRM_Queue m_direct_hist[2];
   BRM_FastQueue m_in_queue[2];
   int m_hist_block[2] = {0, 0};
+  // The channel's ring and overlap are sized for the impulse and still all zero.
+  bool m_prepared[2] = {false, false};
+  // No block in the ring was computed as a packed pair since the ring was last cleared.
+  bool m_ring_real[2] = {true, true};
   BRM_TypedBuf<double> m_in_spectra[2];
   BRM_TypedBuf<char> m_in_block_flags[2];
   BRM_TypedBuf<double> m_overlap[2];
   BRM_TypedBuf<double> m_work;
+  BRM_TypedBuf<const BRM_FFT_COMPLEX*> m_term_inputs;
+  BRM_TypedBuf<const BRM_CONVO_IMPULSEBUFCPLXf*> m_term_impulses;
+  BRM_CONVO_MirroredSum m_mirrored;
   double* m_get_ptrs[2] = {nullptr, nullptr};
   // The longest call the queues have been reserved for since the channels were set up.
   int m_reserved_len = 0;

@@ -1,6 +1,8 @@
 #pragma once
 // Shared pieces of the convolution tests: reproducible signals, a plain time-domain convolution
 // to compare against, and a driver that streams audio through an engine in host-sized blocks.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
 #include <random>
@@ -47,6 +49,21 @@ inline double Tolerance(const std::vector<double>& h, const std::vector<double>&
   for (double v : h) hSum += std::fabs(v);
   for (double v : x) xMax = std::max(xMax, std::fabs(v));
   return 1e-6 * hSum * xMax + 1e-12;
+}
+
+// An impulse length and a host block size, the parameters of the accuracy tests.
+struct Case {
+  int taps;
+  int block;
+};
+
+// Latency only holds output back until a block is complete; the samples themselves line up with
+// the input, so out[t] must equal (h * x)[t] for every sample produced.
+inline void ExpectConvolution(const std::vector<double>& h, const std::vector<double>& x, const std::vector<double>& out,
+                              int minimumCount) {
+  ASSERT_GE(static_cast<int>(out.size()), minimumCount);
+  const double tol = Tolerance(h, x);
+  for (int t = 0; t < static_cast<int>(out.size()); ++t) ASSERT_NEAR(out[t], DirectSample(h, x, t), tol) << "sample " << t;
 }
 
 // Streams channels through engine in blocks of `block` samples, the way a host does (Add, Avail,

@@ -10,25 +10,11 @@
 
 namespace {
 
-using conv_test::DirectSample;
+using conv_test::Case;
+using conv_test::ExpectConvolution;
 using conv_test::Fill;
 using conv_test::Noise;
 using conv_test::Stream;
-using conv_test::Tolerance;
-
-// Latency only holds output back until a block is complete; the samples themselves line up
-// with the input, so out[t] must equal (h * x)[t] for every sample produced.
-void ExpectConvolution(const std::vector<double>& h, const std::vector<double>& x, const std::vector<double>& out,
-                       int minimumCount) {
-  ASSERT_GE(static_cast<int>(out.size()), minimumCount);
-  const double tol = Tolerance(h, x);
-  for (int t = 0; t < static_cast<int>(out.size()); ++t) ASSERT_NEAR(out[t], DirectSample(h, x, t), tol) << "sample " << t;
-}
-
-struct Case {
-  int taps;
-  int block;
-};
 
 class FFTModeAccuracy : public ::testing::TestWithParam<Case> {};
 
