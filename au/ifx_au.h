@@ -53,6 +53,8 @@ class IFxAU : public IFxBase {
                                AudioUnitElement element, AudioUnitParameterValue value, UInt32 offsetFrames);
   static OSStatus RenderProc(void* pPlug, AudioUnitRenderActionFlags* pFlags, const AudioTimeStamp* pTimestamp,
                              UInt32 outputBusIdx, UInt32 nFrames, AudioBufferList* pOutBufList);
+  // The Carbon view component's entry; pView is its CarbonViewRecord (null at open).
+  static ComponentResult IFxAUCarbonViewEntry(ComponentParameters* params, void* pView);
 
   // ---- IFxBase hooks ----
   void BeginInformHostOfParamChange(int paramIdx) override;
@@ -132,6 +134,10 @@ class IFxAU : public IFxBase {
   ComponentResult MakeConnection(AudioUnitScope scope, const AudioUnitConnection* pConnection);
   ComponentResult SetRenderCallback(AudioUnitScope scope, AudioUnitElement element, const AURenderCallbackStruct* pCB);
   void GetSupportedNumChannels(void* pData);
+
+  // Editor views.
+  ComponentResult GetCocoaViewInfo(UInt32* pDataSize, void* pData);
+  ComponentResult GetUIComponentList(UInt32* pDataSize, void* pData);
 
   // State and presets.
   ComponentResult GetFactoryPresets(void* pData);

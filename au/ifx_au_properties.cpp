@@ -170,12 +170,15 @@ ComponentResult IFxAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope sc
     case kAudioUnitProperty_ParameterValueFromString:
       if (sizeAndRoom(sizeof(AudioUnitParameterValueFromString)) && global) return GetParamValueFromString(pData);
       break;
+    case kAudioUnitProperty_GetUIComponentList:
+      return GetUIComponentList(pDataSize, pData);
+    case kAudioUnitProperty_CocoaUI:
+      return GetCocoaViewInfo(pDataSize, pData);
     case kMusicDeviceProperty_InstrumentCount:
       if (!global || !IsInst()) return kAudioUnitErr_InvalidProperty;
       if (sizeAndRoom(sizeof(UInt32))) PutValue<UInt32>(pData, 1);
       break;
     default:
-      // Includes the editor view properties: this binding offers no view of its own.
       return kAudioUnitErr_InvalidProperty;
   }
   return tooSmall ? kAudioUnitErr_InvalidPropertyValue : static_cast<ComponentResult>(noErr);

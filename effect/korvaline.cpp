@@ -3,6 +3,8 @@
 #include <cmath>
 #include <mutex>
 
+#include "effect/korvaline_editor.h"
+#include "gui/igraphics.h"
 #include "effect/resample.h"
 
 namespace {
@@ -20,6 +22,12 @@ KORVALINE::KORVALINE(const IFxInstanceInfo& info)
   GetParam(kDry)->InitDouble("Dry", 0.0, 0.0, 1.0, 0.001, "", "", 1.0);
   GetParam(kWet)->InitDouble("Wet", 1.0, 0.0, 1.0, 0.001, "", "", 1.0);
   GetParam(kOut)->InitDouble("Out", 0.0, -15.0, 15.0, 0.001, "", "", 1.0);
+
+  if (IGraphics* editor = MakeBindingGraphics(this, kKorvalineEditorWidth, kKorvalineEditorHeight,
+                                              kKorvalineEditorFPS)) {
+    AttachKorvalineEditorControls(this, editor);
+    AttachGraphics(editor);
+  }
 }
 
 void KORVALINE::OnParamChange(int paramIdx) {

@@ -1,0 +1,71 @@
+#pragma once
+// The editor's Cocoa view: it polls the editor for dirty controls on a timer, draws the canvas when
+// the window asks, and turns window events into editor coordinates, modifiers and key codes.
+#include <AppKit/AppKit.h>
+
+#include "gui/gui_types.h"
+
+class IGraphicsMac;
+
+// Left-button events: Command makes a right click.
+IMouseMod GetMouseMod(const NSEvent* event);
+IMouseMod GetRightMouseMod(const NSEvent* event);
+// The editor's key code for a key press, or -1 when the editor has none for it.
+int MapEditorKey(unsigned short keyCode, unichar character);
+
+class IGraphicsCocoa_vKORVALINE_au : public NSView, public NSViewToolTipOwner {
+ public:
+  // A view of the editor's size with its redraw timer running in every run-loop mode.
+  explicit IGraphicsCocoa_vKORVALINE_au(IGraphicsMac* pGraphics);
+
+  IGraphicsMac* Graphics() const { return mGraphics; }
+  // Forgets the editor: later events and timer ticks are ignored.
+  void Detach() { mGraphics = nullptr; }
+  void killTimer();
+  void registerToolTip(const IRECT& area);
+
+  // Editor rectangles (origin top left) and view rectangles (origin bottom left).
+  NSRect ToNSRect(const IRECT& r) const;
+  IRECT ToIRECT(NSRect r) const;
+
+  bool isOpaque() override { return mGraphics != nullptr; }
+  bool acceptsFirstResponder() override { return true; }
+  bool acceptsFirstMouse(NSEvent*) override { return true; }
+  void viewDidMoveToWindow() override;
+  void drawRect(NSRect rect) override;
+  void onTimer(NSTimer* timer);
+
+  void mouseDown(NSEvent* event) override;
+  void mouseUp(NSEvent* event) override;
+  void mouseDragged(NSEvent* event) override;
+  void rightMouseDown(NSEvent* event) override;
+  void rightMouseUp(NSEvent* event) override;
+  void rightMouseDragged(NSEvent* event) override;
+  void mouseMoved(NSEvent* event) override;
+  void scrollWheel(NSEvent* event) override;
+  void keyDown(NSEvent* event) override;
+  void removeFromSuperview() override;
+
+  NSString viewStringForToolTip(NSView* view, NSToolTipTag tag, NSPoint point, void* userData) override;
+
+ private:
+  // The event's position in editor coordinates, remembered for key presses; false when detached.
+  bool getMouseXY(const NSEvent* event, int* pX, int* pY);
+
+  IGraphicsMac* mGraphics = nullptr;
+  NSTimer* mTimer = nullptr;
+  int mPrevX = 0, mPrevY = 0;
+};
+
+// A borderless window that can still take the keyboard.
+class CustomCocoaWindow_vKORVALINE_au : public NSWindow {
+ public:
+  using NSWindow::NSWindow;
+  bool canBecomeKeyWindow() override { return true; }
+};
+
+// Releases what was autoreleased inside its scope.
+class CocoaAutoReleasePool {
+ private:
+  NSAutoreleasePool mPool;
+};

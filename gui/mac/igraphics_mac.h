@@ -1,0 +1,72 @@
+#pragma once
+// The editor on the Mac windowing services: a Cocoa view that shows the canvas, a timer that asks
+// for redraws of what changed, events turned into editor calls, and pictures from the bundle.
+#include <CoreGraphics/CoreGraphics.h>
+
+#include "base/heap_buf.h"
+#include "gui/igraphics.h"
+
+class IGraphicsCocoa_vKORVALINE_au;
+class NSWindow;
+
+class IGraphicsMac : public IGraphics {
+ public:
+  IGraphicsMac(IFxBase* pPlug, int w, int h, int fps = 0);
+  ~IGraphicsMac() override;
+
+  void SetBundleID(const char* bundleID) { mBundleID.Set(bundleID); }
+  const char* GetBundleID() const { return mBundleID.Get(); }
+
+  bool DrawScreen(IRECT* pR) override;
+  void ForceEndUserEdit() override {}
+  void Resize(int w, int h) override;
+  bool WindowIsOpen() override { return mView != nullptr; }
+  const char* GetGUIAPI() override { return "Cocoa GUI"; }
+  int ShowMessageBox(const char* text, const char* caption, int type) override;
+  // Popup menus and the text field are not offered yet: no menu is shown (null) and no field opens.
+  IPopupMenu* CreateIPopupMenu(IPopupMenu* pMenu, IRECT* pAreaRect) override;
+  void CreateTextEntry(IControl*, IText*, IRECT*, const char*, IParam*) override {}
+  void HostPath(BRM_String* pPath) override;
+  void PluginPath(BRM_String* pPath) override;
+  void DesktopPath(BRM_String* pPath) override;
+  void AppSupportPath(BRM_String* pPath, bool isSystem = false) override;
+  void SandboxSafeAppSupportPath(BRM_String* pPath) override;
+  void PromptForFile(BRM_String* pFilename, EFileAction action = kFileOpen, BRM_String* pDir = nullptr,
+                     const char* extensions = "") override;
+  bool PromptForColor(IColor*, const char* = "") override { return false; }
+  bool OpenURL(const char* url, const char* msgWindowTitle = nullptr, const char* confirmMsg = nullptr,
+               const char* errMsgOnFailure = nullptr) override;
+  using IGraphics::OpenWindow;
+  // Closes any open view and returns a new one (the caller's reference), added to pParentView
+  // when one is given.
+  void* OpenWindow(void* pParentView) override;
+  // pHostWindow is the host's NSWindow: the editor is shown in a borderless child window over it.
+  void AttachSubWindow(void* pHostWindow) override;
+  void RemoveSubWindow() override;
+  void CloseWindow() override;
+  void* GetWindow() override { return mView; }
+  bool GetTextFromClipboard(BRM_String* pStr) override;
+  void HideMouseCursor() override;
+  void ShowMouseCursor() override;
+  void UpdateTooltips() override;
+  RAST_IBitmap* OSLoadBitmap(int id, const char* name) override;
+
+  // The system version as 0xMMmb; 0 when it cannot be had.
+  static int GetUserOSVersion();
+  // A PNG resource of the bundle, found by the name's base (directories and extension dropped);
+  // null for names that are not PNG, a missing bundle or a missing resource.
+  static RAST_IBitmap* LoadImgFromResourceOSX(const char* bundleID, const char* name);
+
+ private:
+  void MakeColorSpace();
+
+  IGraphicsCocoa_vKORVALINE_au* mView = nullptr;
+  BRM_String mBundleID;
+  CGColorSpaceRef mColorSpace = nullptr;
+  BRM_HeapBuf mDoubleBuffer{4096};
+  NSWindow* mHostWindow = nullptr;
+};
+
+// The editor for a plug-in on the Audio Unit binding, finding its pictures in the effect's bundle.
+class IFxAU;
+IGraphicsMac* MakeGraphics(IFxAU* pPlug, int w, int h, int fps = 0);
