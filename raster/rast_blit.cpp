@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "raster/rast_dispatch.h"
+#include "raster/rast_row_combine.h"
 #include "raster/rast_surface.h"
 
 namespace {
@@ -33,11 +34,20 @@ void ForEachPixel(const BlitArea& a, Op op) {
   }
 }
 
-void CopyRows(const BlitArea& a) {
+// op(destRow*, sourceRow*) for each row, in an order that reads every source row before it is
+// overwritten. Within a row, ops go forwards.
+template <class Op>
+void ForEachRow(const BlitArea& a, Op op) {
   for (int k = 0; k < a.h; ++k) {
     int j = a.rowsBackward ? a.h - 1 - k : k;
-    std::memmove(a.dest.At(a.dx, a.dy + j), a.src.At(a.sx, a.sy + j), static_cast<size_t>(a.w) * sizeof(RAST_pixel));
+    op(a.dest.At(a.dx, a.dy + j), a.src.At(a.sx, a.sy + j));
   }
+}
+
+void CopyRows(const BlitArea& a) {
+  ForEachRow(a, [&a](RAST_pixel* d, const RAST_pixel* s) {
+    std::memmove(d, s, static_cast<size_t>(a.w) * sizeof(RAST_pixel));
+  });
 }
 
 void DrawArea(const BlitArea& a, float alpha, int mode) {
@@ -59,9 +69,16 @@ void DrawArea(const BlitArea& a, float alpha, int mode) {
   int weight = RAST_WeightFromAlpha(alpha);
   if (!weight) return;
   RAST_WithCombiner(mode, weight, [&]<class C>() {
-    ForEachPixel(a, [weight](RAST_pixel* d, RAST_pixel s) {
-      C::doPix(reinterpret_cast<unsigned char*>(d), RAST_GETR(s), RAST_GETG(s), RAST_GETB(s), RAST_GETA(s), weight);
-    });
+    if (a.columnsBackward) {
+      ForEachPixel(a, [weight](RAST_pixel* d, RAST_pixel s) {
+        C::doPix(reinterpret_cast<unsigned char*>(d), RAST_GETR(s), RAST_GETG(s), RAST_GETB(s), RAST_GETA(s), weight);
+      });
+      return;
+    }
+    // Forwards through a row is safe even when it overlaps itself further left: each vector
+    // of source pixels is read before the store that could reach it.
+    const RAST_RowKernels& kernels = RAST_ActiveRowKernels();
+    ForEachRow(a, [&](RAST_pixel* d, const RAST_pixel* s) { RAST_RowCombine<C>::Run(kernels, d, s, a.w, weight); });
   });
 }
 

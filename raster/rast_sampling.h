@@ -46,6 +46,33 @@ struct RAST_NearestSampler {
   }
 };
 
+// The four neighbours p00 (top left), p10, p01, p11 blended by fractions fx, fy (0..65535) in
+// 16.16 integers.
+inline RAST_pixel RAST_Blend4(RAST_pixel p00, RAST_pixel p10, RAST_pixel p01, RAST_pixel p11, long long fx,
+                              long long fy) {
+  long long w11 = (fx * fy) >> 16;
+  long long w01 = ((65536 - fx) * fy) >> 16;
+  long long w10 = (fx * (65536 - fy)) >> 16;
+  long long w00 = ((65536 - fx) * (65536 - fy)) >> 16;
+  RAST_pixel result = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    long long c = w00 * ((p00 >> shift) & 0xff) + w10 * ((p10 >> shift) & 0xff) + w01 * ((p01 >> shift) & 0xff) +
+                  w11 * ((p11 >> shift) & 0xff);
+    result |= static_cast<RAST_pixel>((c >> 16) & 0xff) << shift;
+  }
+  return result;
+}
+
+// a and b blended by fraction f (0..65535).
+inline RAST_pixel RAST_Blend2(RAST_pixel a, RAST_pixel b, long long f) {
+  RAST_pixel result = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    long long c = (65536 - f) * ((a >> shift) & 0xff) + f * ((b >> shift) & 0xff);
+    result |= static_cast<RAST_pixel>((c >> 16) & 0xff) << shift;
+  }
+  return result;
+}
+
 // Blends the four neighbours by the fractions; on the window's last column only vertically, on
 // its last row only horizontally, and at its last pixel takes the pixel itself.
 struct RAST_BilinearSampler {
@@ -58,33 +85,14 @@ struct RAST_BilinearSampler {
     if (lastColumn && lastRow) {
       *out = *p;
     } else if (lastColumn) {
-      *out = Blend2(p[0], win.At(x, y + 1)[0], fy);
+      *out = RAST_Blend2(p[0], win.At(x, y + 1)[0], fy);
     } else if (lastRow) {
-      *out = Blend2(p[0], p[1], fx);
+      *out = RAST_Blend2(p[0], p[1], fx);
     } else {
       const RAST_pixel* below = win.At(x, y + 1);
-      long long w11 = (fx * fy) >> 16;
-      long long w01 = ((65536 - fx) * fy) >> 16;
-      long long w10 = (fx * (65536 - fy)) >> 16;
-      long long w00 = ((65536 - fx) * (65536 - fy)) >> 16;
-      RAST_pixel result = 0;
-      for (int shift = 0; shift < 32; shift += 8) {
-        long long c = w00 * ((p[0] >> shift) & 0xff) + w10 * ((p[1] >> shift) & 0xff) +
-                      w01 * ((below[0] >> shift) & 0xff) + w11 * ((below[1] >> shift) & 0xff);
-        result |= static_cast<RAST_pixel>((c >> 16) & 0xff) << shift;
-      }
-      *out = result;
+      *out = RAST_Blend4(p[0], p[1], below[0], below[1], fx, fy);
     }
     return true;
-  }
-
-  static RAST_pixel Blend2(RAST_pixel a, RAST_pixel b, long long f) {
-    RAST_pixel result = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-      long long c = (65536 - f) * ((a >> shift) & 0xff) + f * ((b >> shift) & 0xff);
-      result |= static_cast<RAST_pixel>((c >> 16) & 0xff) << shift;
-    }
-    return result;
   }
 };
 

@@ -1,9 +1,11 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <type_traits>
 
 #include "raster/rast_blit.h"
 #include "raster/rast_dispatch.h"
+#include "raster/rast_row_combine.h"
 #include "raster/rast_sampling.h"
 
 namespace {
@@ -91,6 +93,47 @@ void CombineLoop(const RAST_Surface& d, const RAST_SampleWindow& win, const Axis
   });
 }
 
+// Bilinear sampling row by row through the row kernels, for a step that moves right. Columns
+// whose sample has a right neighbour in the window go through the kernels in chunks; the rest
+// (the window's last column) through the per-pixel sampler.
+template <class C>
+void BilinearRows(const RAST_Surface& d, const RAST_SampleWindow& win, const Axis& ax, const Axis& ay, int weight) {
+  const RAST_RowKernels& kernels = RAST_ActiveRowKernels();
+  long long lastColumnStart = static_cast<long long>(win.width - 1) << 16;
+  long long blended = ax.start >= lastColumnStart
+                          ? 0
+                          : std::min(ax.size, (lastColumnStart - ax.start + ax.fixedStep - 1) / ax.fixedStep);
+  constexpr int kChunk = 256;
+  RAST_pixel samples[kChunk];
+  for (long long j = 0; j < ay.size; ++j) {
+    long long py = ay.start + j * ay.fixedStep;
+    int y = static_cast<int>(py >> 16);
+    if ((py >> 16) != y || y < 0 || y >= win.height) continue;
+    int fy = y == win.height - 1 ? 0 : static_cast<int>(py & 0xffff);
+    const RAST_pixel* top = win.At(0, y);
+    const RAST_pixel* bottom = fy ? win.At(0, y + 1) : top;
+    RAST_pixel* row = d.At(static_cast<int>(ax.dst), static_cast<int>(ay.dst + j));
+    for (long long i = 0; i < blended; i += kChunk) {
+      int n = static_cast<int>(std::min<long long>(kChunk, blended - i));
+      long long px = ax.start + i * ax.fixedStep;
+      if constexpr (std::is_same_v<C, _RAST_CombinePixelsClobberNoClamp>) {
+        kernels.bilinear(row + i, top, bottom, fy, px, ax.fixedStep, n);
+      } else {
+        kernels.bilinear(samples, top, bottom, fy, px, ax.fixedStep, n);
+        RAST_RowCombine<C>::Run(kernels, row + i, samples, n, weight);
+      }
+    }
+    RAST_BilinearSampler sample;
+    for (long long i = blended; i < ax.size; ++i) {
+      RAST_pixel s;
+      if (sample(win, ax.start + i * ax.fixedStep, py, &s)) {
+        C::doPix(reinterpret_cast<unsigned char*>(row + i), RAST_GETR(s), RAST_GETG(s), RAST_GETB(s), RAST_GETA(s),
+                 weight);
+      }
+    }
+  }
+}
+
 }  // namespace
 
 void RAST_ScaledBlit(RAST_IBitmap* dest, RAST_IBitmap* src, int dstx, int dsty, int dstw, int dsth, float srcx, float srcy,
@@ -123,6 +166,8 @@ void RAST_ScaledBlit(RAST_IBitmap* dest, RAST_IBitmap* src, int dstx, int dsty, 
   } else if (bilinear && ax.step >= 1.7 && ay.step >= 1.7) {
     int radius = std::max(ax.step, ay.step) <= 3.0 ? 1 : 2;
     CombineLoop(d, win, ax, ay, RAST_AverageSampler{radius}, weight, mode);
+  } else if (bilinear && ax.fixedStep > 0) {
+    RAST_WithCombiner(mode, weight, [&]<class C>() { BilinearRows<C>(d, win, ax, ay, weight); });
   } else if (bilinear) {
     CombineLoop(d, win, ax, ay, RAST_BilinearSampler(), weight, mode);
   } else {
