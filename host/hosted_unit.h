@@ -1,0 +1,91 @@
+#pragma once
+// One open instance of an Audio Unit, driven only through the component calls and the fast-dispatch
+// procedures the unit hands out.
+#include <AudioToolbox/AudioToolbox.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/cf_ref.h"
+
+namespace korval_host {
+
+struct ParameterDescription {
+  AudioUnitParameterID id = 0;
+  std::string name;
+  std::string unitName;
+  AudioUnitParameterUnit unit = kAudioUnitParameterUnit_Generic;
+  float minValue = 0, maxValue = 0, defaultValue = 0;
+  AudioUnitParameterOptions flags = 0;
+};
+
+// Makes the components of the bundle at bundleDir known to this process. Empty on success, else why not.
+std::string RegisterBundle(const std::string& bundleDir);
+
+constexpr OSType MakeFourCharCode(const char (&code)[5]) {
+  return (OSType(UInt8(code[0])) << 24) | (OSType(UInt8(code[1])) << 16) | (OSType(UInt8(code[2])) << 8) |
+         OSType(UInt8(code[3]));
+}
+std::string FourCharCodeText(OSType code);
+// "aufx:Kor1:Brmo" → description; false when the text is not three four-character codes.
+bool ParseComponentDescription(const std::string& text, ComponentDescription* description);
+
+class HostedUnit {
+ public:
+  // Null, with the reason in *error, when no registered component matches or it refuses to open.
+  static std::unique_ptr<HostedUnit> Open(const ComponentDescription& looking, std::string* error);
+  ~HostedUnit();
+  HostedUnit(const HostedUnit&) = delete;
+  HostedUnit& operator=(const HostedUnit&) = delete;
+
+  AudioUnit Unit() const { return mUnit; }
+  const ComponentDescription& Description() const { return mDescription; }
+
+  // Stream formats of both buses, the sample rate and the maximum frames per slice.
+  OSStatus Configure(double sampleRate, UInt32 channels, UInt32 maxFrames);
+  OSStatus SetStreamFormat(AudioUnitScope scope, double sampleRate, UInt32 channels);
+  OSStatus SetMaximumFrames(UInt32 maxFrames);
+  OSStatus SetBypass(bool bypass);
+
+  std::vector<ParameterDescription> Parameters() const;
+  // Through the fast-dispatch parameter procedures when the unit offers them, else the component calls.
+  OSStatus SetParameter(AudioUnitParameterID id, AudioUnitParameterValue value) const;
+  OSStatus GetParameter(AudioUnitParameterID id, AudioUnitParameterValue* value) const;
+  std::string DisplayValue(AudioUnitParameterID id, AudioUnitParameterValue value) const;
+
+  // The class-info dictionary; the caller owns it.
+  OSStatus SaveState(CFRef<CFPropertyListRef>* state) const;
+  OSStatus RestoreState(CFPropertyListRef state) const;
+
+  // Render through the component call, or through the unit's fast-dispatch render procedure.
+  OSStatus Render(bool fastDispatch, const AudioTimeStamp* time, UInt32 frames, AudioBufferList* buffers) const;
+  bool HasFastRender() const { return mRenderProc != nullptr; }
+  void* Storage() const { return mStorage; }
+  AudioUnitSetParameterProc FastSetParameterProc() const { return mSetParameterProc; }
+
+ private:
+  HostedUnit(AudioUnit unit, const ComponentDescription& description);
+
+  AudioUnit mUnit;
+  ComponentDescription mDescription;
+  void* mStorage = nullptr;
+  AudioUnitGetParameterProc mGetParameterProc = nullptr;
+  AudioUnitSetParameterProc mSetParameterProc = nullptr;
+  AudioUnitRenderProc mRenderProc = nullptr;
+};
+
+// A property of fixed size; an answer of any other size counts as a failure, since the value
+// (possibly an object the host would have to release) cannot be trusted.
+template <typename Value>
+OSStatus GetPropertyValue(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
+                          Value* value) {
+  UInt32 size = sizeof *value;
+  const OSStatus status = AudioUnitGetProperty(unit, id, scope, element, value, &size);
+  return status == noErr && size != sizeof *value ? kAudioUnitErr_InvalidPropertyValue : status;
+}
+
+// The canonical non-interleaved 32-bit float format.
+AudioStreamBasicDescription CanonicalFormat(double sampleRate, UInt32 channels);
+
+}  // namespace korval_host

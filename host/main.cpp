@@ -1,0 +1,59 @@
+// korval-host: a command-line Audio Unit host for rendering files, inspecting and validating a unit
+// and handling its presets.
+#include <cstdio>
+#include <cstring>
+
+#include "host/commands.h"
+#include "korval_platform/host.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: korval-host [--bundle DIR] [--component TYPE:SUBTYPE:MAKER] COMMAND ...\n"
+    "  render IN.wav OUT.wav [--param NAME=VALUE]... [--preset FILE.aupreset] [--block N] [--bypass]\n"
+    "  info\n"
+    "  preset save FILE.aupreset [--param NAME=VALUE]...\n"
+    "  preset show FILE.aupreset\n"
+    "  validate\n"
+    "  demo-input OUT.wav\n"
+    "Parameters are given by name or index, in the units the info command shows.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace korval_host;
+  KorvSetMainBundle("com.korvaline.korval-host", nullptr);
+
+  HostContext context{KORV_DEFAULT_BUNDLE_DIR, {kAudioUnitType_Effect, MakeFourCharCode("Kor1"), MakeFourCharCode("Brmo"), 0, 0}};
+  Arguments arguments;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument == "--bundle" || argument == "--component") {
+      if (i + 1 >= argc) return Fail(kExitBadInput, argument + " needs a value");
+      const std::string value = argv[++i];
+      if (argument == "--bundle") {
+        context.bundleDir = value;
+      } else if (!ParseComponentDescription(value, &context.component)) {
+        return Fail(kExitBadInput, "--component needs TYPE:SUBTYPE:MAKER, three four-character codes");
+      }
+    } else if (argument == "--help" || argument == "-h") {
+      std::fputs(kUsage, stdout);
+      return kExitOk;
+    } else {
+      arguments.push_back(argument);
+    }
+  }
+  if (arguments.empty()) {
+    std::fputs(kUsage, stderr);
+    return kExitBadInput;
+  }
+  const std::string command = arguments.front();
+  arguments.erase(arguments.begin());
+  if (command == "render") return RunRender(context, arguments);
+  if (command == "info") return RunInfo(context, arguments);
+  if (command == "preset") return RunPreset(context, arguments);
+  if (command == "validate") return RunValidate(context, arguments);
+  if (command == "demo-input") return RunDemoInput(arguments);
+  std::fputs(kUsage, stderr);
+  return Fail(kExitBadInput, "unknown command \"" + command + "\"");
+}

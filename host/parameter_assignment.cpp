@@ -1,0 +1,71 @@
+#include "host/parameter_assignment.h"
+
+#include <strings.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+
+namespace korval_host {
+
+bool ParseNumber(const std::string& text, double* value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  const double parsed = std::strtod(text.c_str(), &end);
+  if (errno == ERANGE || *end != '\0' || !std::isfinite(parsed)) return false;
+  *value = parsed;
+  return true;
+}
+
+bool ParseCount(const std::string& text, long minimum, long maximum, long* value) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 9) return false;
+  const long parsed = std::strtol(text.c_str(), nullptr, 10);
+  if (parsed < minimum || parsed > maximum) return false;
+  *value = parsed;
+  return true;
+}
+
+namespace {
+
+const ParameterDescription* FindParameter(const std::vector<ParameterDescription>& parameters,
+                                          const std::string& key) {
+  for (const ParameterDescription& parameter : parameters) {
+    if (strcasecmp(parameter.name.c_str(), key.c_str()) == 0) return &parameter;
+  }
+  long index = 0;
+  if (ParseCount(key, 0, static_cast<long>(parameters.size()) - 1, &index)) return &parameters[index];
+  return nullptr;
+}
+
+std::string Names(const std::vector<ParameterDescription>& parameters) {
+  std::string names;
+  for (size_t i = 0; i < parameters.size(); ++i) names += (i ? ", " : "") + parameters[i].name;
+  return names;
+}
+
+}  // namespace
+
+std::string ResolveParameterAssignment(const std::vector<ParameterDescription>& parameters, const std::string& text,
+                                       ParameterAssignment* assignment) {
+  const size_t equals = text.find('=');
+  if (equals == std::string::npos) return "--param needs NAME=VALUE, got \"" + text + "\"";
+  const std::string key = text.substr(0, equals);
+  const ParameterDescription* parameter = FindParameter(parameters, key);
+  if (!parameter) return "no parameter \"" + key + "\"; the parameters are " + Names(parameters) + " (or their index)";
+  const std::string valueText = text.substr(equals + 1);
+  double value = 0;
+  if (!ParseNumber(valueText, &value)) return "\"" + valueText + "\" is not a number (parameter " + parameter->name + ")";
+  if (value < parameter->minValue || value > parameter->maxValue) {
+    std::ostringstream message;
+    message << parameter->name << " = " << value << " is out of range: " << parameter->name << " takes "
+            << parameter->minValue << " to " << parameter->maxValue;
+    if (!parameter->unitName.empty()) message << " " << parameter->unitName;
+    return message.str();
+  }
+  *assignment = {parameter->id, static_cast<AudioUnitParameterValue>(value)};
+  return {};
+}
+
+}  // namespace korval_host

@@ -1,0 +1,24 @@
+#pragma once
+// "--param NAME=VALUE" options: a parameter by name (any case) or index, a value in plain units.
+#include <string>
+#include <vector>
+
+#include "host/hosted_unit.h"
+
+namespace korval_host {
+
+struct ParameterAssignment {
+  AudioUnitParameterID id;
+  AudioUnitParameterValue value;
+};
+
+// Empty on success; otherwise a message naming the parameter and, for a value out of range, its range.
+std::string ResolveParameterAssignment(const std::vector<ParameterDescription>& parameters, const std::string& text,
+                                       ParameterAssignment* assignment);
+
+// Whole-text decimal number; false for trailing characters, an empty text or a non-finite value.
+bool ParseNumber(const std::string& text, double* value);
+// Whole-text unsigned integer within [minimum, maximum].
+bool ParseCount(const std::string& text, long minimum, long maximum, long* value);
+
+}  // namespace korval_host

@@ -1,0 +1,88 @@
+#include "host/preset_file.h"
+
+#include <cstdio>
+#include <map>
+#include <vector>
+
+#include "host/hosted_unit.h"
+
+namespace korval_host {
+
+namespace {
+
+CFRef<CFURLRef> FileURL(const std::string& path) {
+  return CFRef<CFURLRef>(CFURLCreateFromFileSystemRepresentation(
+      nullptr, reinterpret_cast<const UInt8*>(path.data()), static_cast<CFIndex>(path.size()), false));
+}
+
+std::string DescribeValue(const std::string& key, CFTypeRef value) {
+  const CFTypeID type = CFGetTypeID(value);
+  if (type == CFNumberGetTypeID()) {
+    SInt64 number = 0;
+    CFNumberGetValue(static_cast<CFNumberRef>(value), kCFNumberSInt64Type, &number);
+    if (key == "type" || key == "subtype" || key == "manufacturer")
+      return std::string("'").append(FourCharCodeText(static_cast<OSType>(number))) + "' (" + std::to_string(number) + ")";
+    return std::to_string(number);
+  }
+  if (type == CFStringGetTypeID()) return std::string("\"").append(ToUtf8(static_cast<CFStringRef>(value))) + "\"";
+  if (type == CFDataGetTypeID()) {
+    auto data = static_cast<CFDataRef>(value);
+    const CFIndex length = CFDataGetLength(data);
+    std::string text = std::to_string(length) + " bytes";
+    const UInt8* bytes = CFDataGetBytePtr(data);
+    for (CFIndex i = 0; i < length; ++i) {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%s%02x", i % 8 ? "" : " ", bytes[i]);
+      text += hex;
+    }
+    return text;
+  }
+  return "(a value of another kind)";
+}
+
+}  // namespace
+
+std::string WritePresetFile(const std::string& path, CFPropertyListRef state) {
+  CFRef<CFDataRef> xml(CFPropertyListCreateXMLData(nullptr, state));
+  if (!xml) return "the unit's state cannot be written as a property list";
+  CFRef<CFURLRef> url = FileURL(path);
+  SInt32 error = 0;
+  if (!url || !CFURLWriteDataAndPropertiesToResource(url.Get(), xml.Get(), nullptr, &error))
+    return "cannot write " + path + " (error " + std::to_string(error) + ")";
+  return {};
+}
+
+std::string ReadPresetFile(const std::string& path, CFRef<CFPropertyListRef>* state) {
+  CFRef<CFURLRef> url = FileURL(path);
+  CFDataRef contents = nullptr;
+  SInt32 error = 0;
+  if (!url || !CFURLCreateDataAndPropertiesFromResource(nullptr, url.Get(), &contents, nullptr, nullptr, &error))
+    return "cannot read " + path + " (error " + std::to_string(error) + ")";
+  CFRef<CFDataRef> xml(contents);
+  CFStringRef why = nullptr;
+  CFRef<CFPropertyListRef> list(CFPropertyListCreateFromXMLData(nullptr, xml.Get(), kCFPropertyListImmutable, &why));
+  CFRef<CFStringRef> reason(why);
+  if (!list) return path + " is not a preset file: " + (reason ? ToUtf8(reason.Get()) : "not a property list");
+  if (CFGetTypeID(list.Get()) != CFDictionaryGetTypeID()) return path + " is not a preset file: it holds no dictionary";
+  *state = std::move(list);
+  return {};
+}
+
+std::string DescribePreset(CFPropertyListRef state) {
+  auto dictionary = static_cast<CFDictionaryRef>(state);
+  const CFIndex count = CFDictionaryGetCount(dictionary);
+  std::vector<const void*> keys(static_cast<size_t>(count)), values(static_cast<size_t>(count));
+  CFDictionaryGetKeysAndValues(dictionary, keys.data(), values.data());
+  // Dictionaries keep no order; sorted keys make the listing stable.
+  std::map<std::string, std::string> lines;
+  for (CFIndex i = 0; i < count; ++i) {
+    const std::string key = CFGetTypeID(keys[i]) == CFStringGetTypeID() ? ToUtf8(static_cast<CFStringRef>(keys[i]))
+                                                                        : std::string("(key of another kind)");
+    lines[key] = DescribeValue(key, values[i]);
+  }
+  std::string text;
+  for (const auto& [key, value] : lines) text += "  " + key + ": " + value + "\n";
+  return text;
+}
+
+}  // namespace korval_host

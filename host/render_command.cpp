@@ -1,0 +1,172 @@
+// korval-host render: a sound file through the unit into another file of the same kind.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "host/audio_file.h"
+#include "host/block_renderer.h"
+#include "host/commands.h"
+#include "host/parameter_assignment.h"
+#include "host/preset_file.h"
+
+namespace korval_host {
+
+namespace {
+
+constexpr long kDefaultBlock = 512;
+constexpr long kLargestBlock = 16384;
+// Beyond any real recording; a unit may scale its buffers with the rate (the default plug-in
+// needs 1.4 GB at 10 MHz), so a damaged header must not decide that.
+constexpr int kLowestRate = 1000;
+constexpr int kHighestRate = 768000;
+
+struct RenderOptions {
+  std::string inputPath, outputPath, presetPath;
+  std::vector<std::string> parameters;
+  long block = kDefaultBlock;
+  bool bypass = false;
+};
+
+std::string ParseRenderOptions(const Arguments& arguments, RenderOptions* options) {
+  std::vector<std::string> paths;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    const bool takesValue = argument == "--param" || argument == "--preset" || argument == "--block";
+    if (takesValue && i + 1 >= arguments.size()) return argument + " needs a value";
+    if (argument == "--param") {
+      options->parameters.push_back(arguments[++i]);
+    } else if (argument == "--preset") {
+      options->presetPath = arguments[++i];
+    } else if (argument == "--block") {
+      if (!ParseCount(arguments[++i], 1, kLargestBlock, &options->block))
+        return "--block takes a frame count from 1 to " + std::to_string(kLargestBlock);
+    } else if (argument == "--bypass") {
+      options->bypass = true;
+    } else if (argument.starts_with("--")) {
+      return "unknown option " + argument;
+    } else {
+      paths.push_back(argument);
+    }
+  }
+  if (paths.size() != 2) return "render needs an input and an output file";
+  options->inputPath = paths[0];
+  options->outputPath = paths[1];
+  return {};
+}
+
+class ProgressBar {
+ public:
+  explicit ProgressBar(sf_count_t total) : mTotal(total), mShown(isatty(STDERR_FILENO) && total > 0) {}
+  void Update(sf_count_t done) {
+    if (!mShown) return;
+    const int percent = static_cast<int>(done * 100 / mTotal);
+    if (percent == mLastPercent) return;
+    mLastPercent = percent;
+    const int filled = percent * kWidth / 100;
+    std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################", kWidth - filled,
+                 "", percent);
+    if (done >= mTotal) std::fputc('\n', stderr);
+  }
+
+ private:
+  static constexpr int kWidth = 40;
+  sf_count_t mTotal;
+  bool mShown;
+  int mLastPercent = -1;
+};
+
+}  // namespace
+
+int RunRender(const HostContext& context, const Arguments& arguments) {
+  RenderOptions options;
+  std::string error = ParseRenderOptions(arguments, &options);
+  if (!error.empty()) return Fail(kExitBadInput, error);
+
+  AudioFileReader reader;
+  if (!reader.Open(options.inputPath, &error)) return Fail(kExitBadInput, error);
+  const SF_INFO input = reader.Info();
+  if (input.channels < 1 || input.channels > static_cast<int>(BlockRenderer::kMaxChannels))
+    return Fail(kExitBadInput, options.inputPath + " has " + std::to_string(input.channels) +
+                                   " channels; only mono and stereo files can be rendered");
+
+  if (input.samplerate < kLowestRate || input.samplerate > kHighestRate)
+    return Fail(kExitBadInput, options.inputPath + " has a sample rate of " + std::to_string(input.samplerate) +
+                                   " Hz; rates from " + std::to_string(kLowestRate) + " to " +
+                                   std::to_string(kHighestRate) + " Hz can be rendered");
+
+  std::unique_ptr<HostedUnit> unit = OpenUnit(context);
+  if (!unit) return kExitFailed;
+  const std::vector<ParameterDescription> parameters = unit->Parameters();
+  std::vector<ParameterAssignment> assignments;
+  for (const std::string& text : options.parameters) {
+    ParameterAssignment assignment{};
+    error = ResolveParameterAssignment(parameters, text, &assignment);
+    if (!error.empty()) return Fail(kExitBadInput, error);
+    assignments.push_back(assignment);
+  }
+  CFRef<CFPropertyListRef> preset;
+  if (!options.presetPath.empty()) {
+    error = ReadPresetFile(options.presetPath, &preset);
+    if (!error.empty()) return Fail(kExitBadInput, error);
+  }
+
+  const auto channels = static_cast<UInt32>(input.channels);
+  const auto block = static_cast<UInt32>(options.block);
+  OSStatus status = unit->Configure(input.samplerate, channels, block);
+  if (status != noErr)
+    return Fail(kExitBadInput, "the unit does not take " + std::to_string(input.samplerate) + " Hz with " +
+                                   std::to_string(channels) + " channels (" + StatusText(status) + ")");
+  BlockRenderer renderer(*unit, channels, block, unit->HasFastRender() ? RenderRoute::kFastDispatch
+                                                                       : RenderRoute::kEntry);
+  status = renderer.Connect();
+  if (status == noErr) status = AudioUnitInitialize(unit->Unit());
+  if (status != noErr) return Fail(kExitFailed, "the unit cannot be prepared for rendering (" + StatusText(status) + ")");
+  if (preset) {
+    status = unit->RestoreState(preset.Get());
+    if (status != noErr)
+      return Fail(kExitBadInput, "the unit refused the preset " + options.presetPath + " (" + StatusText(status) + ")");
+  }
+  for (const ParameterAssignment& assignment : assignments) {
+    status = unit->SetParameter(assignment.id, assignment.value);
+    if (status != noErr) return Fail(kExitFailed, "setting a parameter failed (" + StatusText(status) + ")");
+  }
+  if (options.bypass && (status = unit->SetBypass(true)) != noErr)
+    return Fail(kExitFailed, "the unit cannot be bypassed (" + StatusText(status) + ")");
+
+  AudioFileWriter writer;
+  if (!writer.Open(options.outputPath, input.samplerate, input.channels, input.format, &error))
+    return Fail(kExitBadInput, error);
+
+  std::vector<float> interleaved(static_cast<size_t>(block) * channels);
+  ProgressBar progress(input.frames);
+  sf_count_t done = 0;
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    const sf_count_t frames = reader.Read(interleaved.data(), block);
+    if (frames <= 0) break;
+    for (sf_count_t i = 0; i < frames; ++i) {
+      for (UInt32 c = 0; c < channels; ++c) renderer.Input(c)[i] = interleaved[i * channels + c];
+    }
+    status = renderer.Render(static_cast<UInt32>(frames));
+    if (status != noErr) return Fail(kExitFailed, "the unit failed to render (" + StatusText(status) + ")");
+    for (sf_count_t i = 0; i < frames; ++i) {
+      for (UInt32 c = 0; c < channels; ++c) interleaved[i * channels + c] = renderer.Output(c)[i];
+    }
+    if (!writer.Write(interleaved.data(), frames)) return Fail(kExitFailed, "cannot write " + options.outputPath);
+    done += frames;
+    progress.Update(done);
+  }
+  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  error = reader.LastError();
+  if (!error.empty()) return Fail(kExitBadInput, "cannot read " + options.inputPath + ": " + error);
+  if (!writer.Commit(&error)) return Fail(kExitFailed, error);
+
+  const double seconds = static_cast<double>(done) / input.samplerate;
+  std::printf("rendered %lld frames (%.3f s) in %.3f s: %.1fx real time\n", static_cast<long long>(done), seconds,
+              elapsed, elapsed > 0 ? seconds / elapsed : 0.0);
+  return kExitOk;
+}
+
+}  // namespace korval_host

@@ -1,0 +1,96 @@
+// Channel configurations the unit supports, and formats it must refuse.
+#include <vector>
+
+#include "host/validator.h"
+
+namespace korval_host {
+
+namespace {
+
+std::vector<AUChannelInfo> SupportedConfigurations(AudioUnit unit) {
+  UInt32 size = 0;
+  if (AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global, 0, &size,
+                               nullptr) != noErr)
+    return {};
+  std::vector<AUChannelInfo> configurations(size / sizeof(AUChannelInfo));
+  if (AudioUnitGetProperty(unit, kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global, 0,
+                           configurations.data(), &size) != noErr)
+    return {};
+  return configurations;
+}
+
+bool Supports(const std::vector<AUChannelInfo>& configurations, int inputs, int outputs) {
+  for (const AUChannelInfo& io : configurations) {
+    const bool inputMatches = io.inChannels < 0 || io.inChannels == inputs;
+    const bool outputMatches = io.outChannels < 0 || io.outChannels == outputs;
+    if (inputMatches && outputMatches) return true;
+  }
+  return false;
+}
+
+OSStatus SetFormat(AudioUnit unit, AudioUnitScope scope, const AudioStreamBasicDescription& format) {
+  return AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, scope, 0, &format, sizeof format);
+}
+
+}  // namespace
+
+void ValidateFormats(Validator& validator) {
+  std::unique_ptr<HostedUnit> probe = validator.Open();
+  if (!probe) return;
+  const std::vector<AUChannelInfo> configurations = SupportedConfigurations(probe->Unit());
+  validator.Check("supported channel configurations are listed", !configurations.empty());
+
+  for (const AUChannelInfo& io : configurations) {
+    if (io.inChannels <= 0 || io.outChannels <= 0) continue;
+    std::unique_ptr<HostedUnit> unit = validator.Open();
+    if (!unit) return;
+    OSStatus status = unit->SetStreamFormat(kAudioUnitScope_Input, 44100, io.inChannels);
+    if (status == noErr) status = unit->SetStreamFormat(kAudioUnitScope_Output, 44100, io.outChannels);
+    if (status == noErr) status = AudioUnitInitialize(unit->Unit());
+    AudioStreamBasicDescription readBack{};
+    UInt32 size = sizeof readBack;
+    AudioUnitGetProperty(unit->Unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &readBack, &size);
+    validator.Check("channels " + std::to_string(io.inChannels) + "-" + std::to_string(io.outChannels) +
+                        " are accepted, initialise and read back",
+                    status == noErr && readBack.mChannelsPerFrame == static_cast<UInt32>(io.outChannels) &&
+                        readBack.mFormatID == kAudioFormatLinearPCM,
+                    StatusText(status));
+  }
+
+  for (const auto& [inputs, outputs] : {std::pair{1, 2}, std::pair{2, 1}}) {
+    if (Supports(configurations, inputs, outputs)) continue;
+    std::unique_ptr<HostedUnit> unit = validator.Open();
+    if (!unit) return;
+    unit->SetStreamFormat(kAudioUnitScope_Input, 44100, inputs);
+    unit->SetStreamFormat(kAudioUnitScope_Output, 44100, outputs);
+    validator.Check("channels " + std::to_string(inputs) + "-" + std::to_string(outputs) + " do not initialise",
+                    AudioUnitInitialize(unit->Unit()) != noErr);
+  }
+
+  std::unique_ptr<HostedUnit> unit = validator.Open();
+  if (!unit) return;
+  const AudioUnit au = unit->Unit();
+  AudioStreamBasicDescription notPCM = CanonicalFormat(44100, 2);
+  notPCM.mFormatID = MakeFourCharCode(".mp3");
+  AudioStreamBasicDescription noFlags = CanonicalFormat(44100, 2);
+  noFlags.mFormatFlags = 0;
+  bool refused = true;
+  for (UInt32 channels : {0u, 3u, 129u, 100000u}) {
+    if (!Supports(configurations, static_cast<int>(channels), static_cast<int>(channels)))
+      refused = refused && SetFormat(au, kAudioUnitScope_Input, CanonicalFormat(44100, channels)) != noErr &&
+                SetFormat(au, kAudioUnitScope_Output, CanonicalFormat(44100, channels)) != noErr;
+  }
+  validator.Check("unsupported channel counts (0, 3, 129, 100000) are refused", refused);
+  validator.Check("formats other than linear PCM float are refused",
+                  SetFormat(au, kAudioUnitScope_Input, notPCM) != noErr &&
+                      SetFormat(au, kAudioUnitScope_Input, noFlags) != noErr);
+  Float64 before = 0, after = 0;
+  UInt32 size = sizeof before;
+  AudioUnitGetProperty(au, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &before, &size);
+  AudioStreamBasicDescription negativeRate = CanonicalFormat(-1, 2);
+  SetFormat(au, kAudioUnitScope_Input, negativeRate);
+  AudioUnitGetProperty(au, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &after, &size);
+  validator.Check("a format with a negative sample rate leaves the rate alone", after == before && after > 0);
+}
+
+}  // namespace korval_host

@@ -1,0 +1,85 @@
+#include "host/validator.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+
+namespace korval_host {
+
+bool Validator::Check(const std::string& name, bool passed, const std::string& detail) {
+  ++mChecks;
+  if (!passed) ++mFailures;
+  std::printf("%s  %s%s%s\n", passed ? "PASS" : "FAIL", name.c_str(), detail.empty() ? "" : ": ", detail.c_str());
+  std::fflush(stdout);
+  return passed;
+}
+
+std::unique_ptr<HostedUnit> Validator::Open() {
+  std::string error;
+  std::unique_ptr<HostedUnit> unit = HostedUnit::Open(mContext.component, &error);
+  if (!unit) Check("open an instance", false, error);
+  return unit;
+}
+
+std::string SignalFault(const float* samples, UInt32 frames) {
+  for (UInt32 i = 0; i < frames; ++i) {
+    const float sample = samples[i];
+    if (std::isnan(sample)) return "NaN at frame " + std::to_string(i);
+    if (std::isinf(sample)) return "infinity at frame " + std::to_string(i);
+    if (sample != 0.0f && std::fabs(sample) < FLT_MIN) return "denormal at frame " + std::to_string(i);
+  }
+  return {};
+}
+
+void FillTestSignal(BlockRenderer& renderer, UInt32 frames, UInt32 seed) {
+  UInt32 state = seed * 2654435761u + 1;
+  for (UInt32 c = 0; c < renderer.Channels(); ++c) {
+    float* input = renderer.Input(c);
+    for (UInt32 i = 0; i < frames; ++i) {
+      state = state * 1664525u + 1013904223u;
+      const double noise = static_cast<double>(state >> 8) / 16777216.0 - 0.5;
+      const double tone = std::sin(0.05 * (seed * frames + i) + c);
+      input[i] = static_cast<float>(0.2 * tone + 0.1 * noise);
+    }
+  }
+}
+
+void FillSilence(BlockRenderer& renderer, UInt32 frames) {
+  for (UInt32 c = 0; c < renderer.Channels(); ++c) std::fill(renderer.Input(c), renderer.Input(c) + frames, 0.0f);
+}
+
+std::string OutputFault(const BlockRenderer& renderer, UInt32 frames) {
+  for (UInt32 c = 0; c < renderer.Channels(); ++c) {
+    const std::string fault = SignalFault(renderer.RenderedChannel(c), frames);
+    if (!fault.empty()) return "channel " + std::to_string(c) + ": " + fault;
+  }
+  return {};
+}
+
+std::string PrepareForRendering(HostedUnit& unit, BlockRenderer& renderer, double sampleRate, UInt32 maxFrames) {
+  AudioUnitUninitialize(unit.Unit());
+  OSStatus status = unit.Configure(sampleRate, renderer.Channels(), maxFrames);
+  if (status != noErr) return "configuring failed (" + StatusText(status) + ")";
+  if ((status = renderer.Connect()) != noErr) return "setting the render callback failed (" + StatusText(status) + ")";
+  if ((status = AudioUnitInitialize(unit.Unit())) != noErr) return "initialize failed (" + StatusText(status) + ")";
+  return {};
+}
+
+int RunValidate(const HostContext& context, const Arguments& arguments) {
+  if (!arguments.empty()) return Fail(kExitBadInput, "validate takes no arguments");
+  const std::string error = RegisterBundle(context.bundleDir);
+  if (!error.empty()) return Fail(kExitFailed, error);
+  Validator validator(context);
+  ValidateLifecycle(validator);
+  ValidateProperties(validator);
+  ValidateParameters(validator);
+  ValidateFormats(validator);
+  ValidateRendering(validator);
+  ValidateRenderControl(validator);
+  ValidateState(validator);
+  std::printf("%d checks, %d failed\n", validator.Checks(), validator.Failures());
+  return validator.Failures() ? kExitFailed : kExitOk;
+}
+
+}  // namespace korval_host

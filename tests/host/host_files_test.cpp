@@ -1,0 +1,111 @@
+// Sound and preset files as the host writes and reads them, and component codes on the command line.
+#include <gtest/gtest.h>
+
+#include "host/audio_file.h"
+#include "host/hosted_unit.h"
+#include "host/preset_file.h"
+#include "host_test_support.h"
+
+using namespace korval_host;
+using namespace korval_host_test;
+
+namespace {
+
+TEST(AudioFileWriter, TheTargetAppearsOnlyWhenCommitted) {
+  TempDir dir;
+  const float frames[4] = {0.5f, -0.5f, 0.25f, -0.25f};
+  {
+    AudioFileWriter abandoned;
+    std::string error;
+    ASSERT_TRUE(abandoned.Open(dir.Path("out.wav"), 8000, 2, SF_FORMAT_WAV | SF_FORMAT_FLOAT, &error)) << error;
+    ASSERT_TRUE(abandoned.Write(frames, 2));
+  }
+  EXPECT_TRUE(dir.Files().empty()) << "an abandoned write left " << dir.Files().front();
+
+  AudioFileWriter writer;
+  std::string error;
+  ASSERT_TRUE(writer.Open(dir.Path("out.wav"), 8000, 2, SF_FORMAT_WAV | SF_FORMAT_PCM_16, &error)) << error;
+  ASSERT_TRUE(writer.Write(frames, 2));
+  ASSERT_TRUE(writer.Commit(&error)) << error;
+  ASSERT_EQ(dir.Files(), std::vector<std::string>{"out.wav"});
+  const Sound written = ReadSound(dir.Path("out.wav"));
+  EXPECT_EQ(written.info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+  EXPECT_EQ(written.samples, std::vector<float>(frames, frames + 4));
+}
+
+TEST(AudioFileWriter, IntegerOutputClipsInsteadOfWrapping) {
+  TempDir dir;
+  AudioFileWriter writer;
+  std::string error;
+  ASSERT_TRUE(writer.Open(dir.Path("loud.wav"), 8000, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_16, &error)) << error;
+  const float loud[2] = {2.0f, -3.0f};
+  ASSERT_TRUE(writer.Write(loud, 2));
+  ASSERT_TRUE(writer.Commit(&error)) << error;
+  const Sound clipped = ReadSound(dir.Path("loud.wav"));
+  ASSERT_EQ(clipped.samples.size(), 2u);
+  EXPECT_GT(clipped.samples[0], 0.99f);
+  EXPECT_LT(clipped.samples[1], -0.99f);
+}
+
+TEST(AudioFileWriter, AnUnwritablePlaceIsReported) {
+  AudioFileWriter writer;
+  std::string error;
+  EXPECT_FALSE(writer.Open("/nonexistent-directory/out.wav", 8000, 1, SF_FORMAT_WAV | SF_FORMAT_FLOAT, &error));
+  EXPECT_NE(error.find("cannot write /nonexistent-directory/out.wav"), std::string::npos) << error;
+}
+
+TEST(PresetFile, OnlyPropertyListsHoldingADictionaryAreRead) {
+  TempDir dir;
+  CFRef<CFPropertyListRef> state;
+  EXPECT_NE(ReadPresetFile(dir.Path("missing.aupreset"), &state).find("cannot read"), std::string::npos);
+  WriteBytes(dir.Path("array.aupreset"),
+             "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><integer>1</integer></array></plist>");
+  EXPECT_NE(ReadPresetFile(dir.Path("array.aupreset"), &state).find("holds no dictionary"), std::string::npos);
+  WriteBytes(dir.Path("binary.aupreset"), std::string("\0\1\2\3", 4));
+  EXPECT_NE(ReadPresetFile(dir.Path("binary.aupreset"), &state).find("not a preset file"), std::string::npos);
+  EXPECT_FALSE(state);
+}
+
+TEST(PresetFile, WrittenDictionaryReadsBackAndDescribesItself) {
+  TempDir dir;
+  const SInt32 subtype = static_cast<SInt32>(MakeFourCharCode("Kor1"));
+  CFRef<CFNumberRef> number(CFNumberCreate(nullptr, kCFNumberSInt32Type, &subtype));
+  const UInt8 bytes[3] = {0xAB, 0x01, 0xFF};
+  CFRef<CFDataRef> data(CFDataCreate(nullptr, bytes, sizeof bytes));
+  CFRef<CFStringRef> name = MakeCFString("Warm room");
+  CFRef<CFStringRef> subtypeKey = MakeCFString("subtype"), dataKey = MakeCFString("data"), nameKey = MakeCFString("name");
+  const void* keys[] = {subtypeKey.Get(), dataKey.Get(), nameKey.Get()};
+  const void* values[] = {number.Get(), data.Get(), name.Get()};
+  CFRef<CFDictionaryRef> dictionary(CFDictionaryCreate(nullptr, keys, values, 3, &kCFTypeDictionaryKeyCallBacks,
+                                                       &kCFTypeDictionaryValueCallBacks));
+
+  ASSERT_EQ(WritePresetFile(dir.Path("p.aupreset"), dictionary.Get()), "");
+  CFRef<CFPropertyListRef> state;
+  ASSERT_EQ(ReadPresetFile(dir.Path("p.aupreset"), &state), "");
+  EXPECT_TRUE(CFEqual(state.Get(), dictionary.Get()));
+  EXPECT_EQ(DescribePreset(state.Get()),
+            "  data: 3 bytes ab01ff\n"
+            "  name: \"Warm room\"\n"
+            "  subtype: 'Kor1' (1265594929)\n");
+  EXPECT_NE(WritePresetFile("/nonexistent-directory/p.aupreset", dictionary.Get()), "");
+}
+
+TEST(ComponentDescription, ReadsThreeFourCharacterCodes) {
+  ComponentDescription description{};
+  ASSERT_TRUE(ParseComponentDescription("aufx:Kor1:Brmo", &description));
+  EXPECT_EQ(description.componentType, static_cast<OSType>(kAudioUnitType_Effect));
+  EXPECT_EQ(FourCharCodeText(description.componentSubType), "Kor1");
+  EXPECT_EQ(FourCharCodeText(description.componentManufacturer), "Brmo");
+  for (const char* bad : {"", "aufx:Kor1", "aufx:Kor1:Brm", "aufx-Kor1-Brmo", "aufx:Kor1:Brmoo"})
+    EXPECT_FALSE(ParseComponentDescription(bad, &description)) << bad;
+  EXPECT_EQ(FourCharCodeText(0x41000A42), "A??B");
+}
+
+TEST(HostCliBundle, AMissingBundleIsReported) {
+  const HostRun run = RunHost({"--bundle", "/nonexistent/Some.component", "info"});
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.output.find("cannot load the plug-in bundle /nonexistent/Some.component"), std::string::npos)
+      << run.output;
+}
+
+}  // namespace

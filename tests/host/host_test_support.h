@@ -1,0 +1,42 @@
+#pragma once
+// Running korval-host as a program and making small sound files for it.
+#include <sndfile.h>
+
+#include <string>
+#include <vector>
+
+namespace korval_host_test {
+
+struct HostRun {
+  int exitStatus;
+  std::string output;  // standard output and standard error together
+};
+
+// Runs korval-host with the arguments (each quoted for the shell).
+HostRun RunHost(const std::vector<std::string>& arguments);
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  std::string Path(const std::string& name) const { return mPath + "/" + name; }
+  // Names of the files in the directory.
+  std::vector<std::string> Files() const;
+
+ private:
+  std::string mPath;
+};
+
+struct Sound {
+  SF_INFO info{};
+  std::vector<float> samples;  // interleaved
+};
+
+// A tone with a little noise, `channels` channels at `rate`, written in `format`.
+void WriteTestSound(const std::string& path, int channels, int format, int frames, int rate = 44100);
+// Empty samples and zero info when the file cannot be read.
+Sound ReadSound(const std::string& path);
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
+
+}  // namespace korval_host_test

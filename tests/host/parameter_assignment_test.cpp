@@ -1,0 +1,45 @@
+// Reading "--param NAME=VALUE" and the counts of other options.
+#include "host/parameter_assignment.h"
+
+#include <gtest/gtest.h>
+
+using namespace korval_host;
+
+namespace {
+
+std::vector<ParameterDescription> Parameters() {
+  return {{4, "Gain", "dB", kAudioUnitParameterUnit_Decibels, -12, 12, 0, 0},
+          {9, "Mix", "", kAudioUnitParameterUnit_Generic, 0, 1, 0, 0}};
+}
+
+TEST(ParameterAssignment, FindsByNameInAnyCaseOrByPositionAndKeepsTheValue) {
+  ParameterAssignment assignment{};
+  ASSERT_EQ(ResolveParameterAssignment(Parameters(), "gAIN=-12", &assignment), "");
+  EXPECT_EQ(assignment.id, 4u);
+  EXPECT_EQ(assignment.value, -12.0f);
+  ASSERT_EQ(ResolveParameterAssignment(Parameters(), "1=0.5", &assignment), "");
+  EXPECT_EQ(assignment.id, 9u);  // the list position, not the ID
+  EXPECT_EQ(assignment.value, 0.5f);
+}
+
+TEST(ParameterAssignment, RefusalsSayWhatIsWrong) {
+  ParameterAssignment assignment{9, 0.25f};
+  EXPECT_EQ(ResolveParameterAssignment(Parameters(), "Gain=12.01", &assignment),
+            "Gain = 12.01 is out of range: Gain takes -12 to 12 dB");
+  EXPECT_NE(ResolveParameterAssignment(Parameters(), "2=0", &assignment).find("Gain, Mix"), std::string::npos);
+  EXPECT_NE(ResolveParameterAssignment(Parameters(), "Mix=1e999", &assignment), "");
+  EXPECT_NE(ResolveParameterAssignment(Parameters(), "Mix=0.5x", &assignment), "");
+  EXPECT_NE(ResolveParameterAssignment(Parameters(), "Mix=", &assignment), "");
+  EXPECT_EQ(assignment.value, 0.25f) << "a refused assignment is left as it was";
+}
+
+TEST(ParameterAssignment, CountsAreWholeNumbersWithinTheirLimits) {
+  long value = 7;
+  EXPECT_TRUE(ParseCount("16384", 1, 16384, &value));
+  EXPECT_EQ(value, 16384);
+  for (const char* bad : {"", "0", "16385", "-1", "+5", "12 ", "99999999999999999999"})
+    EXPECT_FALSE(ParseCount(bad, 1, 16384, &value)) << bad;
+  EXPECT_EQ(value, 16384);
+}
+
+}  // namespace
