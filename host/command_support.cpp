@@ -2,6 +2,8 @@
 #include <cstdio>
 
 #include "host/commands.h"
+#include "host/parameter_assignment.h"
+#include "host/preset_file.h"
 
 namespace korval_host {
 
@@ -21,6 +23,35 @@ std::unique_ptr<HostedUnit> OpenUnit(const HostContext& context) {
   std::unique_ptr<HostedUnit> unit = HostedUnit::Open(context.component, &error);
   if (!unit) Fail(kExitFailed, error);
   return unit;
+}
+
+int ApplyParameterTexts(const HostedUnit& unit, const std::vector<std::string>& texts) {
+  const std::vector<ParameterDescription> parameters = unit.Parameters();
+  for (const std::string& text : texts) {
+    ParameterAssignment assignment{};
+    const std::string error = ResolveParameterAssignment(parameters, text, &assignment);
+    if (!error.empty()) return Fail(kExitBadInput, error);
+    const OSStatus status = unit.SetParameter(assignment.id, assignment.value);
+    if (status != noErr) return Fail(kExitFailed, "setting a parameter failed (" + StatusText(status) + ")");
+  }
+  return kExitOk;
+}
+
+int SaveUnitPreset(const HostedUnit& unit, const std::string& path) {
+  CFRef<CFPropertyListRef> state;
+  const OSStatus status = unit.SaveState(&state);
+  if (status != noErr || !state) return Fail(kExitFailed, "the unit gave no state (" + StatusText(status) + ")");
+  const std::string error = WritePresetFile(path, state.Get());
+  if (!error.empty()) return Fail(kExitBadInput, error);
+  std::printf("saved %s\n", path.c_str());
+  return kExitOk;
+}
+
+int ParseScaleOption(const std::string& text, int* scale) {
+  long value = 0;
+  if (!ParseCount(text, 1, 2, &value)) return Fail(kExitBadInput, "--scale needs 1 or 2");
+  *scale = static_cast<int>(value);
+  return kExitOk;
 }
 
 }  // namespace korval_host

@@ -22,11 +22,19 @@ int RunInfo(const HostContext& context, const Arguments& arguments);
 int RunPreset(const HostContext& context, const Arguments& arguments);
 int RunValidate(const HostContext& context, const Arguments& arguments);
 int RunDemoInput(const Arguments& arguments);
+int RunSnapshot(const HostContext& context, const Arguments& arguments);
+int RunEdit(const HostContext& context, const Arguments& arguments);
 
 // Registers the bundle and opens the unit; null after printing why not.
 std::unique_ptr<HostedUnit> OpenUnit(const HostContext& context);
 // Prints "korval-host: message" on standard error and returns the status.
 int Fail(int status, const std::string& message);
 std::string StatusText(OSStatus status);
+// Sets each "--param" text (NAME=VALUE) on the unit; kExitOk, or the status after printing why not.
+int ApplyParameterTexts(const HostedUnit& unit, const std::vector<std::string>& texts);
+// Writes the unit's state as an .aupreset and says so; kExitOk, or the status after printing why not.
+int SaveUnitPreset(const HostedUnit& unit, const std::string& path);
+// The value of "--scale": the screen's device pixels per point, 1 or 2.
+int ParseScaleOption(const std::string& text, int* scale);
 
 }  // namespace korval_host

@@ -1,5 +1,5 @@
-// korval-host: a command-line Audio Unit host for rendering files, inspecting and validating a unit
-// and handling its presets.
+// korval-host: a command-line Audio Unit host for rendering files, inspecting and validating a unit,
+// handling its presets and showing its editor.
 #include <cstdio>
 #include <cstring>
 
@@ -16,6 +16,8 @@ const char kUsage[] =
     "  preset show FILE.aupreset\n"
     "  validate\n"
     "  demo-input OUT.wav\n"
+    "  snapshot OUT.png [--param NAME=VALUE]... [--scale 2]\n"
+    "  edit [--scale 2] [--save FILE.aupreset]\n"
     "Parameters are given by name or index, in the units the info command shows.\n";
 
 }  // namespace
@@ -54,6 +56,8 @@ int main(int argc, char** argv) {
   if (command == "preset") return RunPreset(context, arguments);
   if (command == "validate") return RunValidate(context, arguments);
   if (command == "demo-input") return RunDemoInput(arguments);
+  if (command == "snapshot") return RunSnapshot(context, arguments);
+  if (command == "edit") return RunEdit(context, arguments);
   std::fputs(kUsage, stderr);
   return Fail(kExitBadInput, "unknown command \"" + command + "\"");
 }

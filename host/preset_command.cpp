@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "host/commands.h"
-#include "host/parameter_assignment.h"
 #include "host/preset_file.h"
 
 namespace korval_host {
@@ -27,21 +26,9 @@ int SavePreset(const HostContext& context, const Arguments& arguments) {
 
   std::unique_ptr<HostedUnit> unit = OpenUnit(context);
   if (!unit) return kExitFailed;
-  const std::vector<ParameterDescription> parameters = unit->Parameters();
-  for (const std::string& text : parameterTexts) {
-    ParameterAssignment assignment{};
-    const std::string error = ResolveParameterAssignment(parameters, text, &assignment);
-    if (!error.empty()) return Fail(kExitBadInput, error);
-    const OSStatus status = unit->SetParameter(assignment.id, assignment.value);
-    if (status != noErr) return Fail(kExitFailed, "setting a parameter failed (" + StatusText(status) + ")");
-  }
-  CFRef<CFPropertyListRef> state;
-  const OSStatus status = unit->SaveState(&state);
-  if (status != noErr || !state) return Fail(kExitFailed, "the unit gave no state (" + StatusText(status) + ")");
-  const std::string error = WritePresetFile(path, state.Get());
-  if (!error.empty()) return Fail(kExitBadInput, error);
-  std::printf("saved %s\n", path.c_str());
-  return kExitOk;
+  const int applied = ApplyParameterTexts(*unit, parameterTexts);
+  if (applied != kExitOk) return applied;
+  return SaveUnitPreset(*unit, path);
 }
 
 int ShowPreset(const HostContext& context, const Arguments& arguments) {

@@ -1,0 +1,121 @@
+// korval-host snapshot: the unit's editor shown on a headless screen, written out as a PNG.
+#include <korval_platform/headless_display.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "host/commands.h"
+#include "host/editor_view.h"
+#include "raster/rast_png.h"
+
+namespace korval_host {
+
+namespace {
+
+// Steps of the clock while waiting for the editor to settle: a few timer periods of a typical
+// editor, and a bound for editors that never stop redrawing.
+constexpr NSTimeInterval kSettleStep = 0.05;
+constexpr int kStableStepsNeeded = 3;
+constexpr int kMaxSettleSteps = 200;
+
+struct SnapshotOptions {
+  std::string outputPath;
+  std::vector<std::string> parameters;
+  int scale = 1;
+};
+
+int ParseOptions(const Arguments& arguments, SnapshotOptions* options) {
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "--param" || argument == "--scale") {
+      if (i + 1 >= arguments.size()) return Fail(kExitBadInput, argument + " needs a value");
+      const std::string& value = arguments[++i];
+      if (argument == "--param") {
+        options->parameters.push_back(value);
+      } else if (const int status = ParseScaleOption(value, &options->scale); status != kExitOk) {
+        return status;
+      }
+    } else if (argument.starts_with("--") || !options->outputPath.empty()) {
+      return Fail(kExitBadInput, "unexpected argument " + argument);
+    } else {
+      options->outputPath = argument;
+    }
+  }
+  if (options->outputPath.empty()) return Fail(kExitBadInput, "snapshot needs an output file name");
+  return kExitOk;
+}
+
+// Runs the clock until the screen has stayed the same for a few steps; false when it never does.
+bool SettleScreen(korv_appkit::HeadlessDisplay* display, NSWindow* window) {
+  const size_t pixelCount = static_cast<size_t>(display->screenWidth(window)) * display->screenHeight(window);
+  std::vector<uint32_t> previous(display->screenPixels(window), display->screenPixels(window) + pixelCount);
+  int stableSteps = 0;
+  for (int step = 0; step < kMaxSettleSteps && stableSteps < kStableStepsNeeded; ++step) {
+    display->advanceTime(kSettleStep);
+    const uint32_t* now = display->screenPixels(window);
+    if (std::memcmp(now, previous.data(), pixelCount * sizeof(uint32_t)) == 0) {
+      ++stableSteps;
+    } else {
+      stableSteps = 0;
+      previous.assign(now, now + pixelCount);
+    }
+  }
+  return stableSteps >= kStableStepsNeeded;
+}
+
+// The screen's bytes A, R, G, B per pixel are the raster library's pixel layout, so rows copy as
+// they are. An existing file is only replaced by a complete image.
+std::string WriteScreenPNG(const std::string& path, const uint32_t* pixels, int width, int height) {
+  RAST_MemBitmap image(width, height);
+  if (!image.getBits()) return "no memory for a " + std::to_string(width) + " x " + std::to_string(height) + " image";
+  for (int y = 0; y < height; ++y)
+    std::memcpy(image.getBits() + static_cast<size_t>(y) * image.getRowSpan(), pixels + static_cast<size_t>(y) * width,
+                static_cast<size_t>(width) * sizeof(uint32_t));
+  RAST_PNGFormat format;
+  format.colorType = RAST_PNG_RGB;
+  BRM_HeapBuf encoded;
+  if (!RAST_EncodePNG(&image, format, &encoded)) return "the screen image could not be encoded as PNG";
+
+  const std::string partial = path + ".partial";
+  FILE* file = std::fopen(partial.c_str(), "wb");
+  if (!file) return "cannot write " + path;
+  const bool written = std::fwrite(encoded.Get(), 1, encoded.GetSize(), file) == static_cast<size_t>(encoded.GetSize());
+  if (std::fclose(file) != 0 || !written || std::rename(partial.c_str(), path.c_str()) != 0) {
+    std::remove(partial.c_str());
+    return "cannot write " + path;
+  }
+  return "";
+}
+
+}  // namespace
+
+int RunSnapshot(const HostContext& context, const Arguments& arguments) {
+  SnapshotOptions options;
+  if (const int status = ParseOptions(arguments, &options); status != kExitOk) return status;
+
+  // The display comes first: the editor's timer joins the run loop it drives.
+  korv_appkit::HeadlessDisplay display(options.scale);
+  std::unique_ptr<HostedUnit> unit = OpenUnit(context);
+  if (!unit) return kExitFailed;
+  if (const int status = ApplyParameterTexts(*unit, options.parameters); status != kExitOk) return status;
+  std::string error;
+  std::unique_ptr<EditorView> editor = EditorView::Open(*unit, &error);
+  if (!editor) return Fail(kExitFailed, error);
+
+  NSWindow* window = display.openWindow(editor->HostView());
+  const bool settled = SettleScreen(&display, window);
+  if (settled) {
+    error = WriteScreenPNG(options.outputPath, display.screenPixels(window), display.screenWidth(window),
+                           display.screenHeight(window));
+  }
+  const int width = display.screenWidth(window), height = display.screenHeight(window);
+  display.closeWindow(window);
+  editor.reset();
+  if (!settled) return Fail(kExitFailed, "the editor kept redrawing; no snapshot was written");
+  if (!error.empty()) return Fail(kExitBadInput, error);
+  std::printf("wrote %s (%d x %d)\n", options.outputPath.c_str(), width, height);
+  return kExitOk;
+}
+
+}  // namespace korval_host
