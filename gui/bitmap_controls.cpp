@@ -2,6 +2,20 @@
 
 #include "gui/igraphics.h"
 
+namespace {
+// The value of the first of rects holding (x, y), the rects spread evenly over 0..1 (a single rect
+// has only one position, 0). The value is left alone when no rect holds the point.
+void ValueOfRectAt(const BRM_PtrList<IRECT>& rects, int x, int y, double* value) {
+  int n = rects.GetSize();
+  for (int i = 0; i < n; ++i) {
+    if (rects.Get(i)->Contains(x, y)) {
+      *value = n > 1 ? static_cast<double>(i) / static_cast<double>(n - 1) : 0.0;
+      return;
+    }
+  }
+}
+}  // namespace
+
 bool IPanelControl::Draw(IGraphics* pGraphics) {
   pGraphics->FillIRect(&mColor, &mRect, &mBlend);
   return true;
@@ -36,14 +50,7 @@ ISwitchFramesControl::ISwitchFramesControl(IFxBase* pPlug, int x, int y, int par
 }
 
 void ISwitchFramesControl::OnMouseDown(int x, int y, IMouseMod*) {
-  int n = mRECTs.GetSize();
-  for (int i = 0; i < n; ++i) {
-    if (mRECTs.Get(i)->Contains(x, y)) {
-      // A single frame has only one position.
-      mValue = n > 1 ? static_cast<double>(i) / static_cast<double>(n - 1) : 0.0;
-      break;
-    }
-  }
+  ValueOfRectAt(mRECTs, x, y, &mValue);
   SetDirty(true);
 }
 
@@ -76,13 +83,7 @@ void IRadioButtonsControl::OnMouseDown(int x, int y, IMouseMod* pMod) {
     PromptUserInput();
     return;
   }
-  int n = mRECTs.GetSize();
-  for (int i = 0; i < n; ++i) {
-    if (mRECTs.Get(i)->Contains(x, y)) {
-      mValue = n > 1 ? static_cast<double>(i) / static_cast<double>(n - 1) : 0.0;
-      break;
-    }
-  }
+  ValueOfRectAt(mRECTs, x, y, &mValue);
   SetDirty(true);
 }
 

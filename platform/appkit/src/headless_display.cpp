@@ -2,6 +2,8 @@
 
 #include <Carbon/Carbon.h>
 
+#include "platform/appkit/src/ansi_keys.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -178,12 +180,6 @@ struct KeyOfCharacter {
 
 // The ANSI keyboard: which key (and whether Shift) gives each printable character.
 bool FindKey(char c, KeyOfCharacter* key) {
-  static const unsigned short kLetters[26] = {
-      kVK_ANSI_A, kVK_ANSI_B, kVK_ANSI_C, kVK_ANSI_D, kVK_ANSI_E, kVK_ANSI_F, kVK_ANSI_G, kVK_ANSI_H, kVK_ANSI_I,
-      kVK_ANSI_J, kVK_ANSI_K, kVK_ANSI_L, kVK_ANSI_M, kVK_ANSI_N, kVK_ANSI_O, kVK_ANSI_P, kVK_ANSI_Q, kVK_ANSI_R,
-      kVK_ANSI_S, kVK_ANSI_T, kVK_ANSI_U, kVK_ANSI_V, kVK_ANSI_W, kVK_ANSI_X, kVK_ANSI_Y, kVK_ANSI_Z};
-  static const unsigned short kDigits[10] = {kVK_ANSI_0, kVK_ANSI_1, kVK_ANSI_2, kVK_ANSI_3, kVK_ANSI_4,
-                                             kVK_ANSI_5, kVK_ANSI_6, kVK_ANSI_7, kVK_ANSI_8, kVK_ANSI_9};
   static const char kShiftedDigits[] = ")!@#$%^&*(";
   struct Symbol {
     char plain, shifted;
@@ -194,9 +190,9 @@ bool FindKey(char c, KeyOfCharacter* key) {
       {']', '}', kVK_ANSI_RightBracket}, {'\\', '|', kVK_ANSI_Backslash}, {';', ':', kVK_ANSI_Semicolon},
       {'\'', '"', kVK_ANSI_Quote},      {',', '<', kVK_ANSI_Comma},     {'.', '>', kVK_ANSI_Period},
       {'/', '?', kVK_ANSI_Slash},       {'`', '~', kVK_ANSI_Grave}};
-  if (c >= 'a' && c <= 'z') *key = {kLetters[c - 'a'], false};
-  else if (c >= 'A' && c <= 'Z') *key = {kLetters[c - 'A'], true};
-  else if (c >= '0' && c <= '9') *key = {kDigits[c - '0'], false};
+  if (c >= 'a' && c <= 'z') *key = {kAnsiLetterKeys[c - 'a'], false};
+  else if (c >= 'A' && c <= 'Z') *key = {kAnsiLetterKeys[c - 'A'], true};
+  else if (c >= '0' && c <= '9') *key = {kAnsiDigitKeys[c - '0'], false};
   else if (c == ' ') *key = {kVK_Space, false};
   else if (c == '\r') *key = {kVK_Return, false};
   else if (c == '\t') *key = {kVK_Tab, false};
@@ -204,7 +200,7 @@ bool FindKey(char c, KeyOfCharacter* key) {
   else {
     for (int i = 0; i < 10; ++i) {
       if (kShiftedDigits[i] == c) {
-        *key = {kDigits[i], true};
+        *key = {kAnsiDigitKeys[i], true};
         return true;
       }
     }

@@ -4,15 +4,11 @@
 
 #include <Carbon/Carbon.h>
 
+#include "platform/appkit/src/ansi_keys.h"
+
 namespace korv_appkit {
 
 bool KeyCodeForKeySym(KeySym keysym, unsigned short* keyCode) {
-  static const unsigned short kLetters[26] = {
-      kVK_ANSI_A, kVK_ANSI_B, kVK_ANSI_C, kVK_ANSI_D, kVK_ANSI_E, kVK_ANSI_F, kVK_ANSI_G, kVK_ANSI_H, kVK_ANSI_I,
-      kVK_ANSI_J, kVK_ANSI_K, kVK_ANSI_L, kVK_ANSI_M, kVK_ANSI_N, kVK_ANSI_O, kVK_ANSI_P, kVK_ANSI_Q, kVK_ANSI_R,
-      kVK_ANSI_S, kVK_ANSI_T, kVK_ANSI_U, kVK_ANSI_V, kVK_ANSI_W, kVK_ANSI_X, kVK_ANSI_Y, kVK_ANSI_Z};
-  static const unsigned short kDigits[10] = {kVK_ANSI_0, kVK_ANSI_1, kVK_ANSI_2, kVK_ANSI_3, kVK_ANSI_4,
-                                             kVK_ANSI_5, kVK_ANSI_6, kVK_ANSI_7, kVK_ANSI_8, kVK_ANSI_9};
   struct Pair {
     KeySym keysym;
     unsigned short keyCode;
@@ -32,11 +28,11 @@ bool KeyCodeForKeySym(KeySym keysym, unsigned short* keyCode) {
       {XK_KP_Subtract, kVK_ANSI_KeypadMinus},                          {XK_KP_Multiply, kVK_ANSI_KeypadMultiply},
       {XK_KP_Divide, kVK_ANSI_KeypadDivide}};
   if (keysym >= XK_a && keysym <= XK_z) {
-    *keyCode = kLetters[keysym - XK_a];
+    *keyCode = kAnsiLetterKeys[keysym - XK_a];
   } else if (keysym >= XK_A && keysym <= XK_Z) {
-    *keyCode = kLetters[keysym - XK_A];
+    *keyCode = kAnsiLetterKeys[keysym - XK_A];
   } else if (keysym >= XK_0 && keysym <= XK_9) {
-    *keyCode = kDigits[keysym - XK_0];
+    *keyCode = kAnsiDigitKeys[keysym - XK_0];
   } else if (keysym >= XK_KP_0 && keysym <= XK_KP_9) {
     static const unsigned short kKeypad[10] = {kVK_ANSI_Keypad0, kVK_ANSI_Keypad1, kVK_ANSI_Keypad2,
                                                kVK_ANSI_Keypad3, kVK_ANSI_Keypad4, kVK_ANSI_Keypad5,
