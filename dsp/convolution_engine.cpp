@@ -6,6 +6,7 @@
 
 #include "dsp/convo_cplxmul.h"
 #include "dsp/convo_direct.h"
+#include "dsp/convo_spread.h"
 #include "dsp/denormal_filter.h"
 #include "dsp/fft.h"
 
@@ -17,6 +18,7 @@ constexpr int kMinAutoFFTSize = 32;
 constexpr double kImpulseSilence = 1e-15;
 // Input blocks (after the denormal filter) quieter than this are skipped the same way.
 constexpr double kInputSilence = 1e-12;
+constexpr int kSampleBytes = static_cast<int>(sizeof(double));
 
 bool IsSupportedFFTSize(int n) { return n >= 2 && n <= kMaxFFTSize && (n & (n - 1)) == 0; }
 
@@ -31,11 +33,29 @@ BRM_FFT_COMPLEX* AsComplex(double* p) { return reinterpret_cast<BRM_FFT_COMPLEX*
 
 // Appends samples (zeros for null) to an output queue.
 void AppendSamples(BRM_Queue& queue, const double* src, int count) {
-  void* region = queue.Add(src, count * static_cast<int>(sizeof(double)));
+  void* region = queue.Add(src, count * kSampleBytes);
   if (region && !src) std::memset(region, 0, sizeof(double) * count);
 }
 
 const double* ChannelOrNull(double** bufs, int ch) { return bufs ? bufs[ch] : nullptr; }
+
+// Calls visit(a_samples, b_samples, done, n) on each stretch of the next count samples that lies
+// contiguous in queue a (and in b alongside, when b is given; null otherwise); stops when visit
+// returns false or a queue runs short. Returns whether all count samples were visited.
+template <class Visit>
+bool VisitPending(const BRM_FastQueue& a, const BRM_FastQueue* b, int count, Visit visit) {
+  int done = 0;
+  while (done < count) {
+    void* runA = nullptr;
+    void* runB = nullptr;
+    int n = a.GetPtr(done * kSampleBytes, &runA) / kSampleBytes;
+    if (b) n = std::min(n, b->GetPtr(done * kSampleBytes, &runB) / kSampleBytes);
+    n = std::min(n, count - done);
+    if (n <= 0 || !visit(static_cast<const double*>(runA), static_cast<const double*>(runB), done, n)) return false;
+    done += n;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -201,17 +221,16 @@ void BRM_ConvolutionEngine::ReserveFor(int len) {
   // With calls of len samples, an output queue never needs more than twice (len + one block), and
   // the input never holds more than two blocks plus two calls: reserving that once makes a
   // steady stream of such calls allocation-free.
-  const int sampleBytes = static_cast<int>(sizeof(double));
   const int blockLen = m_fft_size / 2;
-  const int addBytes = std::max(len, 1) * sampleBytes;
+  const int addBytes = std::max(len, 1) * kSampleBytes;
   for (int i = 0; i < std::max(m_chan_count, 0); ++i) {
-    m_out_queue[i].Reserve(2 * (m_out_queue[i].Available() + (len + blockLen) * sampleBytes));
+    m_out_queue[i].Reserve(2 * (m_out_queue[i].Available() + (len + blockLen) * kSampleBytes));
     if (m_fft_size > 0) {
       const int blockBytes = std::max(m_in_queue[i].GetBlockSize(), addBytes);
       const int usable = blockBytes / addBytes * addBytes;
-      m_in_queue[i].ReserveBlocks((2 * (blockLen + len) * sampleBytes + usable - 1) / usable + 2, blockBytes);
+      m_in_queue[i].ReserveBlocks((2 * (blockLen + len) * kSampleBytes + usable - 1) / usable + 2, blockBytes);
     } else {
-      m_direct_hist[i].Reserve(2 * (m_imp_spectra[i < m_imp_nch ? i : i - m_imp_nch].GetSize() + len) * sampleBytes);
+      m_direct_hist[i].Reserve(2 * (m_imp_spectra[i < m_imp_nch ? i : i - m_imp_nch].GetSize() + len) * kSampleBytes);
     }
   }
   m_reserved_len = len;
@@ -236,12 +255,11 @@ void BRM_ConvolutionEngine::Add(double** bufs, int len, int nch) {
     if (emptyImpulse)
       AppendSamples(m_out_queue[i], src, len);
     else if (ChannelReady(i))
-      m_in_queue[i].Add(src, len * static_cast<int>(sizeof(double)));
+      m_in_queue[i].Add(src, len * kSampleBytes);
   }
 }
 
 void BRM_ConvolutionEngine::AddDirect(double** bufs, int len, int nch) {
-  const int sampleBytes = static_cast<int>(sizeof(double));
   for (int i = 0; i < nch; ++i) {
     const int impulseChannel = i < m_imp_nch ? i : i - m_imp_nch;
     const int taps = m_imp_spectra[impulseChannel].GetSize();
@@ -252,29 +270,28 @@ void BRM_ConvolutionEngine::AddDirect(double** bufs, int len, int nch) {
       continue;
     }
     BRM_Queue& hist = m_direct_hist[i];
-    const int held = hist.Available() / sampleBytes;
+    const int held = hist.Available() / kSampleBytes;
     if (held < taps) AppendSamples(hist, nullptr, taps - held);
     AppendSamples(hist, src, len);
-    const int total = hist.Available() / sampleBytes;
-    double* y = static_cast<double*>(out.Add(nullptr, len * sampleBytes));
+    const int total = hist.Available() / kSampleBytes;
+    double* y = static_cast<double*>(out.Add(nullptr, len * kSampleBytes));
     const double* x = static_cast<const double*>(hist.Get());
     if (!x || total < taps + len) {
       if (y) std::memset(y, 0, sizeof(double) * len);
     } else if (y) {
       brm_convo::ActiveDirectConvolve()(m_imp_spectra[impulseChannel].Get(), taps, x + total - len - (taps - 1), y, len);
     }
-    hist.Advance(len * sampleBytes);
+    hist.Advance(len * kSampleBytes);
     hist.Compact();
   }
 }
 
 int BRM_ConvolutionEngine::Avail(int want) {
-  const int sampleBytes = static_cast<int>(sizeof(double));
-  if (m_fft_size <= 0 && m_chan_count <= 0) return m_out_queue[0].Available() / sampleBytes;
+  if (m_fft_size <= 0 && m_chan_count <= 0) return m_out_queue[0].Available() / kSampleBytes;
   // Before the first Add there is nothing Get could point at.
   if (m_chan_count <= 0) return 0;
-  const int blockBytes = m_fft_size / 2 * sampleBytes;
-  const long long wantBytes = static_cast<long long>(want) * sampleBytes;
+  const int blockBytes = m_fft_size / 2 * kSampleBytes;
+  const long long wantBytes = static_cast<long long>(want) * kSampleBytes;
   if (m_fft_size > 0 && BlockCount() > 0 && m_work.Resize(4 * m_fft_size)) {
     for (int d = 0; d < m_chan_count; ++d) {
       if (!ChannelReady(d)) continue;
@@ -290,39 +307,27 @@ int BRM_ConvolutionEngine::Avail(int want) {
   }
   int ready = m_out_queue[0].Available();
   for (int d = 1; d < m_chan_count; ++d) ready = std::min(ready, m_out_queue[d].Available());
-  return ready / sampleBytes;
+  return ready / kSampleBytes;
 }
 
-bool BRM_ConvolutionEngine::PendingInputEquals(int ch, const double* block, int count) const {
-  const int bytes = count * static_cast<int>(sizeof(double));
-  if (m_in_queue[ch].Available() < bytes) return false;
-  int done = 0;
-  while (done < count) {
-    void* run = nullptr;
-    const int runBytes = m_in_queue[ch].GetPtr(done * static_cast<int>(sizeof(double)), &run);
-    const int n = std::min(runBytes / static_cast<int>(sizeof(double)), count - done);
-    if (n <= 0) return false;
-    const double* pending = static_cast<const double*>(run);
+bool BRM_ConvolutionEngine::PendingInputsEqual(int a, int b, int count) const {
+  return VisitPending(m_in_queue[a], &m_in_queue[b], count, [](const double* x, const double* y, int, int n) {
     for (int i = 0; i < n; ++i)
-      if (!(std::fabs(pending[i] - block[done + i]) <= 1e-12)) return false;
-    done += n;
-  }
-  return true;
+      if (!(std::fabs(y[i] - x[i]) <= 1e-12)) return false;
+    return true;
+  });
 }
 
 void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAllowed) {
   const int fft = m_fft_size, blockLen = fft / 2, blocks = BlockCount();
-  const int blockBytes = blockLen * static_cast<int>(sizeof(double));
+  const int blockBytes = blockLen * kSampleBytes;
   const int pos = m_hist_block[d] = (m_hist_block[d] + 1) % blocks;
   double* entry = m_in_spectra[d].Get() + static_cast<long long>(pos) * 2 * fft;
-  m_in_queue[d].GetToBuf(0, entry + blockLen, blockBytes);
-  m_in_queue[d].Advance(blockBytes);
 
   const int partner = d + 1;
   bool shared = false;
   if (!pair && sharedAllowed) {
-    shared = partner < m_chan_count && f + 1 < m_imp_nch && ChannelReady(partner) &&
-             PendingInputEquals(partner, entry + blockLen, blockLen);
+    shared = partner < m_chan_count && f + 1 < m_imp_nch && ChannelReady(partner) && PendingInputsEqual(d, partner, blockLen);
     // Sharing reuses channel d's ring for the partner's output, which is only right while neither
     // ring holds a block computed from that channel's own differing input.
     for (int e = 0; shared && e < blocks; ++e)
@@ -330,26 +335,22 @@ void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAl
     if (!shared) sharedAllowed = false;
   }
 
-  double* partnerSamples = nullptr;
   if (pair) {
     // A packed pair's spectra are no longer those of real signals.
     m_ring_real[d] = m_ring_real[partner] = false;
-    partnerSamples = m_work.Get() + 2 * fft;
-    m_in_queue[partner].GetToBuf(0, partnerSamples, blockBytes);
-    m_in_queue[partner].Advance(blockBytes);
     m_hist_block[partner] = (m_hist_block[partner] + 1) % blocks;
   }
 
-  // Spreads the real samples (second quarter) to complex form in place; each read lies at or
-  // beyond the pair of values being written.
+  // The queued samples go straight into complex form, one pass over the block; Avail only gets
+  // here with a whole block queued (for both channels of a pair, which hold equal counts).
   bool audible = false;
-  for (int i = 0; i < blockLen; ++i) {
-    const double re = denormal_filter_aggressive(entry[blockLen + i]);
-    const double im = partnerSamples ? denormal_filter_aggressive(partnerSamples[i]) : 0.0;
-    entry[2 * i] = re;
-    entry[2 * i + 1] = im;
-    audible = audible || std::fabs(re) > kInputSilence || std::fabs(im) > kInputSilence;
-  }
+  VisitPending(m_in_queue[d], pair ? &m_in_queue[partner] : nullptr, blockLen,
+               [&](const double* re, const double* im, int done, int n) {
+                 audible = brm_convo::SpreadToComplex(AsComplex(entry) + done, re, im, n, kInputSilence) || audible;
+                 return true;
+               });
+  m_in_queue[d].Advance(blockBytes);
+  if (pair) m_in_queue[partner].Advance(blockBytes);
   if (audible) {
     std::memset(entry + fft, 0, sizeof(double) * fft);
     BRM_fft(AsComplex(entry), fft, 0);
@@ -428,7 +429,7 @@ void BRM_ConvolutionEngine::Advance(int len) {
   if (len <= 0) return;
   len = std::min(len, kMaxCallSamples);
   for (int i = 0; i < 2; ++i) {
-    m_out_queue[i].Advance(len * static_cast<int>(sizeof(double)));
+    m_out_queue[i].Advance(len * kSampleBytes);
     m_out_queue[i].Compact();
   }
 }

@@ -52,7 +52,8 @@ class BRM_ConvolutionEngine {
   void ReserveFor(int len);
   void AddDirect(double** bufs, int len, int nch);
   void ProcessBlock(int d, int f, bool pair, bool& sharedAllowed);
-  bool PendingInputEquals(int ch, const double* block, int count) const;
+  // Whether the next count samples pending in channel b equal those pending in channel a.
+  bool PendingInputsEqual(int a, int b, int count) const;
   // Lists the products that make up block pos of channel d (ring spectrum, impulse spectrum) in
   // m_term_inputs and m_term_impulses, in order; returns how many there are.
   int CollectTerms(int d, int f, int pos, bool shared);
