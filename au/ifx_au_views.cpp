@@ -16,6 +16,9 @@ constexpr int kFirstVersionWithCocoaViews = 0x1050;
 struct CarbonViewRecord {
   ComponentInstance mViewInstance;
   IFxAU* mPlug;
+  // The unit the view was made for: a host may close it before the view, so the plug-in is looked up
+  // through it again instead of trusting mPlug.
+  AudioUnit mUnit;
 };
 
 template <class T>
@@ -62,13 +65,16 @@ ComponentResult IFxAU::IFxAUCarbonViewEntry(ComponentParameters* params, void* p
 
   switch (select) {
     case kComponentOpenSelect: {
-      pRecord = new CarbonViewRecord{ArgPtr<ComponentInstanceRecord>(params->params[1]), nullptr};
+      pRecord = new CarbonViewRecord{ArgPtr<ComponentInstanceRecord>(params->params[1]), nullptr, nullptr};
       SetComponentInstanceStorage(pRecord->mViewInstance, reinterpret_cast<Handle>(pRecord));
       return noErr;
     }
     case kComponentCloseSelect:
       if (pRecord) {
-        if (IGraphics* pEditor = GetEditor(pRecord->mPlug)) pEditor->CloseWindow();
+        IFxAU* pLivePlug = pRecord->mUnit ? reinterpret_cast<IFxAU*>(GetComponentInstanceStorage(pRecord->mUnit)) : nullptr;
+        if (pLivePlug && pLivePlug == pRecord->mPlug) {
+          if (IGraphics* pEditor = GetEditor(pLivePlug)) pEditor->CloseWindow();
+        }
         delete pRecord;
       }
       return noErr;
@@ -81,6 +87,7 @@ ComponentResult IFxAU::IFxAUCarbonViewEntry(ComponentParameters* params, void* p
       AudioUnit unit = ArgPtr<ComponentInstanceRecord>(params->params[5]);
       IFxAU* pPlug = reinterpret_cast<IFxAU*>(GetComponentInstanceStorage(unit));
       pRecord->mPlug = pPlug;
+      pRecord->mUnit = unit;
       if (!pPlug || !pPlug->GetGUI()) return badComponentSelector;
       IGraphics* pEditor = GetEditor(pPlug);
       ControlRef control = pEditor ? static_cast<ControlRef>(pEditor->OpenWindow(pWindow, pParentControl, 0, 0)) : nullptr;

@@ -134,6 +134,18 @@ TEST_F(CocoaRouteTest, CarbonViewComponentGivesNoControlAndClosesTheEditorWhenCl
   pView->release();
 }
 
+TEST_F(CocoaRouteTest, CarbonViewOutlivingItsUnitClosesWithoutTouchingIt) {
+  AudioUnitCarbonView carbonView = OpenComponent(Find(kAudioUnitCarbonViewComponentType));
+  ASSERT_NE(nullptr, carbonView);
+  const Float32Point location = {0, 0}, viewSize = {203, 621};
+  ControlRef control = nullptr;
+  ASSERT_EQ(noErr, AudioUnitCarbonViewCreate(carbonView, mUnit, nullptr, nullptr, &location, &viewSize, &control));
+  ASSERT_EQ(noErr, CloseComponent(mUnit));
+  mUnit = nullptr;
+  // The plug-in is gone; closing the view must not reach its editor (AddressSanitizer would see it).
+  EXPECT_EQ(noErr, CloseComponent(carbonView));
+}
+
 TEST_F(CocoaRouteTest, CarbonViewOfAUnitWithoutAPlugInRefusesToCreate) {
   AudioUnitCarbonView carbonView = OpenComponent(Find(kAudioUnitCarbonViewComponentType));
   ASSERT_NE(nullptr, carbonView);
