@@ -4,8 +4,8 @@
 #include <mutex>
 
 #include "effect/korvaline_editor.h"
-#include "gui/igraphics.h"
 #include "effect/resample.h"
+#include "gui/igraphics.h"
 
 namespace {
 const char* const kBundleID = "com.BrightmoorAudio.audiounit.KORVALINE";
