@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "support/xvfb_server.h"
 #include "test_views.h"
 
 // Xlib's macros (None, Bool, Status ...) must come after the test framework.
@@ -13,58 +14,13 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using korv_appkit::X11Display;
 using korv_appkit_test::CanvasPixel;
 using korv_appkit_test::CanvasView;
+using korv_test::XvfbServer;
 
 namespace {
-
-class XvfbServer {
- public:
-  XvfbServer() {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    mPid = fork();
-    if (mPid == 0) {
-      close(fds[0]);
-      std::string fd = std::to_string(fds[1]);
-      int devNull = open("/dev/null", O_WRONLY);
-      if (devNull >= 0) {
-        dup2(devNull, STDOUT_FILENO);
-        dup2(devNull, STDERR_FILENO);
-      }
-      execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
-            static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    pollfd reader{fds[0], POLLIN, 0};
-    while (mPid > 0 && poll(&reader, 1, 15000) > 0) {
-      char c;
-      if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-      number += c;
-    }
-    close(fds[0]);
-    if (!number.empty()) mName = ":" + number;
-  }
-  ~XvfbServer() {
-    if (mPid <= 0) return;
-    kill(mPid, SIGTERM);
-    waitpid(mPid, nullptr, 0);
-  }
-  const std::string& name() const { return mName; }
-
- private:
-  pid_t mPid = -1;
-  std::string mName;
-};
 
 // A knob stand-in: dragging up brightens the canvas, as a value follows the pointer.
 class DragView : public CanvasView {
@@ -109,11 +65,11 @@ class DragView : public CanvasView {
 }  // namespace
 
 TEST(X11RoundTrip, DragInXvfbAndReadTheWindowBack) {
-  XvfbServer server;
-  ASSERT_FALSE(server.name().empty()) << "Xvfb did not start";
-  X11Display display(server.name().c_str(), 2);
+  XvfbServer server("640x480x24");
+  ASSERT_FALSE(server.Name().empty()) << "Xvfb did not start";
+  X11Display display(server.Name().c_str(), 2);
   ASSERT_TRUE(display.isOpen());
-  ::Display* probe = XOpenDisplay(server.name().c_str());
+  ::Display* probe = XOpenDisplay(server.Name().c_str());
   ASSERT_NE(probe, nullptr);
   int eventBase, errorBase, major, minor;
   ASSERT_TRUE(XTestQueryExtension(probe, &eventBase, &errorBase, &major, &minor));

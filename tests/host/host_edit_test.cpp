@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "host_test_support.h"
-#include "xvfb_server.h"
+#include "support/xvfb_server.h"
 
 // Xlib's macros (None, Bool, Status ...) must come after the test framework.
 #include <X11/Xlib.h>
@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 using namespace korval_host_test;
+using korv_test::XvfbServer;
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "xvfb_server.h"
+#include "support/xvfb_server.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -6,7 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace korval_host_test {
+namespace korv_test {
 
 XvfbServer::XvfbServer(const char* screen) {
   int fds[2];
@@ -43,4 +43,4 @@ XvfbServer::~XvfbServer() {
   waitpid(mPid, nullptr, 0);
 }
 
-}  // namespace korval_host_test
+}  // namespace korv_test

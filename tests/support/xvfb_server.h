@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace korval_host_test {
+namespace korv_test {
 
 class XvfbServer {
  public:
@@ -21,4 +21,4 @@ class XvfbServer {
   std::string mName;
 };
 
-}  // namespace korval_host_test
+}  // namespace korv_test
