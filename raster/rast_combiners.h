@@ -53,6 +53,15 @@ inline void HsvAdjust(unsigned char* dest, int r, int g, int b, int a, int w) {
   dest[RAST_BYTE_A] = static_cast<unsigned char>(Clamp255(a));
 }
 
+// Applies one channel rule to red, green, blue and alpha, each against the destination's value.
+template <class ChannelRule>
+inline void CombineChannels(unsigned char* dest, int r, int g, int b, int a, ChannelRule rule) {
+  dest[RAST_BYTE_R] = static_cast<unsigned char>(rule(dest[RAST_BYTE_R], r));
+  dest[RAST_BYTE_G] = static_cast<unsigned char>(rule(dest[RAST_BYTE_G], g));
+  dest[RAST_BYTE_B] = static_cast<unsigned char>(rule(dest[RAST_BYTE_B], b));
+  dest[RAST_BYTE_A] = static_cast<unsigned char>(rule(dest[RAST_BYTE_A], a));
+}
+
 }  // namespace rast_detail
 
 struct _RAST_CombinePixelsClobberNoClamp {
@@ -66,22 +75,15 @@ struct _RAST_CombinePixelsClobberNoClamp {
 
 struct _RAST_CombinePixelsCopyNoClamp {
   static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
-    using rast_detail::CopyChannel;
-    dest[RAST_BYTE_R] = static_cast<unsigned char>(CopyChannel(dest[RAST_BYTE_R], r, w));
-    dest[RAST_BYTE_G] = static_cast<unsigned char>(CopyChannel(dest[RAST_BYTE_G], g, w));
-    dest[RAST_BYTE_B] = static_cast<unsigned char>(CopyChannel(dest[RAST_BYTE_B], b, w));
-    dest[RAST_BYTE_A] = static_cast<unsigned char>(CopyChannel(dest[RAST_BYTE_A], a, w));
+    rast_detail::CombineChannels(dest, r, g, b, a,
+                                 [w](int d, int s) { return rast_detail::CopyChannel(d, s, w); });
   }
 };
 
 struct _RAST_CombinePixelsCopyClamp {
   static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
-    using rast_detail::Clamp255;
-    using rast_detail::CopyChannel;
-    dest[RAST_BYTE_R] = static_cast<unsigned char>(Clamp255(CopyChannel(dest[RAST_BYTE_R], r, w)));
-    dest[RAST_BYTE_G] = static_cast<unsigned char>(Clamp255(CopyChannel(dest[RAST_BYTE_G], g, w)));
-    dest[RAST_BYTE_B] = static_cast<unsigned char>(Clamp255(CopyChannel(dest[RAST_BYTE_B], b, w)));
-    dest[RAST_BYTE_A] = static_cast<unsigned char>(Clamp255(CopyChannel(dest[RAST_BYTE_A], a, w)));
+    rast_detail::CombineChannels(dest, r, g, b, a,
+                                 [w](int d, int s) { return rast_detail::Clamp255(rast_detail::CopyChannel(d, s, w)); });
   }
 };
 
@@ -116,11 +118,8 @@ struct _RAST_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp {
 
 struct _RAST_CombinePixelsAdd {
   static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
-    using rast_detail::AddChannel;
-    dest[RAST_BYTE_R] = static_cast<unsigned char>(AddChannel(dest[RAST_BYTE_R], r, w));
-    dest[RAST_BYTE_G] = static_cast<unsigned char>(AddChannel(dest[RAST_BYTE_G], g, w));
-    dest[RAST_BYTE_B] = static_cast<unsigned char>(AddChannel(dest[RAST_BYTE_B], b, w));
-    dest[RAST_BYTE_A] = static_cast<unsigned char>(AddChannel(dest[RAST_BYTE_A], a, w));
+    rast_detail::CombineChannels(dest, r, g, b, a,
+                                 [w](int d, int s) { return rast_detail::AddChannel(d, s, w); });
   }
 };
 
@@ -133,11 +132,8 @@ struct _RAST_CombinePixelsAddSourceAlpha {
 
 struct _RAST_CombinePixelsColorDodge {
   static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
-    using rast_detail::DodgeChannel;
-    dest[RAST_BYTE_R] = static_cast<unsigned char>(DodgeChannel(dest[RAST_BYTE_R], r, w));
-    dest[RAST_BYTE_G] = static_cast<unsigned char>(DodgeChannel(dest[RAST_BYTE_G], g, w));
-    dest[RAST_BYTE_B] = static_cast<unsigned char>(DodgeChannel(dest[RAST_BYTE_B], b, w));
-    dest[RAST_BYTE_A] = static_cast<unsigned char>(DodgeChannel(dest[RAST_BYTE_A], a, w));
+    rast_detail::CombineChannels(dest, r, g, b, a,
+                                 [w](int d, int s) { return rast_detail::DodgeChannel(d, s, w); });
   }
 };
 
@@ -149,22 +145,15 @@ struct _RAST_CombinePixelsColorDodgeSourceAlpha {
 
 struct _RAST_CombinePixelsMulNoClamp {
   static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
-    using rast_detail::MulChannel;
-    dest[RAST_BYTE_R] = static_cast<unsigned char>(MulChannel(dest[RAST_BYTE_R], r, w));
-    dest[RAST_BYTE_G] = static_cast<unsigned char>(MulChannel(dest[RAST_BYTE_G], g, w));
-    dest[RAST_BYTE_B] = static_cast<unsigned char>(MulChannel(dest[RAST_BYTE_B], b, w));
-    dest[RAST_BYTE_A] = static_cast<unsigned char>(MulChannel(dest[RAST_BYTE_A], a, w));
+    rast_detail::CombineChannels(dest, r, g, b, a,
+                                 [w](int d, int s) { return rast_detail::MulChannel(d, s, w); });
   }
 };
 
 struct _RAST_CombinePixelsMulClamp {
   static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
-    using rast_detail::Clamp255;
-    using rast_detail::MulChannel;
-    dest[RAST_BYTE_R] = static_cast<unsigned char>(Clamp255(MulChannel(dest[RAST_BYTE_R], r, w)));
-    dest[RAST_BYTE_G] = static_cast<unsigned char>(Clamp255(MulChannel(dest[RAST_BYTE_G], g, w)));
-    dest[RAST_BYTE_B] = static_cast<unsigned char>(Clamp255(MulChannel(dest[RAST_BYTE_B], b, w)));
-    dest[RAST_BYTE_A] = static_cast<unsigned char>(Clamp255(MulChannel(dest[RAST_BYTE_A], a, w)));
+    rast_detail::CombineChannels(dest, r, g, b, a,
+                                 [w](int d, int s) { return rast_detail::Clamp255(rast_detail::MulChannel(d, s, w)); });
   }
 };
 
@@ -177,11 +166,8 @@ struct _RAST_CombinePixelsMulSourceAlphaNoClamp {
 
 struct _RAST_CombinePixelsOverlay {
   static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
-    using rast_detail::OverlayChannel;
-    dest[RAST_BYTE_R] = static_cast<unsigned char>(OverlayChannel(dest[RAST_BYTE_R], r, w));
-    dest[RAST_BYTE_G] = static_cast<unsigned char>(OverlayChannel(dest[RAST_BYTE_G], g, w));
-    dest[RAST_BYTE_B] = static_cast<unsigned char>(OverlayChannel(dest[RAST_BYTE_B], b, w));
-    dest[RAST_BYTE_A] = static_cast<unsigned char>(OverlayChannel(dest[RAST_BYTE_A], a, w));
+    rast_detail::CombineChannels(dest, r, g, b, a,
+                                 [w](int d, int s) { return rast_detail::OverlayChannel(d, s, w); });
   }
 };
 
