@@ -1,10 +1,7 @@
-// The drawing pass and the bitmap, pixel and line primitives controls draw with.
-#include <cmath>
-
+// The drawing pass and the bitmap and pixel primitives controls draw with.
 #include "gui/icontrol.h"
 #include "gui/igraphics.h"
 #include "raster/rast_blit.h"
-#include "raster/rast_shapes.h"
 
 bool IGraphics::IsDirty(IRECT* pR) {
   bool dirty = false;
@@ -155,18 +152,4 @@ IBitmap IGraphics::CropBitmap(IBitmap* pSrcBitmap, IRECT* pR) {
     return IBitmap(nullptr, 0, 0, pSrcBitmap->N, false);
   }
   return bmp;
-}
-
-bool IGraphics::DrawLine(const IColor* pColor, float x1, float y1, float x2, float y2, const IChannelBlend* pBlend,
-                         bool antiAlias) {
-  RAST_Line(mCanvas, static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2), static_cast<int>(y2),
-            RastColor(pColor), RastWeight(pBlend), RastBlendMode(pBlend), antiAlias);
-  return true;
-}
-
-bool IGraphics::DrawRadialLine(const IColor* pColor, float cx, float cy, float angle, float rMin, float rMax,
-                               const IChannelBlend* pBlend, bool antiAlias) {
-  float sinV = std::sin(angle);
-  float cosV = std::cos(angle);
-  return DrawLine(pColor, cx + rMin * sinV, cy - rMin * cosV, cx + rMax * sinV, cy - rMax * cosV, pBlend, antiAlias);
 }
