@@ -19,6 +19,7 @@ class Face {
 
   bool IsOpen() const { return mFace != nullptr; }
   const std::string& File() const { return mFile; }
+  FT_Face Handle() const { return mFace; }
   // Whole pixels above the baseline, as the line box counts them.
   int Ascent() const;
   int Advance(unsigned int code);
