@@ -208,6 +208,7 @@ class IGraphics : public IEditorLink {
   RAST_IBitmap* mScratchBitmap = nullptr;
   int mWidth, mHeight;
   int mFrameRate;
+  int mIdleCount = 0;
   int mCaptureIdx = -1;
   int mHoverIdx = -1;
   int mLastMouseX = 0, mLastMouseY = 0;

@@ -103,10 +103,13 @@ bool IGraphics::DrawRotatedMask(IBitmap* pBase, IBitmap* pMask, IBitmap* pTop, i
   if (!mScratchBitmap) mScratchBitmap = new RAST_MemBitmap(0, 0, 4);
   RAST_Copy(mScratchBitmap, pBase->mData);
   RAST_ClearRect(mScratchBitmap, 0, 0, w, h, 0xFFFFFF00, 0);
-  RAST_RotatedBlit(mScratchBitmap, pMask->mData, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w), static_cast<float>(h),
-                   angle, true, 1.0f, RAST_MODE_ADD | RAST_FILTER_BILINEAR | RAST_USE_SOURCE_ALPHA, cX, 0.0f);
-  RAST_RotatedBlit(mScratchBitmap, pTop->mData, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w), static_cast<float>(h),
-                   angle, true, 1.0f, RAST_MODE_COPY | RAST_FILTER_BILINEAR | RAST_USE_SOURCE_ALPHA, cX, 0.0f);
+  // Mask and top layer are read whole, whatever their size, and scaled onto the base's area.
+  RAST_RotatedBlit(mScratchBitmap, pMask->mData, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(pMask->W),
+                   static_cast<float>(pMask->H), angle, true, 1.0f,
+                   RAST_MODE_ADD | RAST_FILTER_BILINEAR | RAST_USE_SOURCE_ALPHA, cX, 0.0f);
+  RAST_RotatedBlit(mScratchBitmap, pTop->mData, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(pTop->W),
+                   static_cast<float>(pTop->H), angle, true, 1.0f,
+                   RAST_MODE_COPY | RAST_FILTER_BILINEAR | RAST_USE_SOURCE_ALPHA, cX, 0.0f);
   IRECT dest(x, y, x + w, y + h);
   return BlitClipped(mScratchBitmap, &dest, 0, 0, pBlend);
 }
