@@ -46,7 +46,9 @@ RAST_IFont* IGraphics::CacheFont(IText* pTxt) {
     }
     pFont->SetFromHFont(hFont, RAST_FONT_OWNS_HFONT | RAST_FONT_FORCE_NATIVE);
     int lineHeight = pFont->GetLineHeight();
-    if (attempt == 1 || lineHeight == size || lineHeight <= 0) break;
+    // Sizes the text layer does not take are replaced there; scaling its substitute up to the
+    // request would only make a font of a size nobody asked for.
+    if (attempt == 1 || lineHeight == size || lineHeight <= 0 || size > kMaxFontSize) break;
     double adjusted = static_cast<double>(size) * size / lineHeight + 0.5;
     size = static_cast<int>(std::min(adjusted, kMaxFontSize));
   }

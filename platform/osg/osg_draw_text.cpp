@@ -140,10 +140,14 @@ int OSG_DrawText(HDC ctx, const char* text, int length, RECT* r, int flags) {
   for (size_t i = 0; i < layout.lines.size(); ++i) {
     const Line& line = layout.lines[i];
     int baseline = y + font->ascent + static_cast<int>(i) * pitch;
+    // Lines and glyphs wholly outside the clip are not rasterised: a glyph reaches at most about
+    // an em beyond its pen position and advance.
+    if (baseline + font->descent + font->size < clip.top || baseline - font->ascent - font->size >= clip.bottom) continue;
     int pen = x;
-    for (size_t c = line.begin; c < line.end; ++c) {
+    for (size_t c = line.begin; c < line.end && pen - font->size < clip.right; ++c) {
       unsigned int code = layout.codes[c];
-      if (font->RenderGlyph(code)) {
+      bool visible = pen + 2 * font->size >= clip.left;
+      if (visible && font->RenderGlyph(code)) {
         FT_GlyphSlot slot = font->face->glyph;
         DrawCoverage(ctx, slot->bitmap, pen + slot->bitmap_left, baseline - slot->bitmap_top, clip, ctx->textColour);
       }

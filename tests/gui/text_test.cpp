@@ -132,6 +132,27 @@ TEST_F(TextTest, ACaptionShowsTheValueTheHostSetsAsTheSameTextDrawnDirectly) {
   EXPECT_EQ(differing, 0);
 }
 
+TEST_F(TextTest, OddSizesGiveUsableFontsWhoseMeasureHoldsTheDrawing) {
+  Attach();
+  for (int size : {0, -5, 1, 10000, 1 << 30}) {
+    SCOPED_TRACE(size);
+    DrawAll();
+    IText style(size, &COLOR_BLACK, "DejaVu Sans");
+    RAST_IFont* font = mGfx->CacheFont(&style);
+    ASSERT_NE(font, nullptr);
+    EXPECT_LE(font->GetLineHeight(), 80);
+    IRECT area(10, 10, 230, 70), m = area;
+    mGfx->MeasureIText(&style, "Size", &m);
+    ASSERT_TRUE(mGfx->DrawIText(&style, "Size", &area));
+    EXPECT_GT(Inked(mGfx), 5);
+    for (int y = 0; y < 80; ++y)
+      for (int x = 0; x < 240; ++x)
+        if (mGfx->GetPoint(x, y) != COLOR_WHITE) {
+          ASSERT_TRUE(x >= m.L - 2 && x < m.R + 2 && y >= m.T && y < m.B);
+        }
+  }
+}
+
 TEST_F(TextTest, FaceNamesThatFillTheWholeArrayAreReadNoFurther) {
   IText style(12);
   std::memset(style.mFont, 'Z', sizeof(style.mFont));
