@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "gui/igraphics.h"
+#include "gui/text_controls.h"
 
 namespace {
 constexpr int kFirstCharacter = 31;  // frame = code - 31
@@ -60,10 +61,7 @@ IBitmapTextControl::IBitmapTextControl(IFxBase* pPlug, IRECT rect, IBitmap* pCha
 }
 
 void IBitmapTextControl::SetTextFromPlug(const char* str) {
-  if (std::strcmp(mStr.Get(), str ? str : "") != 0) {
-    SetDirty(false);
-    mStr.Set(str);
-  }
+  if (ReplaceText(&mStr, str)) SetDirty(false);
 }
 
 bool IBitmapTextControl::Draw(IGraphics* pGraphics) {

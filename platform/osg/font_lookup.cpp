@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "base/brm_utf8.h"
+#include "platform/osg/font_match.h"
 #include "platform/osg/osg_font.h"
 
 namespace {
@@ -15,12 +16,6 @@ const char* const kFallbackFamily = "sans-serif";
 
 std::mutex s_lookupMutex;
 std::map<std::string, OSG_FontFile> s_nameCache;
-
-// Loaded once; fontconfig keeps it until the process ends.
-FcConfig* Config() {
-  static FcConfig* config = FcInitLoadConfigAndFonts();
-  return config;
-}
 
 bool ValidUTF8(const std::string& s) {
   for (size_t i = 0; i < s.size();) {
@@ -35,34 +30,45 @@ bool ValidUTF8(const std::string& s) {
 // The best match for the family; with exactFamily only a font of that family counts.
 OSG_FontFile Match(const char* family, bool bold, bool italic, bool exactFamily) {
   OSG_FontFile file;
-  FcConfig* config = Config();
-  FcPattern* wanted = config ? FcPatternCreate() : nullptr;
+  FcPattern* wanted = FcPatternCreate();
   if (!wanted) return file;
   FcPatternAddString(wanted, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
   FcPatternAddInteger(wanted, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
   FcPatternAddInteger(wanted, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   FcPatternAddBool(wanted, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(config, wanted, FcMatchPattern);
-  FcDefaultSubstitute(wanted);
-  FcResult result;
-  FcPattern* match = FcFontMatch(config, wanted, &result);
-  FcChar8* path = nullptr;
-  if (match && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch) {
+  OSG_FontMatch match;
+  if (OSG_MatchFont(wanted, &match)) {
     bool familyFound = !exactFamily;
-    FcChar8* name = nullptr;
-    for (int i = 0; !familyFound && FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i)
-      familyFound = strcasecmp(reinterpret_cast<const char*>(name), family) == 0;
-    if (familyFound) {
-      file.path = reinterpret_cast<const char*>(path);
-      if (FcPatternGetInteger(match, FC_INDEX, 0, &file.index) != FcResultMatch) file.index = 0;
-    }
+    for (const std::string& name : match.families) familyFound = familyFound || strcasecmp(name.c_str(), family) == 0;
+    if (familyFound) file = OSG_FontFile{match.path, match.index};
   }
-  if (match) FcPatternDestroy(match);
   FcPatternDestroy(wanted);
   return file;
 }
 
 }  // namespace
+
+bool OSG_MatchFont(FcPattern* wanted, OSG_FontMatch* match) {
+  // Loaded once; fontconfig keeps it until the process ends.
+  static FcConfig* config = FcInitLoadConfigAndFonts();
+  if (!config || !wanted) return false;
+  FcConfigSubstitute(config, wanted, FcMatchPattern);
+  FcDefaultSubstitute(wanted);
+  FcResult result;
+  FcPattern* found = FcFontMatch(config, wanted, &result);
+  FcChar8* path = nullptr;
+  bool ok = found && FcPatternGetString(found, FC_FILE, 0, &path) == FcResultMatch;
+  if (ok) {
+    match->path = reinterpret_cast<const char*>(path);
+    if (FcPatternGetInteger(found, FC_INDEX, 0, &match->index) != FcResultMatch) match->index = 0;
+    FcChar8* name = nullptr;
+    match->families.clear();
+    for (int i = 0; FcPatternGetString(found, FC_FAMILY, i, &name) == FcResultMatch; ++i)
+      match->families.emplace_back(reinterpret_cast<const char*>(name));
+  }
+  if (found) FcPatternDestroy(found);
+  return ok;
+}
 
 OSG_FontFile OSG_FindFontFile(const std::string& face, bool bold, bool italic) {
   std::string key = face;

@@ -1,28 +1,20 @@
 #include "freetype_reference.h"
 
-#include <fontconfig/fontconfig.h>
+#include "platform/osg/font_match.h"
 
 namespace ft_reference {
 
 namespace {
 
 std::string FindFile(const char* family, bool bold, int* index) {
-  std::string file;
   FcPattern* wanted = FcPatternCreate();
   FcPatternAddString(wanted, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
   FcPatternAddInteger(wanted, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcConfigSubstitute(nullptr, wanted, FcMatchPattern);
-  FcDefaultSubstitute(wanted);
-  FcResult result;
-  FcPattern* match = FcFontMatch(nullptr, wanted, &result);
-  FcChar8* path = nullptr;
-  if (match && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch) {
-    file = reinterpret_cast<const char*>(path);
-    if (FcPatternGetInteger(match, FC_INDEX, 0, index) != FcResultMatch) *index = 0;
-  }
-  if (match) FcPatternDestroy(match);
+  OSG_FontMatch match;
+  bool found = OSG_MatchFont(wanted, &match);
   FcPatternDestroy(wanted);
-  return file;
+  *index = match.index;
+  return found ? match.path : std::string();
 }
 
 }  // namespace
