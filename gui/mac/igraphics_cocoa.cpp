@@ -41,6 +41,8 @@ IGraphicsCocoa_vKORVALINE_au::IGraphicsCocoa_vKORVALINE_au(IGraphicsMac* pGraphi
   NSRunLoop::currentRunLoop()->addTimer(mTimer, kCFRunLoopCommonModes);
 }
 
+IGraphicsCocoa_vKORVALINE_au::~IGraphicsCocoa_vKORVALINE_au() { endUserInput(); }
+
 void IGraphicsCocoa_vKORVALINE_au::killTimer() {
   if (mTimer) mTimer->invalidate();
   mTimer = nullptr;
@@ -102,6 +104,7 @@ void IGraphicsCocoa_vKORVALINE_au::mouseUp(NSEvent* event) {
 }
 
 void IGraphicsCocoa_vKORVALINE_au::mouseDragged(NSEvent* event) {
+  if (mTextFieldView) return;
   int x, y;
   if (!getMouseXY(event, &x, &y)) return;
   IMouseMod mod = GetMouseMod(event);
@@ -123,6 +126,7 @@ void IGraphicsCocoa_vKORVALINE_au::rightMouseUp(NSEvent* event) {
 }
 
 void IGraphicsCocoa_vKORVALINE_au::rightMouseDragged(NSEvent* event) {
+  if (mTextFieldView) return;
   int x, y;
   if (!getMouseXY(event, &x, &y)) return;
   IMouseMod mod = GetRightMouseMod(event);
@@ -137,6 +141,7 @@ void IGraphicsCocoa_vKORVALINE_au::mouseMoved(NSEvent* event) {
 }
 
 void IGraphicsCocoa_vKORVALINE_au::scrollWheel(NSEvent* event) {
+  endUserInput();
   int x, y;
   if (!getMouseXY(event, &x, &y)) return;
   IMouseMod mod = GetMouseMod(event);
@@ -153,6 +158,7 @@ void IGraphicsCocoa_vKORVALINE_au::keyDown(NSEvent* event) {
 }
 
 void IGraphicsCocoa_vKORVALINE_au::removeFromSuperview() {
+  endUserInput();
   if (IGraphicsMac* pGraphics = mGraphics) {
     mGraphics = nullptr;
     pGraphics->CloseWindow();

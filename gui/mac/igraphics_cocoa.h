@@ -6,6 +6,9 @@
 #include "gui/gui_types.h"
 
 class IGraphicsMac;
+class IControl;
+class IParam;
+class IPopupMenu;
 
 // Left-button events: Command makes a right click.
 IMouseMod GetMouseMod(const NSEvent* event);
@@ -13,10 +16,11 @@ IMouseMod GetRightMouseMod(const NSEvent* event);
 // The editor's key code for a key press, or -1 when the editor has none for it.
 int MapEditorKey(unsigned short keyCode, unichar character);
 
-class IGraphicsCocoa_vKORVALINE_au : public NSView, public NSViewToolTipOwner {
+class IGraphicsCocoa_vKORVALINE_au : public NSView, public NSViewToolTipOwner, public NSTextFieldDelegate {
  public:
   // A view of the editor's size with its redraw timer running in every run-loop mode.
   explicit IGraphicsCocoa_vKORVALINE_au(IGraphicsMac* pGraphics);
+  ~IGraphicsCocoa_vKORVALINE_au() override;
 
   IGraphicsMac* Graphics() const { return mGraphics; }
   // Forgets the editor: later events and timer ticks are ignored.
@@ -48,6 +52,18 @@ class IGraphicsCocoa_vKORVALINE_au : public NSView, public NSViewToolTipOwner {
 
   NSString viewStringForToolTip(NSView* view, NSToolTipTag tag, NSPoint point, void* userData) override;
 
+  // Shows the menu over rect (view coordinates) until it closes; the menu model (the top one or a
+  // submenu) holding the chosen item, with its index stored, or null when nothing was chosen.
+  IPopupMenu* createIPopupMenu(IPopupMenu* pMenu, NSRect rect);
+  // Opens a one-line field over rect holding str; ignored without an editor or control, or while
+  // another field is open.
+  void createTextEntry(IControl* pControl, IParam* pParam, const IText* pText, const char* str, NSRect rect);
+  // Return or Tab applies the typed text; Escape and losing the keyboard (a click elsewhere) drop it.
+  void controlTextDidEndEditing(NSNotification* notification) override;
+  // Closes the field without applying its text.
+  void endUserInput();
+  bool IsEditingText() const { return mTextFieldView != nullptr; }
+
  private:
   // The event's position in editor coordinates, remembered for key presses; false when detached.
   bool getMouseXY(const NSEvent* event, int* pX, int* pY);
@@ -55,6 +71,9 @@ class IGraphicsCocoa_vKORVALINE_au : public NSView, public NSViewToolTipOwner {
   IGraphicsMac* mGraphics = nullptr;
   NSTimer* mTimer = nullptr;
   int mPrevX = 0, mPrevY = 0;
+  NSTextField* mTextFieldView = nullptr;
+  IControl* mEdControl = nullptr;
+  IParam* mEdParam = nullptr;
 };
 
 // A borderless window that can still take the keyboard.

@@ -54,6 +54,8 @@ IGraphicsMac::~IGraphicsMac() {
 
 void IGraphicsMac::Resize(int w, int h) {
   if (w == Width() && h == Height()) return;
+  // The open field points at a control that is about to go.
+  ForceEndUserEdit();
   IGraphics::Resize(w, h);
   if (mView) mView->setFrameSize(NSMakeSize(w, h));
 }
@@ -81,10 +83,21 @@ int IGraphicsMac::ShowMessageBox(const char* text, const char* caption, int type
   }
 }
 
-IPopupMenu* IGraphicsMac::CreateIPopupMenu(IPopupMenu*, IRECT*) {
+IPopupMenu* IGraphicsMac::CreateIPopupMenu(IPopupMenu* pMenu, IRECT* pAreaRect) {
+  if (!mView || !pMenu || !pAreaRect) return nullptr;
   // The press that asked for the menu must not keep dragging the control.
-  if (mView) ReleaseMouseCapture();
-  return nullptr;
+  ReleaseMouseCapture();
+  return mView->createIPopupMenu(pMenu, mView->ToNSRect(*pAreaRect));
+}
+
+void IGraphicsMac::CreateTextEntry(IControl* pControl, IText* pText, IRECT* pTextRect, const char* str,
+                                   IParam* pParam) {
+  if (!mView || !pTextRect) return;
+  mView->createTextEntry(pControl, pParam, pText, str, mView->ToNSRect(*pTextRect));
+}
+
+void IGraphicsMac::ForceEndUserEdit() {
+  if (mView) mView->endUserInput();
 }
 
 void IGraphicsMac::HostPath(BRM_String* pPath) {

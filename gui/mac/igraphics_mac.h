@@ -20,14 +20,15 @@ class IGraphicsMac : public IGraphics {
   bool DrawScreen(IRECT* pR) override;
   // Measures inside its own autorelease pool: text objects the measuring makes go with it.
   bool MeasureIText(IText* pTxt, const char* str, IRECT* pR) override;
-  void ForceEndUserEdit() override {}
+  // Closes an open text field without applying what was typed.
+  void ForceEndUserEdit() override;
   void Resize(int w, int h) override;
   bool WindowIsOpen() override { return mView != nullptr; }
   const char* GetGUIAPI() override { return "Cocoa GUI"; }
   int ShowMessageBox(const char* text, const char* caption, int type) override;
-  // Popup menus and the text field are not offered yet: no menu is shown (null) and no field opens.
+  // Both need an open view: without one no menu shows (null) and no field opens.
   IPopupMenu* CreateIPopupMenu(IPopupMenu* pMenu, IRECT* pAreaRect) override;
-  void CreateTextEntry(IControl*, IText*, IRECT*, const char*, IParam*) override {}
+  void CreateTextEntry(IControl* pControl, IText* pText, IRECT* pTextRect, const char* str, IParam* pParam) override;
   void HostPath(BRM_String* pPath) override;
   void PluginPath(BRM_String* pPath) override;
   void DesktopPath(BRM_String* pPath) override;

@@ -59,7 +59,7 @@ bool NSTextField::becomeFirstResponder() {
 }
 
 bool NSTextField::resignFirstResponder() {
-  endEditing();
+  endEditing(NSTextMovementOther);
   return true;
 }
 
@@ -72,14 +72,14 @@ void NSTextField::tryReplaceText(const NSString& candidate) {
   setStringValue(candidate);
 }
 
-void NSTextField::endEditing() {
+void NSTextField::endEditing(NSTextMovement movement) {
   if (!mEditing) return;
   mEditing = false;
   setNeedsDisplay(true);
   // The delegate usually removes the field; keep it until the call returns.
   retain();
   if (mDelegate) {
-    NSNotification note{"NSControlTextDidEndEditingNotification", this};
+    NSNotification note{"NSControlTextDidEndEditingNotification", this, movement};
     mDelegate->controlTextDidEndEditing(&note);
   }
   release();
@@ -93,8 +93,13 @@ void NSTextField::keyDown(NSEvent* event) {
   switch (event->keyCode()) {
     case kVK_Return:
     case kVK_ANSI_KeypadEnter:
+      endEditing(NSTextMovementReturn);
+      return;
     case kVK_Tab:
-      endEditing();
+      endEditing(NSTextMovementTab);
+      return;
+    case kVK_Escape:
+      endEditing(NSTextMovementCancel);
       return;
     case kVK_Delete: {
       std::vector<unichar> units;

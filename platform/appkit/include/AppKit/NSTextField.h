@@ -53,7 +53,8 @@ class NSTextFieldCell {
 class NSTextFieldDelegate {
  public:
   virtual ~NSTextFieldDelegate() = default;
-  // Editing ended (Return, Enter or Tab, or the field lost the keyboard); notification.object is the field.
+  // Editing ended (Return, Enter, Tab, Escape, or the field lost the keyboard); notification.object is
+  // the field and textMovement tells which.
   virtual void controlTextDidEndEditing(NSNotification* notification) = 0;
 };
 
@@ -91,7 +92,7 @@ class NSTextField : public NSView {
   bool becomeFirstResponder() override;
   bool resignFirstResponder() override;
   // Typed characters are appended when the formatter allows the result; Delete removes the last
-  // character; Return, Enter and Tab end editing.
+  // character; Return, Enter, Tab and Escape end editing.
   void keyDown(NSEvent* event) override;
   void mouseDown(NSEvent* event) override;
   void drawRect(NSRect dirtyRect) override;
@@ -99,7 +100,7 @@ class NSTextField : public NSView {
 
  private:
   void tryReplaceText(const NSString& candidate);
-  void endEditing();
+  void endEditing(NSTextMovement movement);
 
   NSString mText;
   NSFont mFont = NSFont::systemFontOfSize(13);

@@ -11,9 +11,19 @@ class NSCharacterSet {
   std::vector<unichar> mMembers;
 };
 
+// How editing of a text field ended (the field's end-editing notification carries it).
+typedef NSInteger NSTextMovement;
+enum : NSInteger {
+  NSTextMovementOther = 0,
+  NSTextMovementTab = 0x11,
+  NSTextMovementReturn = 0x10,
+  NSTextMovementCancel = 0x17,
+};
+
 struct NSNotification {
   NSString name;
   NSObject* object;
+  NSTextMovement textMovement = NSTextMovementOther;
 };
 
 // Formats objects as text and back; the text field asks it about every edit.

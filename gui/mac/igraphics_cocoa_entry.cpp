@@ -1,0 +1,127 @@
+// The editor view's popup menus and its one-line text field for typed values.
+#include <cmath>
+
+#include "framework/fx_base.h"
+#include "gui/icontrol.h"
+#include "gui/ipopup_menu.h"
+#include "gui/mac/igraphics_cocoa.h"
+#include "gui/mac/igraphics_mac.h"
+#include "gui/mac/igraphics_menu.h"
+
+namespace {
+
+NSColor ToNSColor(const IColor& color) {
+  return NSColor::colorWithCalibratedRed(color.R / 255.0, color.G / 255.0, color.B / 255.0, color.A / 255.0);
+}
+
+NSTextAlignment ToNSAlignment(IText::EAlign align) {
+  switch (align) {
+    case IText::kAlignCenter: return NSTextAlignmentCenter;
+    case IText::kAlignFar: return NSTextAlignmentRight;
+    default: return NSTextAlignmentLeft;
+  }
+}
+
+}  // namespace
+
+IPopupMenu* IGraphicsCocoa_vKORVALINE_au::createIPopupMenu(IPopupMenu* pMenu, NSRect rect) {
+  if (!mGraphics || !pMenu) return nullptr;
+  auto* pReceiver = new IGraphicsMenuRcvr_vKORVALINE_au(rect);
+  auto* pNSMenu = new IGraphicsNSMenu_vKORVALINE_au(pMenu, pReceiver);
+
+  NSWindow* pWindow = window();
+  NSPoint location = convertPointToBase(NSMakePoint(rect.origin.x, rect.origin.y - 4));
+  const CGFloat scale = pWindow && pWindow->screen() ? pWindow->screen()->backingScaleFactor() : 1;
+  if (scale > 0) location = NSMakePoint(location.x / scale, location.y / scale);
+  NSEvent* pEvent = NSEvent::otherEventWithType(NSEventTypeApplicationDefined, location, 15, 0,
+                                                pWindow ? pWindow->windowNumber() : 0,
+                                                NSGraphicsContext::currentContext(), 0, 0, 0);
+  // Timers run while the menu is open and may close the editor: keep this view until the menu is done.
+  retain();
+  NSMenu::popUpContextMenu(pNSMenu, pEvent, pReceiver);
+
+  IPopupMenu* pChosenMenu = nullptr;
+  NSMenuItem* pChosen = mGraphics ? pReceiver->MenuItem() : nullptr;
+  if (pChosen) {
+    auto* pOwner = dynamic_cast<IGraphicsNSMenu_vKORVALINE_au*>(pChosen->menu());
+    const NSInteger idx = pOwner ? pOwner->indexOfItem(pChosen) : -1;
+    if (idx >= 0 && pOwner->AssociatedIPopupMenu()) {
+      pChosenMenu = pOwner->AssociatedIPopupMenu();
+      pChosenMenu->SetChosenItemIdx(static_cast<int>(idx));
+    }
+  }
+  pNSMenu->release();
+  pReceiver->release();
+  autorelease();
+  return pChosenMenu;
+}
+
+void IGraphicsCocoa_vKORVALINE_au::createTextEntry(IControl* pControl, IParam* pParam, const IText* pText,
+                                                   const char* str, NSRect rect) {
+  if (!mGraphics || !pControl || !pText || mTextFieldView) return;
+  NSTextField* pField = new NSTextField(rect);
+  pField->setFont(NSFont::fontWithName(pText->mFont, static_cast<int>(0.9 * pText->mSize)));
+  pField->setAlignment(ToNSAlignment(pText->mAlign));
+  if (pParam) {
+    auto* pFormatter = new CocoaFormatter_vKORVALINE_au;
+    pFormatter->setFilterCharacterSet(NSCharacterSet::characterSetWithCharactersInString(TextEntryCharacters(pParam)));
+    pFormatter->setMaximumLength(pControl->GetTextEntryLength());
+    pField->setFormatter(pFormatter);
+    pFormatter->release();
+  }
+  pField->cell()->setLineBreakMode(NSLineBreakByTruncatingTail);
+  pField->setAllowsEditingTextAttributes(false);
+  pField->setTextColor(ToNSColor(pText->mTextEntryFGColor));
+  pField->setBackgroundColor(ToNSColor(pText->mTextEntryBGColor));
+  pField->setStringValue(str ? str : "");
+  pField->setBordered(false);
+  pField->setFocusRingType(NSFocusRingTypeNone);
+  pField->setDelegate(this);
+
+  addSubview(pField);
+  mTextFieldView = pField;
+  mEdControl = pControl;
+  mEdParam = pParam;
+  if (NSWindow* pWindow = window()) {
+    pWindow->makeKeyAndOrderFront(nullptr);
+    pWindow->makeFirstResponder(pField);
+  }
+}
+
+void IGraphicsCocoa_vKORVALINE_au::controlTextDidEndEditing(NSNotification* notification) {
+  if (!mTextFieldView || !mGraphics) {
+    endUserInput();
+    return;
+  }
+  const NSTextMovement movement = notification ? notification->textMovement : NSTextMovementOther;
+  if (movement == NSTextMovementReturn || movement == NSTextMovementTab) {
+    const NSString text = mTextFieldView->stringValue();
+    IControl* pControl = mEdControl;
+    IParam* pParam = mEdParam;
+    if (pParam) {
+      // The field outlives the click that opened it, so the typed value is a gesture of its own.
+      const int paramIdx = pControl->ParamIdx();
+      IFxBase* pPlug = mGraphics->GetPlug();
+      if (pPlug && paramIdx >= 0) pPlug->BeginInformHostOfParamChange(paramIdx);
+      mGraphics->SetFromStringAfterPrompt(pControl, pParam, text.UTF8String());
+      if (pPlug && paramIdx >= 0) pPlug->EndInformHostOfParamChange(paramIdx);
+    } else {
+      pControl->TextFromTextEntry(text.UTF8String());
+    }
+  }
+  endUserInput();
+  setNeedsDisplay(true);
+}
+
+void IGraphicsCocoa_vKORVALINE_au::endUserInput() {
+  NSTextField* pField = mTextFieldView;
+  if (!pField) return;
+  mTextFieldView = nullptr;
+  mEdControl = nullptr;
+  mEdParam = nullptr;
+  // Detached first: leaving the window ends the field's editing, which must not apply the text.
+  pField->setDelegate(nullptr);
+  pField->removeFromSuperview();
+  pField->release();
+  if (NSWindow* pWindow = window()) pWindow->makeFirstResponder(this);
+}
