@@ -27,8 +27,6 @@ class ICaptionControl : public ITextControl {
   ICaptionControl(IFxBase* pPlug, IRECT rect, int paramIdx, IText* pText, bool showParamLabel = true)
       : ITextControl(pPlug, rect, pText), mShowParamLabel(showParamLabel) {
     mParamIdx = paramIdx;
-    // A caption exists to be clicked for a new value.
-    DisablePrompt(false);
   }
   void OnMouseDown(int x, int y, IMouseMod* pMod) override;
   void OnMouseDblClick(int x, int y, IMouseMod* pMod) override;

@@ -24,17 +24,18 @@ struct HostEvent {
 
 class GuiTestPlug : public IFxBase {
  public:
-  GuiTestPlug()
+  // Dry and Wet are in the first group, the others in the second.
+  explicit GuiTestPlug(const char* mixGroup = "", const char* levelGroup = "")
       : IFxBase(kNumParams, "1-1", 0, "GuiTest", "GuiTest", "BrightmoorAudio", 0x10000, 0x47756954, 0x42726D41, 0,
                 false, true, false, kAPIAU) {
-    GetParam(kDry)->InitDouble("Dry", 0.0, 0.0, 1.0, 0.01);
-    GetParam(kWet)->InitDouble("Wet", 1.0, 0.0, 1.0, 0.01);
-    GetParam(kOut)->InitDouble("Out", 0.0, -15.0, 15.0, 0.001, "dB");
-    GetParam(kMode)->InitEnum("Mode", 1, 3);
+    GetParam(kDry)->InitDouble("Dry", 0.0, 0.0, 1.0, 0.01, "", mixGroup);
+    GetParam(kWet)->InitDouble("Wet", 1.0, 0.0, 1.0, 0.01, "", mixGroup);
+    GetParam(kOut)->InitDouble("Out", 0.0, -15.0, 15.0, 0.001, "dB", levelGroup);
+    GetParam(kMode)->InitEnum("Mode", 1, 3, "", levelGroup);
     GetParam(kMode)->SetDisplayText(0, "Soft");
     GetParam(kMode)->SetDisplayText(1, "Warm");
     GetParam(kMode)->SetDisplayText(2, "Hard");
-    GetParam(kBypass)->InitBool("Bypass", false);
+    GetParam(kBypass)->InitBool("Bypass", false, "", levelGroup);
   }
 
   void BeginInformHostOfParamChange(int idx) override { mEvents.push_back({'B', idx, 0.0}); }

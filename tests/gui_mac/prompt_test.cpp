@@ -7,6 +7,7 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "gui/ipopup_menu.h"
 #include "gui/mac/igraphics_cocoa.h"
@@ -40,9 +41,12 @@ class PromptPlug : public IFxAU {
     mEditor = new IGraphicsMac(this, kEditorW, kEditorH, 25);
     mEditor->AttachPanelBackground(&COLOR_GRAY);
     IText text(12);
-    mEditor->AttachControl(new ICaptionControl(this, kOutCaption, kPOut, &text));
-    mEditor->AttachControl(new ICaptionControl(this, kModeCaption, kPMode, &text));
-    mEditor->AttachControl(new ICaptionControl(this, kStepsCaption, kPSteps, &text));
+    for (auto [rect, paramIdx] : {std::pair{kOutCaption, kPOut}, {kModeCaption, kPMode}, {kStepsCaption, kPSteps}}) {
+      auto* pCaption = new ICaptionControl(this, rect, paramIdx, &text);
+      // Captions ask for values only when allowed to.
+      pCaption->DisablePrompt(false);
+      mEditor->AttachControl(pCaption);
+    }
     AttachGraphics(mEditor);
   }
   IGraphicsMac* Editor() const { return mEditor; }
