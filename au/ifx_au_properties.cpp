@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "au/ifx_au.h"
+#include "au/korv_au_properties.h"
 #include "framework/trace.h"
 
 namespace {
@@ -192,6 +193,11 @@ ComponentResult IFxAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope sc
   auto missing = [&](UInt32 size) { return !pData || dataSize < size; };
 
   switch (propID) {
+    case kKorvAUProperty_EditorLayout:
+      if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidScope;
+      if (missing(sizeof(UInt32))) return kAudioUnitErr_InvalidPropertyValue;
+      return SelectEditorLayout(static_cast<int>(ReadValue<UInt32>(pData))) ? static_cast<ComponentResult>(noErr)
+                                                                           : kAudioUnitErr_InvalidPropertyValue;
     case kAudioUnitProperty_ClassInfo:
       if (missing(sizeof(CFPropertyListRef))) return kAudioUnitErr_InvalidPropertyValue;
       return SetState(ReadValue<CFPropertyListRef>(pData));

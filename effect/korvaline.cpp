@@ -3,7 +3,9 @@
 #include <cmath>
 #include <mutex>
 
+#include "au/korv_au_properties.h"
 #include "effect/korvaline_editor.h"
+#include "effect/korvaline_generated_editor.h"
 #include "effect/resample.h"
 #include "gui/igraphics.h"
 
@@ -28,6 +30,22 @@ KORVALINE::KORVALINE(const IFxInstanceInfo& info)
     AttachKorvalineEditorControls(this, editor);
     AttachGraphics(editor);
   }
+}
+
+bool KORVALINE::SelectEditorLayout(int layout) {
+  IMutexLock lock(this);
+  const bool fixed = layout == kEditorLayoutFixed;
+  const KorvalineGeneratedLayout size = KorvalineGeneratedEditorSize(layout);
+  if (!fixed && size.width <= 0) return false;
+  IGraphics* editor = fixed ? MakeBindingGraphics(this, kKorvalineEditorWidth, kKorvalineEditorHeight,
+                                                  kKorvalineEditorFPS)
+                            : MakeBindingGraphics(this, size.width, size.height, kKorvalineEditorFPS);
+  if (!editor) return false;
+  if (fixed) AttachKorvalineEditorControls(this, editor);
+  else AttachKorvalineGeneratedEditor(this, editor, layout);
+  // Replaces (and deletes) the editor attached before.
+  AttachGraphics(editor);
+  return true;
 }
 
 void KORVALINE::OnParamChange(int paramIdx) {

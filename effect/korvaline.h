@@ -23,6 +23,8 @@ class KORVALINE : public KorvalineBinding {
 
   void Reset() override;
   void OnParamChange(int paramIdx) override;
+  // The front panel or one of the generated editors (EEditorLayout).
+  bool SelectEditorLayout(int layout) override;
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
 
  private:

@@ -73,6 +73,9 @@ class IFxBase {
   virtual void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames);
   virtual void OnGUIOpen() {}
   virtual void OnGUIClose() {}
+  // Plug-ins that offer more than one editor build the one asked for (see EEditorLayout) and attach
+  // it in place of the current one; false when they have no such layout or no editor at all.
+  virtual bool SelectEditorLayout(int /*layout*/) { return false; }
   virtual void OnIdle() {}
   virtual void OnActivate(bool active);
   virtual void ProcessMidiMsg(IMidiMsg* pMsg) { SendMidiMsg(pMsg); }

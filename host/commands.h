@@ -36,5 +36,9 @@ int ApplyParameterTexts(const HostedUnit& unit, const std::vector<std::string>& 
 int SaveUnitPreset(const HostedUnit& unit, const std::string& path);
 // The value of "--scale": the screen's device pixels per point, 1 or 2.
 int ParseScaleOption(const std::string& text, int* scale);
+// The value of "--layout": fixed (the front panel), knobs or sliders (generated editors).
+int ParseLayoutOption(const std::string& text, unsigned* layout);
+// Asks the unit to show that editor in the views it makes from now on.
+int SelectEditorLayout(const HostedUnit& unit, unsigned layout);
 
 }  // namespace korval_host

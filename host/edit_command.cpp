@@ -44,16 +44,20 @@ class QuitOnSignals {
 struct EditOptions {
   std::string presetPath;
   int scale = 1;
+  unsigned layout = 0;
 };
 
 int ParseOptions(const Arguments& arguments, EditOptions* options) {
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (argument != "--save" && argument != "--scale") return Fail(kExitBadInput, "unexpected argument " + argument);
+    if (argument != "--save" && argument != "--scale" && argument != "--layout")
+      return Fail(kExitBadInput, "unexpected argument " + argument);
     if (i + 1 >= arguments.size()) return Fail(kExitBadInput, argument + " needs a value");
     const std::string& value = arguments[++i];
     if (argument == "--save") {
       options->presetPath = value;
+    } else if (argument == "--layout") {
+      if (const int status = ParseLayoutOption(value, &options->layout); status != kExitOk) return status;
     } else if (const int status = ParseScaleOption(value, &options->scale); status != kExitOk) {
       return status;
     }
@@ -138,6 +142,7 @@ int RunEdit(const HostContext& context, const Arguments& arguments) {
   if (!unit) return kExitFailed;
   ParameterPrinter printer(*unit);
   if (!printer.Listening()) return Fail(kExitFailed, "cannot listen to the unit's parameter events");
+  if (const int status = SelectEditorLayout(*unit, options.layout); status != kExitOk) return status;
   std::string error;
   std::unique_ptr<EditorView> editor = EditorView::Open(*unit, &error);
   if (!editor) return Fail(kExitFailed, error);

@@ -16,9 +16,9 @@ const char kUsage[] =
     "  preset show FILE.aupreset\n"
     "  validate\n"
     "  demo-input OUT.wav\n"
-    "  snapshot OUT.png [--param NAME=VALUE]... [--scale 2]\n"
+    "  snapshot OUT.png [--param NAME=VALUE]... [--scale 2] [--layout fixed|knobs|sliders]\n"
     "  snapshot --panel controls OUT.png\n"
-    "  edit [--scale 2] [--save FILE.aupreset]\n"
+    "  edit [--scale 2] [--save FILE.aupreset] [--layout fixed|knobs|sliders]\n"
     "Parameters are given by name or index, in the units the info command shows.\n";
 
 }  // namespace

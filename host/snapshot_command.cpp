@@ -26,18 +26,21 @@ struct SnapshotOptions {
   int scale = 1;
   // A panel of the editor framework's own drawn without the unit, instead of the unit's editor.
   std::string panel;
+  unsigned layout = 0;
 };
 
 int ParseOptions(const Arguments& arguments, SnapshotOptions* options) {
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (argument == "--param" || argument == "--scale" || argument == "--panel") {
+    if (argument == "--param" || argument == "--scale" || argument == "--panel" || argument == "--layout") {
       if (i + 1 >= arguments.size()) return Fail(kExitBadInput, argument + " needs a value");
       const std::string& value = arguments[++i];
       if (argument == "--param") {
         options->parameters.push_back(value);
       } else if (argument == "--panel") {
         options->panel = value;
+      } else if (argument == "--layout") {
+        if (const int status = ParseLayoutOption(value, &options->layout); status != kExitOk) return status;
       } else if (const int status = ParseScaleOption(value, &options->scale); status != kExitOk) {
         return status;
       }
@@ -124,6 +127,7 @@ int RunSnapshot(const HostContext& context, const Arguments& arguments) {
   std::unique_ptr<HostedUnit> unit = OpenUnit(context);
   if (!unit) return kExitFailed;
   if (const int status = ApplyParameterTexts(*unit, options.parameters); status != kExitOk) return status;
+  if (const int status = SelectEditorLayout(*unit, options.layout); status != kExitOk) return status;
   std::string error;
   std::unique_ptr<EditorView> editor = EditorView::Open(*unit, &error);
   if (!editor) return Fail(kExitFailed, error);

@@ -2,6 +2,7 @@
 // pictures: each knob region with the frame its value selects, everything else with the background.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "host_test_support.h"
@@ -113,6 +114,7 @@ TEST_F(HostSnapshot, BadRequestsAreRefusedAndLeaveAnExistingFileAlone) {
       {{"snapshot", mDir.Path("missing/dir/x.png")}, "cannot write"},
       {{"snapshot", kept, "--panel", "knobs"}, "unknown panel"},
       {{"snapshot", kept, "--panel", "controls", "--param", "Wet=1"}, "a panel has none"},
+      {{"snapshot", kept, "--layout", "grid"}, "fixed, knobs or sliders"},
   };
   for (const auto& [arguments, message] : refusals) {
     const HostRun run = RunHost(arguments);
@@ -139,3 +141,24 @@ TEST_F(HostSnapshot, TheControlsPanelIsDrawnWithoutTheUnitAndShowsText) {
 }
 
 }  // namespace
+
+TEST_F(HostSnapshot, GeneratedLayoutsShowEveryParameterAndFollowItsValue) {
+  for (const std::string layout : {"knobs", "sliders"}) {
+    std::unique_ptr<RAST_IBitmap> low = Snapshot(layout + "-low.png", {"--layout", layout, "--param", "Out=-15"});
+    std::unique_ptr<RAST_IBitmap> high = Snapshot(layout + "-high.png", {"--layout", layout, "--param", "Out=15"});
+    ASSERT_TRUE(low && high) << layout;
+    // Not the front panel, and only Out's control differs between the two.
+    EXPECT_NE(low->getWidth() * 1000 + low->getHeight(), kEditorW * 1000 + kEditorH) << layout;
+    ASSERT_EQ(low->getWidth(), high->getWidth());
+    ASSERT_EQ(low->getHeight(), high->getHeight());
+    int differing = 0, leftmostDifference = low->getWidth();
+    for (int y = 0; y < low->getHeight(); ++y)
+      for (int x = 0; x < low->getWidth(); ++x)
+        if (Colour(*low, x, y) != Colour(*high, x, y)) {
+          ++differing;
+          leftmostDifference = std::min(leftmostDifference, x);
+        }
+    EXPECT_GT(differing, 20) << layout;
+    if (layout == "knobs") EXPECT_GT(leftmostDifference, low->getWidth() / 2) << "only the third knob moves";
+  }
+}
