@@ -41,7 +41,15 @@ IGraphicsCocoa_vKORVALINE_au::IGraphicsCocoa_vKORVALINE_au(IGraphicsMac* pGraphi
   NSRunLoop::currentRunLoop()->addTimer(mTimer, kCFRunLoopCommonModes);
 }
 
-IGraphicsCocoa_vKORVALINE_au::~IGraphicsCocoa_vKORVALINE_au() { endUserInput(); }
+IGraphicsCocoa_vKORVALINE_au::~IGraphicsCocoa_vKORVALINE_au() {
+  endUserInput();
+  // A window that goes with its views frees this one without removing it first: the editor must
+  // not keep pointing here.
+  if (IGraphicsMac* pGraphics = mGraphics) {
+    mGraphics = nullptr;
+    pGraphics->CloseWindow();
+  }
+}
 
 void IGraphicsCocoa_vKORVALINE_au::killTimer() {
   if (mTimer) mTimer->invalidate();

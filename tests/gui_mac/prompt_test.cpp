@@ -14,46 +14,12 @@
 #include "gui/mac/igraphics_menu.h"
 #include "gui/text_controls.h"
 #include "gui_mac_test_support.h"
+#include "prompt_test_plug.h"
 
 using namespace mac_test;
 using korv_appkit::HeadlessDisplay;
 
 namespace {
-
-enum { kPOut = 0, kPMode, kPSteps, kPNumParams };
-
-const IRECT kOutCaption(20, 100, 180, 120);
-const IRECT kModeCaption(20, 140, 180, 160);
-const IRECT kStepsCaption(20, 180, 180, 200);
-
-// Captions for a double in decibels, an enumeration and an integer.
-class PromptPlug : public IFxAU {
- public:
-  PromptPlug()
-      : IFxAU(IFxInstanceInfo{BRM_String(kTestBundleID), BRM_String(kTestViewClassName)}, kPNumParams, "1-1 2-2", 0,
-              "PromptTest", "PromptTest", "KorvTest", 0x10000, kUniqueID, kMfrID, 0, false, false, false) {
-    GetParam(kPOut)->InitDouble("Out", 0.0, -15.0, 15.0, 0.001, "dB");
-    GetParam(kPMode)->InitEnum("Mode", 1, 3);
-    GetParam(kPMode)->SetDisplayText(0, "Low");
-    GetParam(kPMode)->SetDisplayText(1, "Mid");
-    GetParam(kPMode)->SetDisplayText(2, "High");
-    GetParam(kPSteps)->InitInt("Steps", 3, 0, 10);
-    mEditor = new IGraphicsMac(this, kEditorW, kEditorH, 25);
-    mEditor->AttachPanelBackground(&COLOR_GRAY);
-    IText text(12);
-    for (auto [rect, paramIdx] : {std::pair{kOutCaption, kPOut}, {kModeCaption, kPMode}, {kStepsCaption, kPSteps}}) {
-      auto* pCaption = new ICaptionControl(this, rect, paramIdx, &text);
-      // Captions ask for values only when allowed to.
-      pCaption->DisablePrompt(false);
-      mEditor->AttachControl(pCaption);
-    }
-    AttachGraphics(mEditor);
-  }
-  IGraphicsMac* Editor() const { return mEditor; }
-
- private:
-  IGraphicsMac* mEditor;
-};
 
 NSPoint Centre(const IRECT& r) { return ShownEditor::ToWindow((r.L + r.R) / 2, (r.T + r.B) / 2); }
 

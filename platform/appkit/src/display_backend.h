@@ -22,8 +22,9 @@ class DisplayBackend {
   // Device pixels of the window's backing store, origin top left, that a display pass redrew.
   virtual void present(NSWindow*, int /*x*/, int /*y*/, int /*width*/, int /*height*/) {}
 
-  // Blocks until the menu closes; the chosen item or null.
-  virtual NSMenuItem* popUpMenu(NSMenu*, NSPoint /*locationInWindow*/, NSView*) { return nullptr; }
+  // Blocks until the menu closes; the chosen item or null. The window is the one the location is
+  // in, when known.
+  virtual NSMenuItem* popUpMenu(NSMenu*, NSPoint /*locationInWindow*/, NSWindow*, NSView*) { return nullptr; }
   virtual void keyPassedToHost(NSEvent*) {}
   virtual bool openURL(const NSString&) { return false; }
 

@@ -32,7 +32,7 @@ class HeadlessDisplay::Impl : public DisplayBackend {
     DisplayAllWindows();
   }
 
-  NSMenuItem* popUpMenu(NSMenu* menu, NSPoint location, NSView*) override {
+  NSMenuItem* popUpMenu(NSMenu* menu, NSPoint location, NSWindow*, NSView*) override {
     std::vector<NSString> titles;
     for (NSMenuItem* item : menu->itemArray()) titles.push_back(item->title());
     mShownMenus.push_back(std::move(titles));

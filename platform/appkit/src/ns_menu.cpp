@@ -99,7 +99,8 @@ void NSMenu::popUpContextMenu(NSMenu* menu, NSEvent* event, NSView* view) {
   NSMenuItem* chosen = nullptr;
   {
     korv_appkit::ModalScope modal;
-    chosen = korv_appkit::Display().popUpMenu(menu, event->locationInWindow(), view);
+    NSWindow* window = event->window() ? event->window() : (view ? view->window() : nullptr);
+    chosen = korv_appkit::Display().popUpMenu(menu, event->locationInWindow(), window, view);
   }
   runLoop->setCurrentMode(previousMode);
   if (BelongsTo(chosen, menu)) chosen->performAction(view);

@@ -16,6 +16,7 @@
 
 #include "platform/appkit/src/display_backend.h"
 #include "platform/appkit/src/x11_keys.h"
+#include "platform/appkit/src/x11_menu.h"
 
 extern char** environ;
 
@@ -190,6 +191,29 @@ class X11Display::Impl : public DisplayBackend {
     }
     GC gc = DefaultGC(mDisplay, DefaultScreen(mDisplay));
     XPutImage(mDisplay, shown.xWindow, gc, shown.image, x, y, x, y, width, height);
+  }
+
+  NSMenuItem* popUpMenu(NSMenu* menu, NSPoint location, NSWindow* window, NSView*) override {
+    if (!mDisplay || !menu) return nullptr;
+    const NSPoint onScreen = window ? window->convertBaseToScreen(location) : location;
+    const int screen = DefaultScreen(mDisplay);
+    X11MenuScreen target{mDisplay, mRoot, mVisual, mDepth, mRedShift, mGreenShift, mBlueShift,
+                         DisplayWidth(mDisplay, screen), DisplayHeight(mDisplay, screen), mScale};
+    const int x = static_cast<int>(std::lround(onScreen.x * mScale));
+    const int y = static_cast<int>(std::lround((screenFrame().size.height - onScreen.y) * mScale));
+    NSRunLoop* loop = NSRunLoop::currentRunLoop();
+    return RunX11Menu(
+        target, menu, x, y,
+        [this](const XEvent& event) {
+          // Windows below keep being exposed; input belongs to the menu while it is open.
+          if (event.type == Expose || event.type == SelectionRequest || event.type == SelectionClear ||
+              event.type == ClientMessage)
+            handle(event);
+        },
+        [this, loop] {
+          loop->fireDueTimers(now());
+          DisplayAllWindows();
+        });
   }
 
   bool openURL(const NSString& url) override {
