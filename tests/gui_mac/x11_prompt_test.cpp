@@ -103,16 +103,20 @@ TEST_F(X11PromptTest, CaptionFieldTakesTypedValuesAndEscapeDropsThem) {
   Click(mProbe, cx, cy);
   Serve();
   ASSERT_TRUE(mView->IsEditingText());
-  // The field (white) covers the caption's centre on the grey panel; the panel shows beside it.
-  EXPECT_EQ(0xFFFFFFu, RootPixel(mProbe, RootX(cx + 10), RootY(cy)));
+  // The field (white, 40 wide) covers the caption's centre on the grey panel and shows the value
+  // selected; the panel shows beside it.
+  EXPECT_EQ(0xFFFFFFu, RootPixel(mProbe, RootX(cx - 18), RootY(cy)));
   EXPECT_EQ(0x7F7F7Fu, RootPixel(mProbe, RootX(kOutCaption.L + 2), RootY(cy)));
+  int selected = 0;
+  for (int x = cx - 15; x <= cx + 15; ++x) selected += RootPixel(mProbe, RootX(x), RootY(cy - 4)) == 0xAAC8F5u;
+  EXPECT_GT(selected, 3) << "the value is shown selected";
 
   HostEventLog log;
   TypeValue({XK_minus, XK_6, XK_period, XK_5, XK_Return});
   EXPECT_FALSE(mView->IsEditingText());
   EXPECT_NEAR(-6.5, Value(kPOut), 1e-9);
   EXPECT_EQ("BVE", log.KindsFor(kPOut));
-  EXPECT_NE(0xFFFFFFu, RootPixel(mProbe, RootX(cx + 10), RootY(cy))) << "the field is gone";
+  EXPECT_NE(0xFFFFFFu, RootPixel(mProbe, RootX(cx - 18), RootY(cy))) << "the field is gone";
 
   Click(mProbe, cx, cy);
   Serve();

@@ -1,11 +1,42 @@
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <memory>
+#include <string>
 
 #include <AppKit/NSTextField.h>
 #include <AppKit/NSWindow.h>
 #include <Carbon/Carbon.h>
 
 #include "platform/appkit/src/cg_context.h"
+#include "raster/rast_blit.h"
+#include "raster/rast_font.h"
+
+namespace {
+
+constexpr RAST_pixel kSelectionColour = RAST_RGBA(170, 200, 245, 255);
+
+RAST_pixel Pixel(const NSColor& c) {
+  auto channel = [](CGFloat v) { return static_cast<int>(std::lround(v * 255)); };
+  return RAST_RGBA(channel(c.red), channel(c.green), channel(c.blue), 255);
+}
+
+// Fields share their fonts by face and device size for the life of the process.
+RAST_CachedFont* FieldFont(const NSFont& font, double deviceScale) {
+  static std::map<std::pair<std::string, int>, std::unique_ptr<RAST_CachedFont>> s_fonts;
+  const int height = std::clamp(static_cast<int>(std::lround(font.pointSize * deviceScale)), 2, 400);
+  auto& slot = s_fonts[{font.fontName.utf8(), height}];
+  if (!slot) {
+    HFONT system = CreateFont(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, ANTIALIASED_QUALITY, 0,
+                              font.fontName.UTF8String());
+    if (!system) return nullptr;
+    slot = std::make_unique<RAST_CachedFont>();
+    slot->SetFromHFont(system, RAST_FONT_OWNS_HFONT | RAST_FONT_FORCE_NATIVE);
+  }
+  return slot.get();
+}
+
+}  // namespace
 
 NSColor NSColor::colorWithCalibratedRed(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha) {
   auto unit = [](CGFloat v) { return std::isnan(v) ? 0.0 : std::clamp<CGFloat>(v, 0, 1); };
@@ -54,6 +85,7 @@ void NSTextField::setFormatter(NSFormatter* formatter) {
 
 bool NSTextField::becomeFirstResponder() {
   mEditing = true;
+  mSelected = mText.length() > 0;
   setNeedsDisplay(true);
   return true;
 }
@@ -69,6 +101,7 @@ void NSTextField::tryReplaceText(const NSString& candidate) {
     NSString error;
     if (!mFormatter->isPartialStringValid(candidate, &replacement, &error)) return;
   }
+  mSelected = false;
   setStringValue(candidate);
 }
 
@@ -101,7 +134,16 @@ void NSTextField::keyDown(NSEvent* event) {
     case kVK_Escape:
       endEditing(NSTextMovementCancel);
       return;
+    case kVK_LeftArrow:
+    case kVK_RightArrow:
+      mSelected = false;
+      setNeedsDisplay(true);
+      return;
     case kVK_Delete: {
+      if (mSelected) {
+        tryReplaceText(NSString());
+        return;
+      }
       std::vector<unichar> units;
       for (NSUInteger i = 0; i < mText.length(); ++i) units.push_back(mText.characterAtIndex(i));
       if (units.empty()) return;
@@ -120,7 +162,7 @@ void NSTextField::keyDown(NSEvent* event) {
   for (NSUInteger i = 0; i < typed.length(); ++i) {
     if (typed.characterAtIndex(i) < 0x20 || typed.characterAtIndex(i) == 0x7F) return;
   }
-  tryReplaceText(mText.stringByAppendingString(typed));
+  tryReplaceText(mSelected ? typed : mText.stringByAppendingString(typed));
 }
 
 void NSTextField::mouseDown(NSEvent*) {
@@ -130,24 +172,48 @@ void NSTextField::mouseDown(NSEvent*) {
 void NSTextField::drawRect(NSRect dirtyRect) {
   CGContextRef context = NSGraphicsContext::currentContext() ? NSGraphicsContext::currentContext()->CGContext() : nullptr;
   if (!context) return;
-  // Text itself is not rasterised here: the field shows its background and an edit caret.
-  auto channel = [](CGFloat v) { return static_cast<uint32_t>(std::lround(v * 255)); };
-  uint32_t fill = 0xFFu | (channel(mBackgroundColor.red) << 8) | (channel(mBackgroundColor.green) << 16) |
-                  (channel(mBackgroundColor.blue) << 24);
-  uint32_t ink = 0xFFu | (channel(mTextColor.red) << 8) | (channel(mTextColor.green) << 16) |
-                 (channel(mTextColor.blue) << 24);
-  NSPoint origin = convertPointToBase(NSZeroPoint);
-  korv_appkit::DeviceRect area = korv_appkit::ToDevice(*context, NSOffsetRect(dirtyRect, origin.x, origin.y));
-  const CGContext::State& clip = context->state;
-  int x0 = std::max({area.left, clip.clipLeft, 0});
-  int x1 = std::min({area.right, clip.clipRight, context->width});
-  int y0 = std::max({area.top, clip.clipTop, 0});
-  int y1 = std::min({area.bottom, clip.clipBottom, context->height});
-  korv_appkit::DeviceRect whole = korv_appkit::ToDevice(*context, NSOffsetRect(bounds(), origin.x, origin.y));
-  for (int y = y0; y < y1; ++y) {
-    for (int x = x0; x < x1; ++x) {
-      bool caret = mEditing && x == whole.left + 1 && y > whole.top && y < whole.bottom - 1;
-      context->pixels[static_cast<size_t>(y) * context->width + x] = caret ? ink : fill;
-    }
+  const NSPoint origin = convertPointToBase(NSZeroPoint);
+  const korv_appkit::DeviceRect whole = korv_appkit::ToDevice(*context, NSOffsetRect(bounds(), origin.x, origin.y));
+  const int w = whole.right - whole.left, h = whole.bottom - whole.top;
+  if (w <= 0 || h <= 0) return;
+  // The field is drawn whole into its own picture, then the part inside the dirty area and the clip
+  // is copied to the window.
+  RAST_MemBitmap field(w, h);
+  if (!field.getBits()) return;
+  const RAST_pixel fill = Pixel(mBackgroundColor), ink = Pixel(mTextColor);
+  RAST_FillRect(&field, 0, 0, w, h, fill, 1.0f, 0);
+  const double deviceScale = static_cast<double>(h) / std::max<CGFloat>(1, NSHeight(bounds()));
+  const int margin = std::max(1, static_cast<int>(std::lround(2 * deviceScale)));
+  RAST_CachedFont* font = FieldFont(mFont, deviceScale);
+  int textL = margin, textR = margin;
+  if (font && mText.length()) {
+    RECT extent{0, 0, 0, 0};
+    font->DrawText(nullptr, mText.UTF8String(), -1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    const int textW = extent.right - extent.left, textH = extent.bottom - extent.top;
+    textL = mAlignment == NSTextAlignmentCenter  ? (w - textW) / 2
+            : mAlignment == NSTextAlignmentRight ? w - margin - textW
+                                                 : margin;
+    textR = textL + textW;
+    if (mEditing && mSelected)
+      RAST_FillRect(&field, textL, std::max(0, (h - textH) / 2), textW, std::min(h, textH), kSelectionColour, 1.0f, 0);
+    font->SetTextColor(ink);
+    RECT at{textL, (h - textH) / 2, textL + textW, (h - textH) / 2 + textH};
+    font->DrawText(&field, mText.UTF8String(), -1, &at, DT_NOCLIP | DT_SINGLELINE | DT_NOPREFIX);
+  } else if (mAlignment == NSTextAlignmentCenter) {
+    textL = textR = w / 2;
+  } else if (mAlignment == NSTextAlignmentRight) {
+    textL = textR = w - margin;
   }
+  if (mEditing && !mSelected) RAST_FillRect(&field, std::min(textR, w - 1), 1, 1, std::max(1, h - 2), ink, 1.0f, 0);
+
+  const korv_appkit::DeviceRect area = korv_appkit::ToDevice(*context, NSOffsetRect(dirtyRect, origin.x, origin.y));
+  const CGContext::State& clip = context->state;
+  const int x0 = std::max({area.left, clip.clipLeft, whole.left, 0});
+  const int x1 = std::min({area.right, clip.clipRight, whole.right, context->width});
+  const int y0 = std::max({area.top, clip.clipTop, whole.top, 0});
+  const int y1 = std::min({area.bottom, clip.clipBottom, whole.bottom, context->height});
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x)
+      context->pixels[static_cast<size_t>(y) * context->width + x] =
+          field.getBits()[(y - whole.top) * field.getRowSpan() + (x - whole.left)] | 0xFFu;
 }

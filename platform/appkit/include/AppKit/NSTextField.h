@@ -87,12 +87,15 @@ class NSTextField : public NSView {
   NSTextFieldDelegate* delegate() const { return mDelegate; }
   void setDelegate(NSTextFieldDelegate* delegate) { mDelegate = delegate; }
   bool isEditing() const { return mEditing; }
+  // Editing starts with the whole text selected, so that typing replaces it.
+  bool isTextSelected() const { return mSelected; }
 
   bool acceptsFirstResponder() override { return true; }
   bool becomeFirstResponder() override;
   bool resignFirstResponder() override;
-  // Typed characters are appended when the formatter allows the result; Delete removes the last
-  // character; Return, Enter, Tab and Escape end editing.
+  // Typed characters replace the selection or are appended, when the formatter allows the result;
+  // Delete removes the selection or the last character; Left and Right drop the selection; Return,
+  // Enter, Tab and Escape end editing.
   void keyDown(NSEvent* event) override;
   void mouseDown(NSEvent* event) override;
   void drawRect(NSRect dirtyRect) override;
@@ -114,4 +117,5 @@ class NSTextField : public NSView {
   NSFormatter* mFormatter = nullptr;
   NSTextFieldDelegate* mDelegate = nullptr;
   bool mEditing = false;
+  bool mSelected = false;
 };
