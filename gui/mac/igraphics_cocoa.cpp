@@ -52,8 +52,10 @@ IGraphicsCocoa_vKORVALINE_au::~IGraphicsCocoa_vKORVALINE_au() {
 }
 
 void IGraphicsCocoa_vKORVALINE_au::killTimer() {
-  if (mTimer) mTimer->invalidate();
+  // The timer may hold the last reference to this view: nothing here is touched after invalidating.
+  NSTimer* pTimer = mTimer;
   mTimer = nullptr;
+  if (pTimer) pTimer->invalidate();
 }
 
 NSRect IGraphicsCocoa_vKORVALINE_au::ToNSRect(const IRECT& r) const {

@@ -194,12 +194,13 @@ void IGraphicsMac::CloseWindow() {
   IGraphicsCocoa_vKORVALINE_au* pView = mView;
   mView = nullptr;
   pView->removeAllToolTips();
-  pView->killTimer();
   // The view's removal calls back here only while it still points at the editor.
   if (pView->Graphics()) {
     pView->Detach();
     pView->removeFromSuperview();
   }
+  // Last: the timer may hold the view's last reference.
+  pView->killTimer();
   if (mPlug) mPlug->OnGUIClose();
 }
 
