@@ -69,8 +69,9 @@ class X11PromptTest : public ::testing::Test {
     XDestroyImage(shot);
     return pixel;
   }
-  // While the menu is open the main thread is inside it: a second connection plays the user.
-  void WhileMenuIsOpen(const std::function<void(::Display*)>& user) {
+  // While a menu or dialog is open the main thread is inside it: a second connection plays the user.
+  // modal runs the main thread meanwhile: by default the display, whose queued click opens a menu.
+  void WhileModal(const std::function<void(::Display*)>& user, const std::function<void()>& modal = {}) {
     std::thread helper([&] {
       ::Display* d = XOpenDisplay(mServer.Name().c_str());
       if (!d) return;
@@ -78,7 +79,8 @@ class X11PromptTest : public ::testing::Test {
       user(d);
       XCloseDisplay(d);
     });
-    Serve(1.5);
+    if (modal) modal();
+    else Serve(1.5);
     helper.join();
   }
   void TypeValue(const std::vector<KeySym>& keys) {
@@ -131,7 +133,7 @@ TEST_F(X11PromptTest, EnumeratedMenuIsChosenWithArrowsAndReturnOrWithAClick) {
   const int firstRowY = kModeCaption.B + 5 + 1 + 9;
   unsigned long highlighted = 0, plain = 0;
   Click(mProbe, cx, cy);
-  WhileMenuIsOpen([&](::Display* d) {
+  WhileModal([&](::Display* d) {
     Key(d, XK_Down);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     highlighted = RootPixel(d, RootX(kModeCaption.L + 4), RootY(firstRowY));
@@ -146,7 +148,7 @@ TEST_F(X11PromptTest, EnumeratedMenuIsChosenWithArrowsAndReturnOrWithAClick) {
   EXPECT_EQ(2.0, Value(kPMode));
 
   Click(mProbe, cx, cy);
-  WhileMenuIsOpen([&](::Display* d) {
+  WhileModal([&](::Display* d) {
     MoveTo(d, kModeCaption.L + 30, firstRowY);
     XTestFakeButtonEvent(d, 1, True, 0);
     XTestFakeButtonEvent(d, 1, False, 0);
@@ -156,7 +158,7 @@ TEST_F(X11PromptTest, EnumeratedMenuIsChosenWithArrowsAndReturnOrWithAClick) {
 
   // A click outside cancels.
   Click(mProbe, cx, cy);
-  WhileMenuIsOpen([&](::Display* d) {
+  WhileModal([&](::Display* d) {
     MoveTo(d, 190, 600);
     XTestFakeButtonEvent(d, 1, True, 0);
     XTestFakeButtonEvent(d, 1, False, 0);
@@ -195,6 +197,26 @@ TEST_F(X11PromptTest, GeneratedKnobAndSliderFollowDragsAndTypedValues) {
   Serve();
   TypeValue({XK_4, XK_Return});
   EXPECT_EQ(4.0, Value(kPSteps));
+}
+
+TEST_F(X11PromptTest, SaveDialogTakesATypedNameAndCancelChoosesNothing) {
+  const std::string dir = ::testing::TempDir();
+  BRM_String file("dumped"), directory(dir.c_str());
+  WhileModal(
+      [&](::Display* d) {
+        // The path starts selected; Right keeps it and puts the caret at its end.
+        Key(d, XK_Right);
+        Key(d, XK_a);
+        Key(d, XK_b);
+        Key(d, XK_Return);
+      },
+      [&] { mPlug.Editor()->PromptForFile(&file, kFileSave, &directory, "txt"); });
+  EXPECT_EQ(dir + "dumpedab.txt", std::string(file.Get()));
+
+  BRM_String cancelled("other");
+  WhileModal([&](::Display* d) { Key(d, XK_Escape); },
+             [&] { mPlug.Editor()->PromptForFile(&cancelled, kFileSave, &directory, "txt"); });
+  EXPECT_STREQ("", cancelled.Get());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <ApplicationServices/ApplicationServices.h>
 
 #include "platform/appkit/src/display_backend.h"
+#include "platform/appkit/src/thread_state.h"
 
 using korv_appkit::Display;
 
@@ -14,7 +15,18 @@ NSOpenPanel* NSOpenPanel::openPanel() { return NSAutoreleased(new NSOpenPanel())
 // No display here offers a file chooser: every panel is cancelled and no file chosen.
 NSModalResponse NSSavePanel::runModal() {
   mChosen = NSString();
-  return NSModalResponseCancel;
+  std::optional<NSString> path;
+  {
+    // What the caller autoreleased (this panel, often) outlives the dialog's display passes.
+    korv_appkit::ModalScope modal;
+    path = korv_appkit::Display().runSavePanel(mDirectory, mName);
+  }
+  if (!path) return NSModalResponseCancel;
+  // A name typed without the first allowed extension gets it.
+  if (!mAllowedFileTypes.empty() && path->pathExtension() != mAllowedFileTypes.front())
+    path = path->stringByAppendingString(".").stringByAppendingString(mAllowedFileTypes.front());
+  mChosen = *path;
+  return NSModalResponseOK;
 }
 
 NSModalResponse NSSavePanel::runModalForDirectory(const NSString& directory, const NSString& file) {

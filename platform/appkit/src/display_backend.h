@@ -25,6 +25,11 @@ class DisplayBackend {
   // Blocks until the menu closes; the chosen item or null. The window is the one the location is
   // in, when known.
   virtual NSMenuItem* popUpMenu(NSMenu*, NSPoint /*locationInWindow*/, NSWindow*, NSView*) { return nullptr; }
+  // Runs a save dialog starting at directory/name; the chosen path, or none when cancelled (and
+  // always without a desktop to show one on).
+  virtual std::optional<NSString> runSavePanel(const NSString& /*directory*/, const NSString& /*name*/) {
+    return std::nullopt;
+  }
   virtual void keyPassedToHost(NSEvent*) {}
   virtual bool openURL(const NSString&) { return false; }
 

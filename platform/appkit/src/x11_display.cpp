@@ -17,6 +17,7 @@
 #include "platform/appkit/src/display_backend.h"
 #include "platform/appkit/src/x11_keys.h"
 #include "platform/appkit/src/x11_menu.h"
+#include "platform/appkit/src/x11_save_dialog.h"
 
 extern char** environ;
 
@@ -214,6 +215,11 @@ class X11Display::Impl : public DisplayBackend {
           loop->fireDueTimers(now());
           DisplayAllWindows();
         });
+  }
+
+  std::optional<NSString> runSavePanel(const NSString& directory, const NSString& name) override {
+    if (!mDisplay) return std::nullopt;
+    return RunSaveDialog(directory, name, [this] { runUntil(now() + 0.05); });
   }
 
   bool openURL(const NSString& url) override {
