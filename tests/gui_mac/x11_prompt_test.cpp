@@ -7,6 +7,7 @@
 #include <functional>
 #include <thread>
 
+#include "gui/ipopup_menu.h"
 #include "gui/mac/igraphics_cocoa.h"
 #include "gui_mac_test_support.h"
 #include "prompt_test_plug.h"
@@ -197,6 +198,25 @@ TEST_F(X11PromptTest, GeneratedKnobAndSliderFollowDragsAndTypedValues) {
   Serve();
   TypeValue({XK_4, XK_Return});
   EXPECT_EQ(4.0, Value(kPSteps));
+}
+
+TEST_F(X11PromptTest, HugeMenuIsCutToTheScreenScrollsAndCancels) {
+  IPopupMenu huge(IPopupMenu::kPrefixThreeDigits);
+  for (int i = 0; i < 10000; ++i) huge.AddItem("item");
+  IRECT area = kModeCaption;
+  IPopupMenu* pChosen = &huge;
+  unsigned long bottom = 0;
+  WhileModal(
+      [&](::Display* d) {
+        // The menu reaches down to the screen's last row and no further.
+        bottom = RootPixel(d, RootX(kModeCaption.L + 4), 700 - 3);
+        for (int i = 0; i < 40; ++i) Key(d, XK_Down);
+        Key(d, XK_Escape);
+      },
+      [&] { pChosen = mPlug.Editor()->CreateIPopupMenu(&huge, &area); });
+  EXPECT_EQ(0xF6F6F4u, bottom);
+  EXPECT_EQ(nullptr, pChosen);
+  EXPECT_EQ(-1, huge.GetChosenItemIdx());
 }
 
 TEST_F(X11PromptTest, SaveDialogTakesATypedNameAndCancelChoosesNothing) {
