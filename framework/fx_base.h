@@ -147,6 +147,8 @@ class IFxBase {
   int GetBlockSize() const { return mBlockSize; }
   int GetLatency() const { return mLatency; }
   int GetTailSize() const { return mTailSize; }
+  // Samples of output that follow the end of the input, for hosts that stop rendering at silence.
+  void SetTailSize(int samples) { mTailSize = samples > 0 ? samples : 0; }
   double GetSamplesPerBeat();
 
   // ---- Channels ----

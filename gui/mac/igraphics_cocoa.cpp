@@ -153,11 +153,15 @@ void IGraphicsCocoa_vKORVALINE_au::keyDown(NSEvent* event) {
 }
 
 void IGraphicsCocoa_vKORVALINE_au::removeFromSuperview() {
+  // Closing the editor drops its reference, which may be the last but the superview's: the view
+  // must outlive this call.
+  retain();
   if (IGraphicsMac* pGraphics = mGraphics) {
     mGraphics = nullptr;
     pGraphics->CloseWindow();
   }
   NSView::removeFromSuperview();
+  autorelease();
 }
 
 void IGraphicsCocoa_vKORVALINE_au::registerToolTip(const IRECT& area) {

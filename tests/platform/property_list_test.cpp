@@ -4,6 +4,10 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
+#include <string>
+#include <utility>
+
 #include "platform_test_support.h"
 
 using korv_platform_test::FileURL;
@@ -184,6 +188,58 @@ TEST(AUPresetFile, AFailedWriteKeepsThePreviousFile) {
   EXPECT_EQ(info.st_mode & 0777, 0644u);
   CFRelease(kept);
   CFRelease(first);
+}
+
+// A binary list holding one object: header, the object, a one-entry offset table and the trailer.
+std::string BinaryListOf(const std::string& object) {
+  std::string list = "bplist00" + object;
+  const size_t tableOffset = list.size();
+  list += '\x08';
+  std::string trailer(6, '\0');
+  trailer += "\x01\x01";
+  for (uint64_t value : {uint64_t{1}, uint64_t{0}, uint64_t{tableOffset}})
+    for (int shift = 56; shift >= 0; shift -= 8) trailer += static_cast<char>((value >> shift) & 0xFF);
+  return list + trailer;
+}
+
+// Strings that are not text (a NUL inside, bytes that are not UTF-8) are refused with a reason,
+// from either form of the list; unpaired surrogates are dropped. None may stop the process.
+TEST(PropertyListText, StringsThatAreNotTextAreRefused) {
+  using namespace std::string_literals;
+  const std::string refused[] = {
+      BinaryListOf("\x61\x00\x00"s),          // U+0000
+      BinaryListOf("\x62\x00\x41\x00\x00"s),  // "A" U+0000
+      BinaryListOf("\x51\xFF"s),              // not UTF-8
+      "<plist version=\"1.0\"><string>a\xC3\x28</string></plist>",
+      "<plist version=\"1.0\"><string>a&#0;b</string></plist>",
+      "<plist version=\"1.0\"><dict><key>k</key><string>\xED\xA0\x80</string></dict></plist>",
+  };
+  EXPECT_EQ(44u, refused[0].size());
+  for (const std::string& bytes : refused) {
+    CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes.data()), static_cast<CFIndex>(bytes.size()));
+    CFStringRef reason = nullptr;
+    CFPropertyListRef plist = CFPropertyListCreateFromXMLData(nullptr, data, kCFPropertyListImmutable, &reason);
+    EXPECT_EQ(nullptr, plist) << bytes;
+    EXPECT_NE(nullptr, reason) << bytes;
+    if (plist) CFRelease(plist);
+    if (reason) CFRelease(reason);
+    CFRelease(data);
+  }
+  const std::pair<std::string, const char*> read[] = {
+      {BinaryListOf("\x62\x00\x41\x00\xE9"s), "A\xC3\xA9"},
+      {BinaryListOf("\x62\xD8\x00\x00\x41"s), "A"},
+      {BinaryListOf("\x61\xDC\x01"s), ""},
+  };
+  for (const auto& [bytes, expected] : read) {
+    CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes.data()), static_cast<CFIndex>(bytes.size()));
+    CFPropertyListRef plist = CFPropertyListCreateFromXMLData(nullptr, data, kCFPropertyListImmutable, nullptr);
+    CFRelease(data);
+    ASSERT_NE(nullptr, plist) << bytes;
+    char text[8] = {};
+    EXPECT_TRUE(CFStringGetCString(CFStringRef(plist), text, sizeof text, kCFStringEncodingUTF8));
+    EXPECT_STREQ(expected, text);
+    CFRelease(plist);
+  }
 }
 
 }  // namespace
