@@ -277,6 +277,8 @@ TEST(Korvaline, InputBeyondFloatRangeStillGivesFiniteFloatOutput) {
 }
 
 TEST(Korvaline, TailIsTheImpulseLengthAtTheRunningRate) {
+  std::unique_ptr<KORVALINE> fresh(static_cast<KORVALINE*>(MakePlug()));
+  EXPECT_EQ(fresh->GetTailSize(), kKorvalineIRLength) << "before the first reset, at the default rate";
   for (double rate : {44100.0, 48000.0, 96000.0}) {
     Rig rig(rate);
     EXPECT_EQ(rig.plug->GetTailSize(), ResampleLength(kKorvalineIRLength, kKorvalineIRSampleRate, rate)) << rate;
