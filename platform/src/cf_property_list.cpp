@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/src/binary_plist_scan.h"
 #include "platform/src/cf_runtime.h"
 
 namespace korv_cf {
@@ -209,6 +210,10 @@ CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef allocator, CFDa
   if (CFGetTypeID(xmlData) != CFDataGetTypeID() || length <= 0 ||
       length > static_cast<CFIndex>(std::numeric_limits<uint32_t>::max())) {
     SetError(errorString, "no property list data");
+    return nullptr;
+  }
+  if (!BinaryListStringsAreText(CFDataGetBytePtr(xmlData), static_cast<size_t>(length))) {
+    SetError(errorString, "the property list holds a string that is not text");
     return nullptr;
   }
   plist_t parsed = nullptr;
