@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   CFRef<CFDataRef> xml(CFPropertyListCreateXMLData(nullptr, state.Get()));
   if (!xml) return 0;
-  CFRef<CFPropertyListRef> reread(CFPropertyListCreateFromXMLData(nullptr, xml.Get(), kCFPropertyListImmutable, nullptr));
+  CFRef<CFPropertyListRef> reread(
+      CFPropertyListCreateFromXMLData(nullptr, xml.Get(), kCFPropertyListImmutable, nullptr));
   if (!reread) __builtin_trap();
   return 0;
 }

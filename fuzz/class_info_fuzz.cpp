@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <string>
 
 #include "host/hosted_unit.h"
 #include "korval_platform/host.h"
@@ -42,7 +44,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CFRef<CFDataRef> bytes(CFDataCreate(nullptr, data, static_cast<CFIndex>(size)));
-  CFRef<CFPropertyListRef> state(CFPropertyListCreateFromXMLData(nullptr, bytes.Get(), kCFPropertyListImmutable, nullptr));
+  CFRef<CFPropertyListRef> state(
+      CFPropertyListCreateFromXMLData(nullptr, bytes.Get(), kCFPropertyListImmutable, nullptr));
   if (!state) return 0;
 
   std::string error;
