@@ -90,6 +90,8 @@ int BRM_ConvolutionEngine::SetImpulse(const BRM_ImpulseBuffer* impulse, int fft_
   m_imp_len = len;
   m_chan_count = -1;
   m_prepared[0] = m_prepared[1] = false;
+  m_pending[0].Drop();
+  m_pending[1].Drop();
 
   if (force_direct) {
     m_fft_size = 0;
@@ -170,7 +172,7 @@ int BRM_ConvolutionEngine::SetImpulse(const BRM_ImpulseBuffer* impulse, int fft_
   // The first Add sets channel 0 up; sizing and clearing its state here keeps that work, megabytes
   // for long impulses, off the audio thread. Nothing reads the state before that Add.
   m_prepared[0] = blocks > 0 && m_in_spectra[0].Resize(2 * blocks * fft) && m_overlap[0].Resize(blockLen) &&
-                  m_in_block_flags[0].Resize(blocks);
+                  m_in_block_flags[0].Resize(blocks) && m_pending[0].Build(fft, blocks);
   if (m_prepared[0]) {
     m_in_spectra[0].Zero();
     m_overlap[0].Zero();
@@ -212,6 +214,8 @@ void BRM_ConvolutionEngine::SetUpChannels(int nch) {
       m_in_spectra[i].Zero();
       m_overlap[i].Zero();
     }
+    if (used) m_pending[i].Build(m_fft_size, blocks);
+    m_pending[i].Drop();
     m_prepared[i] = false;
   }
   m_reserved_len = 0;
@@ -302,6 +306,7 @@ int BRM_ConvolutionEngine::Avail(int want) {
       bool sharedAllowed = true;
       while (m_in_queue[d].Available() >= blockBytes && m_out_queue[d].Available() < wantBytes)
         ProcessBlock(d, f, pair, sharedAllowed);
+      StepPending(d);
       if (pair) ++d;
     }
   }
@@ -365,10 +370,10 @@ void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAl
     // Should sharing stop, the partner's own accumulation must still see this block.
     m_in_block_flags[partner].Get()[partnerPos] = flag;
   }
+  // The partner's ring moved on under any sum it had pending.
+  if (pair || shared) m_pending[partner].Drop();
 
-  Accumulate(d, f, pos, shared);
-
-  const double* result = m_work.Get();
+  const double* result = Accumulate(d, f, pos, shared);
   const bool both = pair || shared;
   double* outs[2] = {static_cast<double*>(m_out_queue[d].Add(nullptr, blockBytes)),
                      both ? static_cast<double*>(m_out_queue[partner].Add(nullptr, blockBytes)) : nullptr};
@@ -380,23 +385,23 @@ void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAl
       overlap[k] = result[2 * (blockLen + k) + part];
     }
   }
+  StartPending(d, f, pos);
 }
 
 bool BRM_ConvolutionEngine::Mirrored(int d, int f) const {
   return m_mirrored.GetFFTSize() == m_fft_size && f + 1 >= m_imp_nch && m_ring_real[d];
 }
 
-int BRM_ConvolutionEngine::CollectTerms(int d, int f, int pos, bool shared) {
+int BRM_ConvolutionEngine::CollectTerms(int d, int f, int pos, bool shared, int first, const BRM_FFT_COMPLEX** inputs,
+                                        const BRM_CONVO_IMPULSEBUFCPLXf** impulses) const {
   const int fft = m_fft_size, blocks = BlockCount();
   const char minImpulseFlag = shared ? 1 : 2;
   const char* impulseFlags = m_imp_block_flags[f].Get();
   const char* ringFlags = m_in_block_flags[d].Get();
   const auto* impulse = reinterpret_cast<const BRM_CONVO_IMPULSEBUFCPLXf*>(m_imp_spectra[f].Get());
   const BRM_FFT_COMPLEX* ring = AsComplex(m_in_spectra[d].Get());
-  const BRM_FFT_COMPLEX** inputs = m_term_inputs.Get();
-  const BRM_CONVO_IMPULSEBUFCPLXf** impulses = m_term_impulses.Get();
   int terms = 0;
-  for (int j = 0; j < blocks; ++j) {
+  for (int j = first; j < blocks; ++j) {
     const int entry = (pos - j + blocks) % blocks;
     if (impulseFlags[j] < minImpulseFlag || ringFlags[entry] == 0) continue;
     inputs[terms] = ring + static_cast<long long>(entry) * fft;
@@ -406,9 +411,20 @@ int BRM_ConvolutionEngine::CollectTerms(int d, int f, int pos, bool shared) {
   return terms;
 }
 
-void BRM_ConvolutionEngine::Accumulate(int d, int f, int pos, bool shared) {
+const double* BRM_ConvolutionEngine::Accumulate(int d, int f, int pos, bool shared) {
+  BRM_FFT_COMPLEX* sum = shared ? nullptr : m_pending[d].Finish(pos);
+  if (sum) {
+    // The older products are summed already; the newest is added last.
+    const bool newest = m_imp_block_flags[f].Get()[0] >= 2 && m_in_block_flags[d].Get()[pos] != 0;
+    if (newest)
+      BRM_CONVO_CplxMul3(sum, AsComplex(m_in_spectra[d].Get()) + static_cast<long long>(pos) * m_fft_size,
+                         reinterpret_cast<const BRM_CONVO_IMPULSEBUFCPLXf*>(m_imp_spectra[f].Get()), m_fft_size);
+    // A sum of no products is all zeros already.
+    if (newest || m_pending[d].GetTerms() > 0) BRM_fft(sum, m_fft_size, 1);
+    return &sum->re;
+  }
   BRM_FFT_COMPLEX* work = AsComplex(m_work.Get());
-  const int terms = CollectTerms(d, f, pos, shared);
+  const int terms = CollectTerms(d, f, pos, shared, 0, m_term_inputs.Get(), m_term_impulses.Get());
   if (terms > 0) {
     if (Mirrored(d, f))
       m_mirrored.MulSum(work, m_term_inputs.Get(), m_term_impulses.Get(), terms);
@@ -418,6 +434,27 @@ void BRM_ConvolutionEngine::Accumulate(int d, int f, int pos, bool shared) {
   } else {
     std::memset(work, 0, sizeof(double) * 2 * m_fft_size);
   }
+  return m_work.Get();
+}
+
+void BRM_ConvolutionEngine::StartPending(int d, int f, int pos) {
+  if (!m_spread) return;
+  BRM_CONVO_PendingSum& pending = m_pending[d];
+  const int next = (pos + 1) % BlockCount();
+  const int terms = CollectTerms(d, f, next, false, 1, pending.Inputs(), pending.Impulses());
+  pending.Start(next, terms, Mirrored(d, f) ? &m_mirrored : nullptr);
+}
+
+void BRM_ConvolutionEngine::StepPending(int d) {
+  const long long blockLen = m_fft_size / 2;
+  const long long queued = m_in_queue[d].Available() / kSampleBytes;
+  m_pending[d].StepTo(std::min(queued + m_reserved_len, blockLen), blockLen);
+}
+
+void BRM_ConvolutionEngine::SetSpreading(bool on) {
+  m_spread = on;
+  m_pending[0].Drop();
+  m_pending[1].Drop();
 }
 
 double** BRM_ConvolutionEngine::Get() {
@@ -441,6 +478,8 @@ void BRM_ConvolutionEngine::AddSilenceToOutput(int len, int nch) {
 
 void BRM_ConvolutionEngine::Reset() {
   m_hist_block[0] = m_hist_block[1] = 0;
+  m_pending[0].Drop();
+  m_pending[1].Drop();
   m_ring_real[0] = m_ring_real[1] = true;
   for (int i = 0; i < 2; ++i) {
     m_in_queue[i].Clear();

@@ -42,6 +42,7 @@ int BRM_ConvolutionEngine_Div::SetImpulse(const BRM_ImpulseBuffer* impulse, int 
                        static_cast<int>(segment), direct);
     engine->m_seg_offset = static_cast<int>(position);
     engine->m_preroll = 0;
+    engine->SetSpreading(m_spread);
     if (!m_engines.Add(engine)) {
       delete engine;
       break;
@@ -113,6 +114,7 @@ int BRM_ConvolutionEngine_Div::Avail(int want) {
       if (engine->m_preroll > 0) {
         engine->Advance(engine->m_preroll);
         engine->m_preroll = 0;
+    engine->SetSpreading(m_spread);
       }
       double** outs = engine->Get();
       for (int c = 0; c < m_chan_count; ++c)
