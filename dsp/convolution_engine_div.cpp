@@ -114,7 +114,6 @@ int BRM_ConvolutionEngine_Div::Avail(int want) {
       if (engine->m_preroll > 0) {
         engine->Advance(engine->m_preroll);
         engine->m_preroll = 0;
-    engine->SetSpreading(m_spread);
       }
       double** outs = engine->Get();
       for (int c = 0; c < m_chan_count; ++c)
