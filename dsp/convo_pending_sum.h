@@ -27,6 +27,9 @@ class BRM_CONVO_PendingSum {
   void Drop() { m_key = -1; }
   // Products in the sum handed over last.
   int GetTerms() const { return m_terms; }
+  // The block the sum in progress is for (-1: none), and whether it is computed mirrored.
+  int GetKey() const { return m_key; }
+  bool IsMirrored() const { return m_mirrors != nullptr; }
 
  private:
   long long TotalUnits() const;

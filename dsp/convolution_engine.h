@@ -6,6 +6,7 @@
 #include "base/heap_buf.h"
 #include "dsp/brm_queue.h"
 #include "dsp/convo_cplxmul.h"
+#include "dsp/convo_half_spectrum.h"
 #include "dsp/convo_mirror.h"
 #include "dsp/convo_pending_sum.h"
 #include "dsp/fast_queue.h"
@@ -57,6 +58,15 @@ class BRM_ConvolutionEngine {
   void ReserveFor(int len);
   void AddDirect(double** bufs, int len, int nch);
   void ProcessBlock(int d, int f, bool pair, bool& sharedAllowed);
+  // A block of a real channel whose older products are summed ahead, through real transforms.
+  bool RealBlockReady(int d, int f, int pos) const;
+  void ProcessRealBlock(int d, int f, int pos);
+  // Overlap-adds one inverse-transformed block (values stride apart, channel d's at offset 0 and
+  // the partner's at 1 when both) onto the output queues.
+  void EmitBlock(int d, const double* result, int stride, bool both);
+  // Writes the full spectrum of channel d's last real block into its ring entry; done in the call
+  // after the block so as not to lengthen the call that completes it.
+  void ExpandRingEntry(int d);
   // Whether the next count samples pending in channel b equal those pending in channel a.
   bool PendingInputsEqual(int a, int b, int count) const;
   // Lists the products with impulse blocks first.. that make up block pos of channel d (ring
@@ -68,7 +78,7 @@ class BRM_ConvolutionEngine {
   // Starts summing the older products of channel d's block after pos, and moves that work on by
   // the share of the block already queued (plus one call, so it is done before the block is).
   void StartPending(int d, int f, int pos);
-  void StepPending(int d);
+  void StepPending(int d, bool blockDone);
   // Whether channel d's products with impulse channel f are all between spectra of real signals.
   bool Mirrored(int d, int f) const;
 
@@ -94,6 +104,10 @@ class BRM_ConvolutionEngine {
   BRM_TypedBuf<const BRM_CONVO_IMPULSEBUFCPLXf*> m_term_impulses;
   BRM_CONVO_MirroredSum m_mirrored;
   BRM_CONVO_PendingSum m_pending[2];
+  BRM_CONVO_HalfSpectrum m_half_map;
+  // Channel d's last real block in the half layout, and its ring position until expanded (-1).
+  BRM_TypedBuf<double> m_half[2];
+  int m_unexpanded[2] = {-1, -1};
   bool m_spread = true;
   double* m_get_ptrs[2] = {nullptr, nullptr};
   // The longest call the queues have been reserved for since the channels were set up.
