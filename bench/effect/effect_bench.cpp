@@ -10,26 +10,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <memory>
 #include <vector>
 
+#include "bench/thread_cpu.h"
 #include "effect/korvaline.h"
 
 namespace {
 
+using korv_bench::Median;
+using korv_bench::ThreadCpuMicroseconds;
+
 constexpr int kRuns = 3;
-
-double ThreadCpuMicroseconds() {
-  timespec ts;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return ts.tv_sec * 1e6 + ts.tv_nsec * 1e-3;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 struct RunResult {
   double cpuPerAudioSecond;

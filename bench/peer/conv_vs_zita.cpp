@@ -22,9 +22,13 @@
 #include <thread>
 #include <vector>
 
+#include "bench/thread_cpu.h"
 #include "dsp/convolution_engine_div.h"
 
 namespace {
+
+using korv_bench::Median;
+using korv_bench::ThreadCpuMicroseconds;
 
 constexpr int kSampleRate = 48000;
 constexpr int kTaps = 417959;
@@ -39,17 +43,6 @@ double ProcessCpuSeconds() {
   timespec ts;
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
   return ts.tv_sec + ts.tv_nsec * 1e-9;
-}
-
-double ThreadCpuMicroseconds() {
-  timespec ts;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return ts.tv_sec * 1e6 + ts.tv_nsec * 1e-3;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 struct Workload {
