@@ -32,10 +32,11 @@ void BRM_CONVO_PendingSum::Start(int key, int terms, const BRM_CONVO_MirroredSum
   }
   m_run = m_bin = m_mirror = 0;
   m_done = 0;
+  m_total = CountUnits();
 }
 
 // A bin costs one unit per product (one to clear it when there are none), a mirrored pair one.
-long long BRM_CONVO_PendingSum::TotalUnits() const {
+long long BRM_CONVO_PendingSum::CountUnits() const {
   long long bins = 0;
   for (int r = 0; r < m_run_ints; r += 2) bins += m_runs[r + 1] - m_runs[r];
   return bins * std::max(m_terms, 1) + m_mirror_ints / 2;
@@ -43,9 +44,9 @@ long long BRM_CONVO_PendingSum::TotalUnits() const {
 
 void BRM_CONVO_PendingSum::StepTo(long long done, long long whole) {
   if (m_key < 0 || whole <= 0) return;
-  const long long total = TotalUnits();
-  const long long target = done >= whole ? total : total * std::max(done, 0LL) / whole;
-  if (target > m_done) Work(target - m_done);
+  constexpr long long kSteps = 16;
+  const long long target = done >= whole ? m_total : m_total * std::max(done, 0LL) / whole;
+  if (target >= m_total || target - m_done >= m_total / kSteps) Work(target - m_done);
 }
 
 void BRM_CONVO_PendingSum::Work(long long units) {
@@ -77,7 +78,7 @@ BRM_FFT_COMPLEX* BRM_CONVO_PendingSum::Finish(int key) {
     m_key = -1;
     return nullptr;
   }
-  Work(TotalUnits() - m_done);
+  Work(m_total - m_done);
   m_key = -1;
   return reinterpret_cast<BRM_FFT_COMPLEX*>(m_sum.Get());
 }

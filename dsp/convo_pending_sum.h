@@ -19,7 +19,8 @@ class BRM_CONVO_PendingSum {
   // every operand is the spectrum of a real signal: one bin of each conjugate pair is computed
   // and the other receives its conjugate.
   void Start(int key, int terms, const BRM_CONVO_MirroredSum* mirror);
-  // Does the work up to the share done/whole of the whole sum.
+  // Does the work up to the share done/whole of the whole sum, in steps of a sixteenth at least
+  // (smaller ones stream the operands from memory less efficiently) except for the last.
   void StepTo(long long done, long long whole);
   // Completes the sum started for key and hands it over (all fft_size values), or returns null
   // when none was started for key. Either way nothing is pending afterwards.
@@ -32,7 +33,7 @@ class BRM_CONVO_PendingSum {
   bool IsMirrored() const { return m_mirrors != nullptr; }
 
  private:
-  long long TotalUnits() const;
+  long long CountUnits() const;
   void Work(long long units);
 
   BRM_TypedBuf<double> m_sum;
@@ -52,4 +53,5 @@ class BRM_CONVO_PendingSum {
   int m_bin = 0;
   int m_mirror = 0;
   long long m_done = 0;
+  long long m_total = 0;
 };

@@ -28,8 +28,9 @@ class BRM_ConvolutionEngine_Div {
   double** Get();
   void Advance(int len);
 
-  // Passed on to every engine (see BRM_ConvolutionEngine::SetSpreading); takes effect at the next
-  // SetImpulse.
+  // On (the default), the engines with large blocks sum them ahead (see
+  // BRM_ConvolutionEngine::SetSpreading); off, every engine sums whole blocks. Takes effect at the
+  // next SetImpulse.
   void SetSpreading(bool on) { m_spread = on; }
 
   int GetEngineCount() const { return m_engines.GetSize(); }
