@@ -35,6 +35,7 @@ constexpr int kTaps = 417959;
 constexpr int kNoiseTaps = 219000;
 constexpr int kSeconds = 30;
 constexpr int kRuns = 3;
+constexpr int kZitaMinPartition = 64;
 constexpr int kZitaMaxPartition = 8192;
 constexpr int kWindow = 32;
 const int kWindowStarts[] = {0, 5000, 70000, 300000, 900000, kSampleRate * kSeconds - kWindow};
@@ -136,7 +137,8 @@ RunResult RunZita(Workload& w, int block) {
   Convproc conv;
   conv.set_options(Convproc::OPT_FFTW_MEASURE);
   RunResult r;
-  if (conv.configure(1, 1, kTaps, block, block, kZitaMaxPartition, 0.0f) ||
+  // Its partitions start at 64 frames; smaller host blocks run with one block of extra latency.
+  if (conv.configure(1, 1, kTaps, block, std::max(block, kZitaMinPartition), kZitaMaxPartition, 0.0f) ||
       conv.impdata_create(0, 0, 1, w.impulseFloat.data(), 0, kTaps)) {
     std::fprintf(stderr, "zita-convolver rejected the configuration\n");
     return r;
@@ -169,11 +171,19 @@ RunResult RunZita(Workload& w, int block) {
   return r;
 }
 
-// Reports the lag (0 or one block) at which an output best matches the reference.
+// Reports the lag (none, one block or one of zita's shortest partitions) at which an output best
+// matches the reference.
 void Check(const char* who, const Workload& w, const RunResult& r, int block) {
-  const double aligned = WindowError(w, r.output, 0), late = WindowError(w, r.output, block);
-  const int lag = aligned <= late ? 0 : block;
-  std::printf("  %-5s max |error| over windows %.3g (output lag %d samples)\n", who, std::min(aligned, late), lag);
+  int lag = 0;
+  double error = WindowError(w, r.output, 0);
+  for (int candidate : {block, kZitaMinPartition, 2 * kZitaMinPartition}) {
+    const double e = WindowError(w, r.output, candidate);
+    if (e < error) {
+      error = e;
+      lag = candidate;
+    }
+  }
+  std::printf("  %-5s max |error| over windows %.3g (output lag %d samples)\n", who, error, lag);
 }
 
 }  // namespace
