@@ -18,6 +18,8 @@ function(korv_add_lv2_bundle)
     OUTPUT_NAME ${ARG_NAME}
     PREFIX ""
     SUFFIX ".so"
+    # The bundle needs nothing of the build tree, and is copied as it is when installed.
+    SKIP_BUILD_RPATH TRUE
     LINK_DEPENDS ${exports})
   target_link_options(${ARG_TARGET} PRIVATE -Wl,--version-script=${exports} -Wl,--no-undefined)
 

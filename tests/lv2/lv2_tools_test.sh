@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The bundle through the standard LV2 tools: lv2ls finds it, lv2info shows its ports, serdi parses its
 # Turtle, lv2apply renders the demo input exactly as korval-host does at the same control values, and
-# lv2bench runs it.
-# Usage: lv2_tools_test.sh BUNDLE_DIR KORVAL_HOST WAV_COMPARE WORK_DIR
+# lv2bench runs it; `cmake --install` puts it where hosts look under the prefix.
+# Usage: lv2_tools_test.sh BUNDLE_DIR KORVAL_HOST WAV_COMPARE WORK_DIR CMAKE BUILD_DIR LV2_INSTALL_DIR
 set -euo pipefail
-bundle="$1" host="$2" compare="$3" work="$4"
+bundle="$1" host="$2" compare="$3" work="$4" cmake="$5" build="$6" installDir="$7"
 uri="urn:brightmooraudio:korvaline"
 export LV2_PATH="$(dirname "$bundle")"
 mkdir -p "$work"
@@ -39,4 +39,10 @@ done <<'VALUES'
 VALUES
 
 lv2bench "$uri" | grep -q "$uri" || fail "lv2bench did not run the plug-in"
+# An absolute install directory (a user's ~/.lv2) is not under any prefix, and not ours to write here.
+if [[ "$installDir" != /* ]]; then
+  rm -rf "$work/prefix"
+  "$cmake" --install "$build" --prefix "$work/prefix" >/dev/null
+  LV2_PATH="$work/prefix/$installDir" lv2ls | grep -qx "$uri" || fail "the installed bundle is not found under the prefix"
+fi
 echo "all LV2 tool checks passed"
