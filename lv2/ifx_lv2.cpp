@@ -10,11 +10,11 @@
 
 #include "framework/trace.h"
 
-IFxLV2::IFxLV2(const IFxInstanceInfo&, int nParams, const char* channelIOStr, int nPresets, const char* effectName,
-               const char* productName, const char* mfrName, int vendorVersion, int uniqueID, int mfrID, int latency,
-               bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, int)
-    : IFxBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID, mfrID, latency,
-              plugDoesMidi, plugDoesChunks, plugIsInst, kAPILV2),
+IFxLV2::IFxLV2(const IFxInstanceInfo& instanceInfo, int nParams, const char* channelIOStr, int nPresets,
+               const char* effectName, const char* productName, const char* mfrName, int vendorVersion, int uniqueID,
+               int mfrID, int latency, bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, int nSideChainChannels)
+    : IFxNoHost(instanceInfo, nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID,
+                mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst, nSideChainChannels),
       mPorts(64),
       mLastControl(64),
       mSilence(4096),
@@ -147,13 +147,4 @@ void IFxLV2::RunPiece(uint32_t offset, int nFrames) {
   AttachOutputBuffers(0, layout.mNOut, outputs);
   if (IsBypassed()) PassThroughBuffers(0.0f, nFrames);
   else ProcessBuffers(0.0f, nFrames);
-}
-
-void IFxLV2::GetTimeSig(int* pNum, int* pDenom) {
-  if (pNum) *pNum = 4;
-  if (pDenom) *pDenom = 4;
-}
-
-void IFxLV2::GetTime(ITimeInfo* pTimeInfo) {
-  if (pTimeInfo) *pTimeInfo = ITimeInfo();
 }

@@ -7,11 +7,11 @@
 
 #include "base/brm_string.h"
 #include "base/heap_buf.h"
-#include "framework/fx_base.h"
+#include "framework/fx_no_host.h"
 #include "framework/instance_info.h"
 #include "lv2/lv2_ports.h"
 
-class IFxLV2 : public IFxBase {
+class IFxLV2 : public IFxNoHost {
  public:
   // Frames the scratch audio holds when the host names no maximum block length; longer runs are
   // processed in pieces of this many.
@@ -46,17 +46,9 @@ class IFxLV2 : public IFxBase {
   LV2_State_Status RestoreState(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
   bool IsActive() const { return mActive; }
 
-  // ---- IFxBase hooks: the host hears of changes through its control ports alone ----
-  void BeginInformHostOfParamChange(int) override {}
-  void InformHostOfParamChange(int, double) override {}
-  void EndInformHostOfParamChange(int) override {}
-  void InformHostOfProgramChange() override {}
-  int GetSamplePos() override { return 0; }
-  double GetTempo() override { return 120.0; }
-  void GetTimeSig(int* pNum, int* pDenom) override;
-  void GetTime(ITimeInfo* pTimeInfo) override;
-  void ResizeGraphics(int, int) override {}
-  bool SendMidiMsg(IMidiMsg*) override { return false; }
+  // The host hears of changes through its control ports alone, and no transport reaches the plug-in:
+  // those hooks stay the host-less binding's.
+  EAPI GetAPI() override { return kAPILV2; }
 
  private:
   void ApplyControlPorts();
