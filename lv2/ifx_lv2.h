@@ -44,7 +44,6 @@ class IFxLV2 : public IFxNoHost {
   void Run(uint32_t nFrames);
   LV2_State_Status SaveState(LV2_State_Store_Function store, LV2_State_Handle handle);
   LV2_State_Status RestoreState(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
-  bool IsActive() const { return mActive; }
 
   // The host hears of changes through its control ports alone, and no transport reaches the plug-in:
   // those hooks stay the host-less binding's.
@@ -59,7 +58,9 @@ class IFxLV2 : public IFxNoHost {
   LV2_URID mStateKey = 0, mChunkType = 0;
   // Where each port's data lives, null while the host has connected none.
   BRM_TypedBuf<void*> mPorts;
-  // The control values last taken from the ports: only a change reaches the effect.
+  // The control values last taken from the ports: only a change reaches the effect, so a run with
+  // steady controls enters no lock (a change enters the effect's instance mutex in OnParamChange,
+  // which only a concurrent state save can hold).
   BRM_TypedBuf<float> mLastControl;
   // Read in place of an unconnected audio input, written in place of an unconnected output.
   BRM_TypedBuf<float> mSilence, mDiscard;
