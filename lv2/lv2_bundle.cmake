@@ -21,7 +21,9 @@ function(korv_add_lv2_bundle)
     # The bundle needs nothing of the build tree, and is copied as it is when installed.
     SKIP_BUILD_RPATH TRUE
     LINK_DEPENDS ${exports})
-  target_link_options(${ARG_TARGET} PRIVATE -Wl,--version-script=${exports} -Wl,--no-undefined)
+  # Only libraries it uses: the framework's libraries bring the platform stand-in along, which the
+  # effect does not call and an installed bundle could not find.
+  target_link_options(${ARG_TARGET} PRIVATE -Wl,--version-script=${exports} -Wl,--no-undefined -Wl,--as-needed)
 
   set(turtle ${bundle}/manifest.ttl ${bundle}/${ARG_NAME}.ttl)
   add_custom_command(OUTPUT ${turtle}

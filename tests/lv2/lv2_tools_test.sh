@@ -11,6 +11,8 @@ mkdir -p "$work"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 lv2ls | grep -qx "$uri" || fail "lv2ls does not list $uri"
+# An installed bundle has no build tree to find libraries in.
+! ldd "$bundle/KORVALINE.so" | grep -q "not found" || fail "the shared object needs a library it cannot find"
 
 info="$(lv2info "$uri")"
 for expected in "Name:              KORVAL-Q34" "Symbol:      dry" "Symbol:      wet" "Symbol:      out" \
