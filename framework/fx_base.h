@@ -18,7 +18,7 @@
 #include "framework/midi_msg.h"
 #include "framework/time_info.h"
 
-enum EAPI { kAPIVST2 = 0, kAPIVST3, kAPIAU, kAPIRTAS, kAPIAAX, kAPIStandalone };
+enum EAPI { kAPIVST2 = 0, kAPIVST3, kAPIAU, kAPIRTAS, kAPIAAX, kAPIStandalone, kAPILV2 };
 
 constexpr int kFxNameLen = 128;
 
