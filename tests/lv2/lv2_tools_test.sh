@@ -30,7 +30,7 @@ grep -q '<http://lv2plug.in/ns/extensions/units#unit> <http://lv2plug.in/ns/exte
 "$host" demo-input "$work/in.wav" >/dev/null
 # Defaults, then every control set away from its default.
 while read -r dry wet out; do
-  "$host" render "$work/in.wav" "$work/host.wav" --param "Dry=$dry" --param "Wet=$wet" --param "Out=$out" >/dev/null
+  "$host" render "$work/in.wav" "$work/host.wav" --param "Dry=$dry" --param "Wet=$wet" --param "Out=$out" --tail 0 >/dev/null
   lv2apply -i "$work/in.wav" -o "$work/lv2.wav" -c dry "$dry" -c wet "$wet" -c out "$out" "$uri" \
     || fail "lv2apply failed"
   echo -n "dry $dry wet $wet out $out: "
