@@ -40,7 +40,6 @@ void ISwitchPopUpControl::OnMouseDown(int, int, IMouseMod*) {
 ISwitchFramesControl::ISwitchFramesControl(IFxBase* pPlug, int x, int y, int paramIdx, IBitmap* pBitmap,
                                            bool imagesAreHorizontal, IChannelBlend::EBlendMethod blendMethod)
     : ISwitchControl(pPlug, x, y, paramIdx, pBitmap, blendMethod) {
-  mDblAsSingleClick = true;
   mPromptDisabled = false;
   int n = mBitmap.Frames();
   for (int i = 0; i < n; ++i) {

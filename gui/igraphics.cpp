@@ -48,8 +48,6 @@ void IGraphics::Resize(int w, int h) {
   if (mPlug) mPlug->ResizeGraphics(w, h);
 }
 
-bool IGraphics::DrawIText(IText*, const char* str, IRECT*, bool) { return !str || !str[0]; }
-
 void IGraphics::AttachBackground(int id, const char* name) {
   IBitmap bg = LoadIBitmap(id, name, 1, false);
   mControlList.Insert(0, new IBitmapControl(mPlug, 0, 0, -1, &bg, IChannelBlend::kBlendClobber));

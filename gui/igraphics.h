@@ -77,9 +77,9 @@ class IGraphics : public IEditorLink {
   virtual void UpdateTooltips() = 0;
   // A new bitmap owned by the caller, or null.
   virtual RAST_IBitmap* OSLoadBitmap(int id, const char* name) = 0;
-  // Draws (or with measure, only measures into *pR) one line of text. Fonts come from the
-  // platform's text layer: this core has none, so it draws nothing and returns false for any
-  // non-empty text; an empty text succeeds.
+  // Draws the text in the style's font, colour and alignment over *pR (not clipped to it), or with
+  // measure only measures: *pR then gets the text's width placed by the alignment and its height
+  // below T. An empty text succeeds; false only when no font can be made for the style.
   virtual bool DrawIText(IText* pTxt, const char* str, IRECT* pR, bool measure = false);
 
   // ---- Setup ----
@@ -165,12 +165,38 @@ class IGraphics : public IEditorLink {
   IBitmap ScaleBitmap(IBitmap* pSrcBitmap, int destW, int destH);
   IBitmap CropBitmap(IBitmap* pSrcBitmap, IRECT* pR);
 
-  // ---- Line primitives used by the line knob ----
+  // ---- Line, shape and text primitives ----
+  // Coordinates are truncated to whole pixels.
   bool DrawLine(const IColor* pColor, float x1, float y1, float x2, float y2, const IChannelBlend* pBlend = nullptr,
                 bool antiAlias = false);
+  // Angles in radians: 0 points up, positive angles turn clockwise.
+  bool DrawArc(const IColor* pColor, float cx, float cy, float r, float minAngle, float maxAngle,
+               const IChannelBlend* pBlend = nullptr, bool antiAlias = false);
+  bool DrawCircle(const IColor* pColor, float cx, float cy, float r, const IChannelBlend* pBlend = nullptr,
+                  bool antiAlias = false);
+  bool RoundRect(const IColor* pColor, IRECT* pR, const IChannelBlend* pBlend, int cornerRadius, bool antiAlias);
+  bool FillRoundRect(const IColor* pColor, IRECT* pR, const IChannelBlend* pBlend, int cornerRadius, bool antiAlias);
+  bool FillCircle(const IColor* pColor, int cx, int cy, float r, const IChannelBlend* pBlend = nullptr,
+                  bool antiAlias = false);
+  bool FillTriangle(const IColor* pColor, int x1, int y1, int x2, int y2, int x3, int y3,
+                    const IChannelBlend* pBlend = nullptr);
+  bool FillIConvexPolygon(const IColor* pColor, const int* x, const int* y, int npoints,
+                          const IChannelBlend* pBlend = nullptr);
+  // Plain copies at full weight, without antialiasing; both ends included.
+  bool DrawVerticalLine(const IColor* pColor, int x, int yLo, int yHi);
+  bool DrawHorizontalLine(const IColor* pColor, int y, int xLo, int xHi);
+  // The outline on rows T and B and columns L and R themselves.
+  bool DrawRect(const IColor* pColor, IRECT* pR);
+  // A line across the rectangle at x (0..1) of its width from the left.
+  bool DrawVerticalLine(const IColor* pColor, IRECT* pR, float x);
+  // A line across the rectangle at y (0..1) of its height from the bottom.
+  bool DrawHorizontalLine(const IColor* pColor, IRECT* pR, float y);
   // Angle 0 points up, positive angles turn clockwise.
   bool DrawRadialLine(const IColor* pColor, float cx, float cy, float angle, float rMin, float rMax,
                       const IChannelBlend* pBlend = nullptr, bool antiAlias = false);
+  // The style's font from the process-wide font cache, made on first use; null when the text
+  // layer cannot make one.
+  RAST_IFont* CacheFont(IText* pTxt);
 
  protected:
   IFxBase* mPlug;
@@ -182,6 +208,7 @@ class IGraphics : public IEditorLink {
   RAST_IBitmap* mScratchBitmap = nullptr;
   int mWidth, mHeight;
   int mFrameRate;
+  int mIdleCount = 0;
   int mCaptureIdx = -1;
   int mHoverIdx = -1;
   int mLastMouseX = 0, mLastMouseY = 0;

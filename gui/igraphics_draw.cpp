@@ -1,10 +1,7 @@
-// The drawing pass and the bitmap, pixel and line primitives controls draw with.
-#include <cmath>
-
+// The drawing pass and the bitmap and pixel primitives controls draw with.
 #include "gui/icontrol.h"
 #include "gui/igraphics.h"
 #include "raster/rast_blit.h"
-#include "raster/rast_shapes.h"
 
 bool IGraphics::IsDirty(IRECT* pR) {
   bool dirty = false;
@@ -106,10 +103,13 @@ bool IGraphics::DrawRotatedMask(IBitmap* pBase, IBitmap* pMask, IBitmap* pTop, i
   if (!mScratchBitmap) mScratchBitmap = new RAST_MemBitmap(0, 0, 4);
   RAST_Copy(mScratchBitmap, pBase->mData);
   RAST_ClearRect(mScratchBitmap, 0, 0, w, h, 0xFFFFFF00, 0);
-  RAST_RotatedBlit(mScratchBitmap, pMask->mData, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w), static_cast<float>(h),
-                   angle, true, 1.0f, RAST_MODE_ADD | RAST_FILTER_BILINEAR | RAST_USE_SOURCE_ALPHA, cX, 0.0f);
-  RAST_RotatedBlit(mScratchBitmap, pTop->mData, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w), static_cast<float>(h),
-                   angle, true, 1.0f, RAST_MODE_COPY | RAST_FILTER_BILINEAR | RAST_USE_SOURCE_ALPHA, cX, 0.0f);
+  // Mask and top layer are read whole, whatever their size, and scaled onto the base's area.
+  RAST_RotatedBlit(mScratchBitmap, pMask->mData, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(pMask->W),
+                   static_cast<float>(pMask->H), angle, true, 1.0f,
+                   RAST_MODE_ADD | RAST_FILTER_BILINEAR | RAST_USE_SOURCE_ALPHA, cX, 0.0f);
+  RAST_RotatedBlit(mScratchBitmap, pTop->mData, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(pTop->W),
+                   static_cast<float>(pTop->H), angle, true, 1.0f,
+                   RAST_MODE_COPY | RAST_FILTER_BILINEAR | RAST_USE_SOURCE_ALPHA, cX, 0.0f);
   IRECT dest(x, y, x + w, y + h);
   return BlitClipped(mScratchBitmap, &dest, 0, 0, pBlend);
 }
@@ -155,18 +155,4 @@ IBitmap IGraphics::CropBitmap(IBitmap* pSrcBitmap, IRECT* pR) {
     return IBitmap(nullptr, 0, 0, pSrcBitmap->N, false);
   }
   return bmp;
-}
-
-bool IGraphics::DrawLine(const IColor* pColor, float x1, float y1, float x2, float y2, const IChannelBlend* pBlend,
-                         bool antiAlias) {
-  RAST_Line(mCanvas, static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2), static_cast<int>(y2),
-            RastColor(pColor), RastWeight(pBlend), RastBlendMode(pBlend), antiAlias);
-  return true;
-}
-
-bool IGraphics::DrawRadialLine(const IColor* pColor, float cx, float cy, float angle, float rMin, float rMax,
-                               const IChannelBlend* pBlend, bool antiAlias) {
-  float sinV = std::sin(angle);
-  float cosV = std::cos(angle);
-  return DrawLine(pColor, cx + rMin * sinV, cy - rMin * cosV, cx + rMax * sinV, cy - rMax * cosV, pBlend, antiAlias);
 }

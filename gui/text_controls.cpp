@@ -4,11 +4,14 @@
 
 #include "gui/igraphics.h"
 
+bool ReplaceText(BRM_String* pStr, const char* str) {
+  if (std::strcmp(pStr->Get(), str ? str : "") == 0) return false;
+  pStr->Set(str);
+  return true;
+}
+
 void ITextControl::SetTextFromPlug(const char* str) {
-  if (std::strcmp(mStr.Get(), str ? str : "") != 0) {
-    SetDirty(false);
-    mStr.Set(str);
-  }
+  if (ReplaceText(&mStr, str)) SetDirty(false);
 }
 
 bool ITextControl::Draw(IGraphics* pGraphics) {

@@ -2,6 +2,9 @@
 // Controls that show one line of text: a plain label, and a caption showing a parameter's value.
 #include "gui/icontrol.h"
 
+// Stores str (null as empty) in *pStr; true when it differed from what was there.
+bool ReplaceText(BRM_String* pStr, const char* str);
+
 class ITextControl : public IControl {
  public:
   ITextControl(IFxBase* pPlug, IRECT rect, IText* pText, const char* str = "")

@@ -18,6 +18,7 @@ const char kUsage[] =
     "  validate\n"
     "  demo-input OUT.wav\n"
     "  snapshot OUT.png [--param NAME=VALUE]... [--scale 2]\n"
+    "  snapshot --panel controls OUT.png\n"
     "  edit [--scale 2] [--save FILE.aupreset]\n"
     "Parameters are given by name or index, in the units the info command shows.\n"
     "render goes on after the input until the output stays below -96 dBFS for 1 s, at most for the\n"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/commands.h"
+#include "gui/gallery/controls_panel.h"
 #include "host/editor_view.h"
 #include "raster/rast_png.h"
 
@@ -23,16 +24,20 @@ struct SnapshotOptions {
   std::string outputPath;
   std::vector<std::string> parameters;
   int scale = 1;
+  // A panel of the editor framework's own drawn without the unit, instead of the unit's editor.
+  std::string panel;
 };
 
 int ParseOptions(const Arguments& arguments, SnapshotOptions* options) {
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (argument == "--param" || argument == "--scale") {
+    if (argument == "--param" || argument == "--scale" || argument == "--panel") {
       if (i + 1 >= arguments.size()) return Fail(kExitBadInput, argument + " needs a value");
       const std::string& value = arguments[++i];
       if (argument == "--param") {
         options->parameters.push_back(value);
+      } else if (argument == "--panel") {
+        options->panel = value;
       } else if (const int status = ParseScaleOption(value, &options->scale); status != kExitOk) {
         return status;
       }
@@ -43,6 +48,10 @@ int ParseOptions(const Arguments& arguments, SnapshotOptions* options) {
     }
   }
   if (options->outputPath.empty()) return Fail(kExitBadInput, "snapshot needs an output file name");
+  if (!options->panel.empty() && options->panel != "controls")
+    return Fail(kExitBadInput, "unknown panel " + options->panel + " (there is: controls)");
+  if (!options->panel.empty() && !options->parameters.empty())
+    return Fail(kExitBadInput, "--param sets the unit's parameters; a panel has none");
   return kExitOk;
 }
 
@@ -88,11 +97,27 @@ std::string WriteScreenPNG(const std::string& path, const uint32_t* pixels, int 
   return "";
 }
 
+int SnapshotControlsPanel(const std::string& path) {
+  RAST_MemBitmap panel;
+  std::string error;
+  if (!DrawControlsPanel(&panel, &error)) return Fail(kExitFailed, error);
+  const int width = panel.getWidth(), height = panel.getHeight();
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+  for (int y = 0; y < height; ++y)
+    std::memcpy(&pixels[static_cast<size_t>(y) * width], panel.getBits() + static_cast<size_t>(y) * panel.getRowSpan(),
+                static_cast<size_t>(width) * sizeof(uint32_t));
+  error = WriteScreenPNG(path, pixels.data(), width, height);
+  if (!error.empty()) return Fail(kExitBadInput, error);
+  std::printf("wrote %s (%d x %d)\n", path.c_str(), width, height);
+  return kExitOk;
+}
+
 }  // namespace
 
 int RunSnapshot(const HostContext& context, const Arguments& arguments) {
   SnapshotOptions options;
   if (const int status = ParseOptions(arguments, &options); status != kExitOk) return status;
+  if (!options.panel.empty()) return SnapshotControlsPanel(options.outputPath);
 
   // The display comes first: the editor's timer joins the run loop it drives.
   korv_appkit::HeadlessDisplay display(options.scale);

@@ -25,8 +25,9 @@ struct CircleJob {
     if (!(fr >= 0.0f) || fr > kRastMaxRadius || !std::isfinite(fcx) || !std::isfinite(fcy)) return false;
     if (std::fabs(fcx) > 1e9f || std::fabs(fcy) > 1e9f) return false;
     clip = RECT{0, 0, s.width, s.height};
-    cx = static_cast<int>(std::floor(fcx + 0.5));
-    cy = static_cast<int>(std::floor(fcy + 0.5));
+    // Half added, then truncated: centres left of or above the origin round towards it.
+    cx = static_cast<int>(fcx + 0.5);
+    cy = static_cast<int>(fcy + 0.5);
     r = fr;
     return Reachable();
   }
@@ -155,7 +156,8 @@ struct CircleJob {
   }
 };
 
-long long RoundToLong(double v) { return static_cast<long long>(std::floor(v + 0.5)); }
+// Rounded as the centre is: half added, then truncated.
+long long RoundToLong(double v) { return static_cast<long long>(v + 0.5); }
 
 // The part of the circle between two angles no more than a quarter turn apart: the circle
 // clipped to the box of the arc's ends.

@@ -1,32 +1,20 @@
 #include "effect/pictures/panel_font.h"
 
-#include <fontconfig/fontconfig.h>
-
 #include <cstdio>
 #include <string>
+
+#include "platform/osg/font_match.h"
 
 namespace {
 
 // The file of the best match for pattern, or "" when fontconfig finds none.
 std::string FindFontFile(const char* pattern, int* faceIndex) {
-  std::string file;
-  FcConfig* config = FcInitLoadConfigAndFonts();
-  FcPattern* wanted = config ? FcNameParse(reinterpret_cast<const FcChar8*>(pattern)) : nullptr;
-  if (wanted) {
-    FcConfigSubstitute(config, wanted, FcMatchPattern);
-    FcDefaultSubstitute(wanted);
-    FcResult result;
-    FcPattern* match = FcFontMatch(config, wanted, &result);
-    FcChar8* path = nullptr;
-    if (match && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch) {
-      file = reinterpret_cast<const char*>(path);
-      if (FcPatternGetInteger(match, FC_INDEX, 0, faceIndex) != FcResultMatch) *faceIndex = 0;
-    }
-    if (match) FcPatternDestroy(match);
-    FcPatternDestroy(wanted);
-  }
-  if (config) FcConfigDestroy(config);
-  return file;
+  FcPattern* wanted = FcNameParse(reinterpret_cast<const FcChar8*>(pattern));
+  OSG_FontMatch match;
+  bool found = OSG_MatchFont(wanted, &match);
+  if (wanted) FcPatternDestroy(wanted);
+  *faceIndex = match.index;
+  return found ? match.path : std::string();
 }
 
 }  // namespace

@@ -18,6 +18,8 @@ class IGraphicsMac : public IGraphics {
   const char* GetBundleID() const { return mBundleID.Get(); }
 
   bool DrawScreen(IRECT* pR) override;
+  // Measures inside its own autorelease pool: text objects the measuring makes go with it.
+  bool MeasureIText(IText* pTxt, const char* str, IRECT* pR) override;
   void ForceEndUserEdit() override {}
   void Resize(int w, int h) override;
   bool WindowIsOpen() override { return mView != nullptr; }

@@ -4,13 +4,7 @@
 #include <new>
 
 #include "platform/osg/osg.h"
-
-struct OSG_GfxContext {
-  void* block;   // as allocated, freed on delete
-  void* pixels;  // block rounded up to 64 bytes
-  int width;
-  int height;
-};
+#include "platform/osg/osg_context.h"
 
 namespace {
 const long long kMaxContextBytes = 0x7fffffffLL - 64;
@@ -31,6 +25,7 @@ HDC OSG_CreateMemContext(HDC, int width, int height) {
   ctx->pixels = reinterpret_cast<void*>((reinterpret_cast<uintptr_t>(block) + 63) & ~static_cast<uintptr_t>(63));
   ctx->width = width;
   ctx->height = height;
+  ctx->clip = RECT{0, 0, width, height};
   return ctx;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The system drawing layer: memory drawing contexts whose pixels the raster library draws into
-// and the window system shows. Contexts are opaque handles; text drawing joins them later.
+// and the window system shows. Contexts are opaque handles; osg_text.h draws text into them.
 
 struct OSG_GfxContext;
 typedef OSG_GfxContext* HDC;

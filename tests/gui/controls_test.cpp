@@ -188,6 +188,12 @@ TEST_F(ControlsTest, FrameSwitchesPickTheFramePressedAndPrompt) {
   EXPECT_DOUBLE_EQ(side->GetValue(), 1.0);
   Press(55, 1);
   EXPECT_DOUBLE_EQ(side->GetValue(), 0.0);
+  // A double click is one more press of the switch, not a press that captures the mouse.
+  mPlug.mEvents.clear();
+  IMouseMod mod(true);
+  EXPECT_FALSE(mGfx->OnMouseDblClick(75, 1, &mod));
+  EXPECT_DOUBLE_EQ(side->GetValue(), 1.0);
+  EXPECT_EQ(mPlug.EventKinds(), "I");
   // Its prompts are on: an enumerated parameter gets a menu over the control.
   mGfx->mMenuChoice = 1;
   frames->PromptUserInput();
@@ -320,6 +326,22 @@ TEST_F(ControlsTest, RotatingKnobsTurnTheirPictures) {
   DrawAll();
   EXPECT_EQ(mGfx->GetPoint(57, 10), COLOR_WHITE);
   EXPECT_EQ(mGfx->GetPoint(50, 3), COLOR_BLACK);
+}
+
+TEST_F(ControlsTest, RotatingMaskLayersAreReadWholeWhateverTheirSize) {
+  SolidPicture base(8, 8, RAST_RGBA(0, 0, 0, 255));
+  SolidPicture mask(16, 16, RAST_RGBA(0, 0, 0, 255));
+  // The top layer is red on its left half and blue on its right half, twice the base's size.
+  SolidPicture top(16, 16, RAST_RGBA(255, 0, 0, 255));
+  for (int y = 0; y < 16; ++y)
+    for (int x = 8; x < 16; ++x) top.mBitmap.getBits()[y * top.mBitmap.getRowSpan() + x] = RAST_RGBA(0, 0, 255, 255);
+  mGfx->AttachControl(new IKnobRotatingMaskControl(&mPlug, 0, 0, kOut, &base.mHandle, &mask.mHandle, &top.mHandle));
+  Attach();
+  DrawAll();
+  // At the middle value the layers are unturned: both halves of the top layer show.
+  EXPECT_EQ(mGfx->GetPoint(1, 4).R, 255);
+  EXPECT_EQ(mGfx->GetPoint(6, 4).B, 255);
+  EXPECT_EQ(mGfx->GetPoint(6, 4).R, 0);
 }
 
 TEST_F(ControlsTest, TextControlsShowValuesAndNamesAfterUserChanges) {

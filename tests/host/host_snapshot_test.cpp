@@ -111,6 +111,8 @@ TEST_F(HostSnapshot, BadRequestsAreRefusedAndLeaveAnExistingFileAlone) {
       {{"snapshot", kept, "--param", "Volume=1"}, "Dry, Wet, Out"},
       {{"snapshot", kept, "other.png"}, "unexpected argument"},
       {{"snapshot", mDir.Path("missing/dir/x.png")}, "cannot write"},
+      {{"snapshot", kept, "--panel", "knobs"}, "unknown panel"},
+      {{"snapshot", kept, "--panel", "controls", "--param", "Wet=1"}, "a panel has none"},
   };
   for (const auto& [arguments, message] : refusals) {
     const HostRun run = RunHost(arguments);
@@ -119,6 +121,21 @@ TEST_F(HostSnapshot, BadRequestsAreRefusedAndLeaveAnExistingFileAlone) {
   }
   EXPECT_EQ(ReadBytes(kept), "previous contents");
   EXPECT_EQ(mDir.Files().size(), 1u) << "no partial file is left behind";
+}
+
+TEST_F(HostSnapshot, TheControlsPanelIsDrawnWithoutTheUnitAndShowsText) {
+  std::unique_ptr<RAST_IBitmap> panel = Snapshot("controls.png", {"--panel", "controls"});
+  ASSERT_TRUE(panel);
+  ASSERT_EQ(panel->getWidth(), 520);
+  ASSERT_EQ(panel->getHeight(), 400);
+  // The heading's letters are light on the dark panel; the left column holds text in every row band.
+  const RAST_pixel background = Colour(*panel, 5, 5);
+  for (int band = 0; band < 7; ++band) {
+    int inked = 0;
+    for (int y = 54 + band * 40; y < 54 + band * 40 + 40 && y < 400; ++y)
+      for (int x = 20; x < 250; ++x) inked += Colour(*panel, x, y) != background;
+    EXPECT_GT(inked, 100) << "rows from " << 54 + band * 40;
+  }
 }
 
 }  // namespace

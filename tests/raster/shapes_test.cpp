@@ -195,6 +195,19 @@ TEST(Circle, RadiusZeroIsTheCentre) {
   }
 }
 
+TEST(Circle, CentresAndArcEndsRoundByAddingAHalfAndTruncating) {
+  // -0.7 + 0.5 truncates to 0, not down to -1: the circle reaches column 5.
+  RAST_MemBitmap circle(20, 20), arc(20, 20);
+  FillAll(&circle, kBlack);
+  FillAll(&arc, kBlack);
+  RAST_Circle(&circle, -0.7f, 10.0f, 5.0f, kWhite, 1.0f, RAST_MODE_COPY, false);
+  EXPECT_EQ(At(&circle, 5, 10), kWhite);
+  EXPECT_EQ(At(&circle, 6, 10), kBlack);
+  RAST_Arc(&arc, -0.7f, 10.0f, 5.0f, 0.0f, 3.14159265f, kWhite, 1.0f, RAST_MODE_COPY, false);
+  EXPECT_EQ(At(&arc, 5, 10), kWhite);
+  EXPECT_EQ(At(&arc, 0, 15), kWhite);
+}
+
 TEST(Circle, FillCoversTheOutlineAndCombinesEachPixelOnce) {
   RAST_MemBitmap fill(40, 40), outline(40, 40);
   FillAll(&fill, kBlack);
