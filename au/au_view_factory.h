@@ -31,6 +31,6 @@ class IFxAUViewFactory : public NSObject, public AUCocoaUIBase {
   };                                                                                                     \
   NS_REGISTER_CLASS(Name##_View);                                                                        \
   extern "C" __attribute__((visibility("default"))) ComponentResult Name##_ViewEntry(ComponentParameters* params, \
-                                                                                    void* pView) {        \
+                                                                                    Handle pView) {         \
     return IFxAU::IFxAUCarbonViewEntry(params, pView);                                                   \
   }

@@ -1,4 +1,5 @@
 // Buses, stream formats, channel legality and input connections of IFxAU.
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -92,6 +93,9 @@ ComponentResult IFxAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElement el
   const UInt32 nChannels = pASBD->mChannelsPerFrame;
   BusChannels* pBus = GetBus(scope, element);
   if (!pBus) return kAudioUnitErr_InvalidProperty;
+  // A rate of 0 leaves the rate as it is; anything else must be one the effect can divide by.
+  const Float64 sampleRate = pASBD->mSampleRate;
+  if (!std::isfinite(sampleRate) || sampleRate < 0.0) return kAudioUnitErr_InvalidPropertyValue;
   pBus->mHostChannelCount = 0;
   bool connectionOK = nChannels > 0 && nChannels <= kMaxBusChannels &&
                       CheckLegalIO(scope, static_cast<int>(element), static_cast<int>(nChannels));
@@ -103,7 +107,10 @@ ComponentResult IFxAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElement el
   const bool ok = connectionOK && linearPCM && canonical;
   if (ok) {
     pBus->mHostChannelCount = static_cast<int>(nChannels);
-    if (pASBD->mSampleRate > 0.0) SetSampleRate(pASBD->mSampleRate);
+    if (sampleRate > 0.0 && sampleRate != GetSampleRate()) {
+      SetSampleRate(sampleRate);
+      Reset();
+    }
   }
   AssessInputConnections();
   return ok ? static_cast<ComponentResult>(noErr) : kAudioUnitErr_InvalidProperty;

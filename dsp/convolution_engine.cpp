@@ -90,6 +90,9 @@ int BRM_ConvolutionEngine::SetImpulse(const BRM_ImpulseBuffer* impulse, int fft_
   m_imp_len = len;
   m_chan_count = -1;
   m_prepared[0] = m_prepared[1] = false;
+  m_pending[0].Drop();
+  m_pending[1].Drop();
+  m_unexpanded[0] = m_unexpanded[1] = -1;
 
   if (force_direct) {
     m_fft_size = 0;
@@ -124,6 +127,7 @@ int BRM_ConvolutionEngine::SetImpulse(const BRM_ImpulseBuffer* impulse, int fft_
   const int blocks = BlockCount();
   // Without the mirrored sum every product is computed in full, which gives the same bits.
   if (m_mirrored.GetFFTSize() != fft) m_mirrored.Build(fft);
+  if (m_half_map.GetFFTSize() != fft) m_half_map.Build(fft);
   if (!m_work.Resize(4 * fft) || !m_term_inputs.Resize(blocks) || !m_term_impulses.Resize(blocks)) {
     m_imp_len = 0;
     return GetLatency();
@@ -170,7 +174,7 @@ int BRM_ConvolutionEngine::SetImpulse(const BRM_ImpulseBuffer* impulse, int fft_
   // The first Add sets channel 0 up; sizing and clearing its state here keeps that work, megabytes
   // for long impulses, off the audio thread. Nothing reads the state before that Add.
   m_prepared[0] = blocks > 0 && m_in_spectra[0].Resize(2 * blocks * fft) && m_overlap[0].Resize(blockLen) &&
-                  m_in_block_flags[0].Resize(blocks);
+                  m_in_block_flags[0].Resize(blocks) && m_pending[0].Build(fft, blocks) && m_half[0].Resize(fft);
   if (m_prepared[0]) {
     m_in_spectra[0].Zero();
     m_overlap[0].Zero();
@@ -212,6 +216,12 @@ void BRM_ConvolutionEngine::SetUpChannels(int nch) {
       m_in_spectra[i].Zero();
       m_overlap[i].Zero();
     }
+    if (used) {
+      m_pending[i].Build(m_fft_size, blocks);
+      m_half[i].Resize(m_fft_size);
+    }
+    m_pending[i].Drop();
+    m_unexpanded[i] = -1;
     m_prepared[i] = false;
   }
   m_reserved_len = 0;
@@ -300,8 +310,10 @@ int BRM_ConvolutionEngine::Avail(int want) {
                         m_in_queue[d].Available() == m_in_queue[d + 1].Available() &&
                         m_out_queue[d].Available() == m_out_queue[d + 1].Available();
       bool sharedAllowed = true;
-      while (m_in_queue[d].Available() >= blockBytes && m_out_queue[d].Available() < wantBytes)
+      bool blockDone = false;
+      for (; m_in_queue[d].Available() >= blockBytes && m_out_queue[d].Available() < wantBytes; blockDone = true)
         ProcessBlock(d, f, pair, sharedAllowed);
+      StepPending(d, blockDone);
       if (pair) ++d;
     }
   }
@@ -319,6 +331,8 @@ bool BRM_ConvolutionEngine::PendingInputsEqual(int a, int b, int count) const {
 }
 
 void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAllowed) {
+  ExpandRingEntry(0);
+  ExpandRingEntry(1);
   const int fft = m_fft_size, blockLen = fft / 2, blocks = BlockCount();
   const int blockBytes = blockLen * kSampleBytes;
   const int pos = m_hist_block[d] = (m_hist_block[d] + 1) % blocks;
@@ -333,6 +347,11 @@ void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAl
     for (int e = 0; shared && e < blocks; ++e)
       if (e != pos && (m_in_block_flags[d].Get()[e] == 2 || m_in_block_flags[partner].Get()[e] == 2)) shared = false;
     if (!shared) sharedAllowed = false;
+  }
+
+  if (!pair && !shared && RealBlockReady(d, f, pos)) {
+    ProcessRealBlock(d, f, pos);
+    return;
   }
 
   if (pair) {
@@ -365,38 +384,87 @@ void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAl
     // Should sharing stop, the partner's own accumulation must still see this block.
     m_in_block_flags[partner].Get()[partnerPos] = flag;
   }
+  // The partner's ring moved on under any sum it had pending.
+  if (pair || shared) m_pending[partner].Drop();
 
-  Accumulate(d, f, pos, shared);
+  EmitBlock(d, Accumulate(d, f, pos, shared), 2, pair || shared);
+  StartPending(d, f, pos);
+}
 
-  const double* result = m_work.Get();
-  const bool both = pair || shared;
+bool BRM_ConvolutionEngine::RealBlockReady(int d, int f, int pos) const {
+  return m_half_map.GetFFTSize() == m_fft_size && m_half[d].GetSize() == m_fft_size && m_pending[d].GetKey() == pos &&
+         m_pending[d].IsMirrored() && Mirrored(d, f);
+}
+
+void BRM_ConvolutionEngine::ProcessRealBlock(int d, int f, int pos) {
+  const int fft = m_fft_size, blockLen = fft / 2;
+  double* block = m_half[d].Get();
+  bool audible = false;
+  VisitPending(m_in_queue[d], nullptr, blockLen, [&](const double* x, const double*, int done, int n) {
+    for (int i = 0; i < n; ++i) {
+      const double v = denormal_filter_aggressive(x[i]);
+      block[done + i] = v;
+      audible = audible || std::fabs(v) > kInputSilence;
+    }
+    return true;
+  });
+  m_in_queue[d].Advance(blockLen * kSampleBytes);
+  m_in_block_flags[d].Get()[pos] = audible ? 2 : 0;
+  if (audible) {
+    std::memset(block + blockLen, 0, sizeof(double) * blockLen);
+    BRM_real_fft(block, fft, 0);
+    m_unexpanded[d] = pos;
+  }
+  const BRM_FFT_COMPLEX* sum = m_pending[d].Finish(pos);
+  const bool newest = audible && m_imp_block_flags[f].Get()[0] >= 2;
+  double* result = m_work.Get();
+  if (newest || m_pending[d].GetTerms() > 0) {
+    // The older products are summed already; the newest is added last.
+    m_half_map.Combine(AsComplex(result), newest ? AsComplex(block) : nullptr, sum,
+                       reinterpret_cast<const BRM_CONVO_IMPULSEBUFCPLXf*>(m_imp_spectra[f].Get()));
+    BRM_real_fft(result, fft, 1);
+  } else {
+    std::memset(result, 0, sizeof(double) * fft);
+  }
+  EmitBlock(d, result, 1, false);
+  StartPending(d, f, pos);
+}
+
+void BRM_ConvolutionEngine::EmitBlock(int d, const double* result, int stride, bool both) {
+  const int blockLen = m_fft_size / 2, blockBytes = blockLen * kSampleBytes;
   double* outs[2] = {static_cast<double*>(m_out_queue[d].Add(nullptr, blockBytes)),
-                     both ? static_cast<double*>(m_out_queue[partner].Add(nullptr, blockBytes)) : nullptr};
+                     both ? static_cast<double*>(m_out_queue[d + 1].Add(nullptr, blockBytes)) : nullptr};
   for (int part = 0; part < (both ? 2 : 1); ++part) {
     double* overlap = m_overlap[d + part].Get();
     double* out = outs[part];
     for (int k = 0; k < blockLen; ++k) {
-      if (out) out[k] = result[2 * k + part] + overlap[k];
-      overlap[k] = result[2 * (blockLen + k) + part];
+      if (out) out[k] = result[stride * k + part] + overlap[k];
+      overlap[k] = result[stride * (blockLen + k) + part];
     }
   }
+}
+
+void BRM_ConvolutionEngine::ExpandRingEntry(int d) {
+  if (m_unexpanded[d] < 0) return;
+  m_half_map.Expand(AsComplex(m_in_spectra[d].Get()) + static_cast<long long>(m_unexpanded[d]) * m_fft_size,
+                    AsComplex(m_half[d].Get()));
+  m_unexpanded[d] = -1;
 }
 
 bool BRM_ConvolutionEngine::Mirrored(int d, int f) const {
   return m_mirrored.GetFFTSize() == m_fft_size && f + 1 >= m_imp_nch && m_ring_real[d];
 }
 
-int BRM_ConvolutionEngine::CollectTerms(int d, int f, int pos, bool shared) {
+int BRM_ConvolutionEngine::CollectTerms(int d, int f, int pos, bool shared, int first, const BRM_FFT_COMPLEX** inputs,
+                                        const BRM_CONVO_IMPULSEBUFCPLXf** impulses) const {
   const int fft = m_fft_size, blocks = BlockCount();
   const char minImpulseFlag = shared ? 1 : 2;
   const char* impulseFlags = m_imp_block_flags[f].Get();
   const char* ringFlags = m_in_block_flags[d].Get();
   const auto* impulse = reinterpret_cast<const BRM_CONVO_IMPULSEBUFCPLXf*>(m_imp_spectra[f].Get());
   const BRM_FFT_COMPLEX* ring = AsComplex(m_in_spectra[d].Get());
-  const BRM_FFT_COMPLEX** inputs = m_term_inputs.Get();
-  const BRM_CONVO_IMPULSEBUFCPLXf** impulses = m_term_impulses.Get();
   int terms = 0;
-  for (int j = 0; j < blocks; ++j) {
+  for (int j = first; j < blocks; ++j) {
     const int entry = (pos - j + blocks) % blocks;
     if (impulseFlags[j] < minImpulseFlag || ringFlags[entry] == 0) continue;
     inputs[terms] = ring + static_cast<long long>(entry) * fft;
@@ -406,9 +474,20 @@ int BRM_ConvolutionEngine::CollectTerms(int d, int f, int pos, bool shared) {
   return terms;
 }
 
-void BRM_ConvolutionEngine::Accumulate(int d, int f, int pos, bool shared) {
+const double* BRM_ConvolutionEngine::Accumulate(int d, int f, int pos, bool shared) {
+  BRM_FFT_COMPLEX* sum = shared ? nullptr : m_pending[d].Finish(pos);
+  if (sum) {
+    // The older products are summed already; the newest is added last.
+    const bool newest = m_imp_block_flags[f].Get()[0] >= 2 && m_in_block_flags[d].Get()[pos] != 0;
+    if (newest)
+      BRM_CONVO_CplxMul3(sum, AsComplex(m_in_spectra[d].Get()) + static_cast<long long>(pos) * m_fft_size,
+                         reinterpret_cast<const BRM_CONVO_IMPULSEBUFCPLXf*>(m_imp_spectra[f].Get()), m_fft_size);
+    // A sum of no products is all zeros already.
+    if (newest || m_pending[d].GetTerms() > 0) BRM_fft(sum, m_fft_size, 1);
+    return &sum->re;
+  }
   BRM_FFT_COMPLEX* work = AsComplex(m_work.Get());
-  const int terms = CollectTerms(d, f, pos, shared);
+  const int terms = CollectTerms(d, f, pos, shared, 0, m_term_inputs.Get(), m_term_impulses.Get());
   if (terms > 0) {
     if (Mirrored(d, f))
       m_mirrored.MulSum(work, m_term_inputs.Get(), m_term_impulses.Get(), terms);
@@ -418,6 +497,31 @@ void BRM_ConvolutionEngine::Accumulate(int d, int f, int pos, bool shared) {
   } else {
     std::memset(work, 0, sizeof(double) * 2 * m_fft_size);
   }
+  return m_work.Get();
+}
+
+void BRM_ConvolutionEngine::StartPending(int d, int f, int pos) {
+  if (!m_spread) return;
+  BRM_CONVO_PendingSum& pending = m_pending[d];
+  const int next = (pos + 1) % BlockCount();
+  const int terms = CollectTerms(d, f, next, false, 1, pending.Inputs(), pending.Impulses());
+  pending.Start(next, terms, Mirrored(d, f) ? &m_mirrored : nullptr);
+}
+
+void BRM_ConvolutionEngine::StepPending(int d, bool blockDone) {
+  if (m_unexpanded[d] >= 0) {
+    if (blockDone) return;
+    ExpandRingEntry(d);
+  }
+  const long long blockLen = m_fft_size / 2;
+  const long long queued = m_in_queue[d].Available() / kSampleBytes;
+  m_pending[d].StepTo(std::min(queued + m_reserved_len, blockLen), blockLen);
+}
+
+void BRM_ConvolutionEngine::SetSpreading(bool on) {
+  m_spread = on;
+  m_pending[0].Drop();
+  m_pending[1].Drop();
 }
 
 double** BRM_ConvolutionEngine::Get() {
@@ -441,6 +545,9 @@ void BRM_ConvolutionEngine::AddSilenceToOutput(int len, int nch) {
 
 void BRM_ConvolutionEngine::Reset() {
   m_hist_block[0] = m_hist_block[1] = 0;
+  m_unexpanded[0] = m_unexpanded[1] = -1;
+  m_pending[0].Drop();
+  m_pending[1].Drop();
   m_ring_real[0] = m_ring_real[1] = true;
   for (int i = 0; i < 2; ++i) {
     m_in_queue[i].Clear();

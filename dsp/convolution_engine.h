@@ -6,7 +6,9 @@
 #include "base/heap_buf.h"
 #include "dsp/brm_queue.h"
 #include "dsp/convo_cplxmul.h"
+#include "dsp/convo_half_spectrum.h"
 #include "dsp/convo_mirror.h"
+#include "dsp/convo_pending_sum.h"
 #include "dsp/fast_queue.h"
 #include "dsp/impulse_buffer.h"
 
@@ -39,6 +41,10 @@ class BRM_ConvolutionEngine {
   double** Get();
   void Advance(int len);
   void AddSilenceToOutput(int len, int nch);
+  // On (the default), each block's products with older input are summed ahead, a share per call,
+  // in the calls before the block completes; off, the whole sum is done when the block completes.
+  // The two differ only in the order of additions, that is in rounding.
+  void SetSpreading(bool on);
 
   // Owned by the divided engine: where this engine's segment starts in the whole impulse, and how
   // many leading zero samples were fed in to stagger its block boundaries.
@@ -52,12 +58,27 @@ class BRM_ConvolutionEngine {
   void ReserveFor(int len);
   void AddDirect(double** bufs, int len, int nch);
   void ProcessBlock(int d, int f, bool pair, bool& sharedAllowed);
+  // A block of a real channel whose older products are summed ahead, through real transforms.
+  bool RealBlockReady(int d, int f, int pos) const;
+  void ProcessRealBlock(int d, int f, int pos);
+  // Overlap-adds one inverse-transformed block (values stride apart, channel d's at offset 0 and
+  // the partner's at 1 when both) onto the output queues.
+  void EmitBlock(int d, const double* result, int stride, bool both);
+  // Writes the full spectrum of channel d's last real block into its ring entry; done in the call
+  // after the block so as not to lengthen the call that completes it.
+  void ExpandRingEntry(int d);
   // Whether the next count samples pending in channel b equal those pending in channel a.
   bool PendingInputsEqual(int a, int b, int count) const;
-  // Lists the products that make up block pos of channel d (ring spectrum, impulse spectrum) in
-  // m_term_inputs and m_term_impulses, in order; returns how many there are.
-  int CollectTerms(int d, int f, int pos, bool shared);
-  void Accumulate(int d, int f, int pos, bool shared);
+  // Lists the products with impulse blocks first.. that make up block pos of channel d (ring
+  // spectrum, impulse spectrum) in inputs and impulses, in order; returns how many there are.
+  int CollectTerms(int d, int f, int pos, bool shared, int first, const BRM_FFT_COMPLEX** inputs,
+                   const BRM_CONVO_IMPULSEBUFCPLXf** impulses) const;
+  // The inverse-transformed sum of block pos (whole or completed from the pending sum), 2F doubles.
+  const double* Accumulate(int d, int f, int pos, bool shared);
+  // Starts summing the older products of channel d's block after pos, and moves that work on by
+  // the share of the block already queued (plus one call, so it is done before the block is).
+  void StartPending(int d, int f, int pos);
+  void StepPending(int d, bool blockDone);
   // Whether channel d's products with impulse channel f are all between spectra of real signals.
   bool Mirrored(int d, int f) const;
 
@@ -82,6 +103,12 @@ class BRM_ConvolutionEngine {
   BRM_TypedBuf<const BRM_FFT_COMPLEX*> m_term_inputs;
   BRM_TypedBuf<const BRM_CONVO_IMPULSEBUFCPLXf*> m_term_impulses;
   BRM_CONVO_MirroredSum m_mirrored;
+  BRM_CONVO_PendingSum m_pending[2];
+  BRM_CONVO_HalfSpectrum m_half_map;
+  // Channel d's last real block in the half layout, and its ring position until expanded (-1).
+  BRM_TypedBuf<double> m_half[2];
+  int m_unexpanded[2] = {-1, -1};
+  bool m_spread = true;
   double* m_get_ptrs[2] = {nullptr, nullptr};
   // The longest call the queues have been reserved for since the channels were set up.
   int m_reserved_len = 0;

@@ -6,6 +6,10 @@
 namespace {
 
 constexpr int kMaxFFTSize = 32768;
+// Engines from this FFT size up sum their blocks ahead (see BRM_ConvolutionEngine::SetSpreading).
+// Below it a whole block costs little in the call that completes it, and the many small steps
+// would cost more CPU than they save.
+constexpr int kMinSpreadFFTSize = 8192;
 
 bool IsPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
 
@@ -37,11 +41,12 @@ int BRM_ConvolutionEngine_Div::SetImpulse(const BRM_ImpulseBuffer* impulse, int 
     const bool direct = latency_allowed == 0 && position == 0;
     const bool fftBelowMax = fftSize < maxFFT;
     const long long segment = fftBelowMax && static_cast<long long>(chunk) * (direct ? 2 : 3) < remaining ? chunk : remaining;
+    const int engineFFT = fftBelowMax ? fftSize : static_cast<int>(maxFFT);
     BRM_ConvolutionEngine* engine = new BRM_ConvolutionEngine;
-    engine->SetImpulse(impulse, fftBelowMax ? fftSize : static_cast<int>(maxFFT), offset + static_cast<int>(position),
-                       static_cast<int>(segment), direct);
+    engine->SetImpulse(impulse, engineFFT, offset + static_cast<int>(position), static_cast<int>(segment), direct);
     engine->m_seg_offset = static_cast<int>(position);
     engine->m_preroll = 0;
+    engine->SetSpreading(m_spread && engineFFT >= kMinSpreadFFTSize);
     if (!m_engines.Add(engine)) {
       delete engine;
       break;

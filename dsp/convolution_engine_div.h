@@ -28,6 +28,11 @@ class BRM_ConvolutionEngine_Div {
   double** Get();
   void Advance(int len);
 
+  // On (the default), the engines with large blocks sum them ahead (see
+  // BRM_ConvolutionEngine::SetSpreading); off, every engine sums whole blocks. Takes effect at the
+  // next SetImpulse.
+  void SetSpreading(bool on) { m_spread = on; }
+
   int GetEngineCount() const { return m_engines.GetSize(); }
   const BRM_ConvolutionEngine* GetEngine(int index) const { return m_engines.Get(index); }
 
@@ -39,4 +44,5 @@ class BRM_ConvolutionEngine_Div {
   double* m_get_ptrs[2] = {nullptr, nullptr};
   int m_chan_count = 2;
   bool m_first_add = true;
+  bool m_spread = true;
 };

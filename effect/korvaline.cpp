@@ -1,6 +1,8 @@
 #include "effect/korvaline.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <mutex>
 
 #include "au/korv_au_properties.h"
@@ -24,6 +26,8 @@ KORVALINE::KORVALINE(const IFxInstanceInfo& info)
   GetParam(kDry)->InitDouble("Dry", 0.0, 0.0, 1.0, 0.001, "", "", 1.0);
   GetParam(kWet)->InitDouble("Wet", 1.0, 0.0, 1.0, 0.001, "", "", 1.0);
   GetParam(kOut)->InitDouble("Out", 0.0, -15.0, 15.0, 0.001, "", "", 1.0);
+  // Hosts may ask for the tail before anything has reset the effect.
+  SetTailSize(ResampleLength(kKorvalineIRLength, kKorvalineIRSampleRate, GetSampleRate()));
 
   if (IGraphics* editor = MakeBindingGraphics(this, kKorvalineEditorWidth, kKorvalineEditorHeight,
                                               kKorvalineEditorFPS)) {
@@ -77,17 +81,36 @@ void KORVALINE::Reset() {
              mImpulseSampleRate);
   }
   mEngine.SetImpulse(&mImpulse, 0, 0, 0, 0, 0);
+  // The reverb rings for as long as the impulse lasts after the input stops.
+  SetTailSize(length);
 }
 
-void KORVALINE::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
-  mEngine.Add(inputs, nFrames, 1);
-  ConfigureToneChain(mToneChain, mImpulseSampleRate);
+namespace {
+constexpr double kFloatLimit = std::numeric_limits<float>::max();
 
+// A NaN or infinity would stay in the convolution and the filter states for good, so it is
+// taken as silence; finite values are held to the range a host's float buffer can carry, so
+// neither the engine's sums nor the narrowed output can overflow.
+double CleanSample(double x) {
+  return std::isfinite(x) ? std::clamp(x, -kFloatLimit, kFloatLimit) : 0.0;
+}
+}  // namespace
+
+void KORVALINE::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
+  ConfigureToneChain(mToneChain, mImpulseSampleRate);
+  double clean[kMaxChunk];
+  for (int done = 0; done < nFrames; done += kMaxChunk) {
+    const int n = nFrames - done < kMaxChunk ? nFrames - done : kMaxChunk;
+    for (int i = 0; i < n; ++i) clean[i] = CleanSample(inputs[0][done + i]);
+    ProcessChunk(clean, outputs[0] + done, outputs[1] + done, n);
+  }
+}
+
+void KORVALINE::ProcessChunk(const double* in, double* out0, double* out1, int nFrames) {
+  double* engineInput[1] = {const_cast<double*>(in)};
+  mEngine.Add(engineInput, nFrames, 1);
   const int avail = mEngine.Avail(nFrames);
   const int count = avail < nFrames ? avail : nFrames;
-  const double* in = inputs[0];
-  double* out0 = outputs[0];
-  double* out1 = outputs[1];
 
   // Samples the engine cannot cover yet carry the dry signal alone.
   const int dryOnly = nFrames - count;
@@ -106,6 +129,8 @@ void KORVALINE::ProcessDoubleReplacing(double** inputs, double** outputs, int nF
     double dry = mDryGain.load(std::memory_order_relaxed) * in[i];
     double wetMix = mWetGain.load(std::memory_order_relaxed) * coloured;
     double y = mOutGain.load(std::memory_order_relaxed) * (dry + wetMix);
+    // Full-scale input at full gain would otherwise narrow to an infinite float.
+    y = std::clamp(y, -kFloatLimit, kFloatLimit);
     out1[i] = y;
     out0[i] = y;
   }

@@ -28,6 +28,10 @@ class KORVALINE : public KorvalineBinding {
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
 
  private:
+  // Input is taken in pieces of at most this many samples, cleaned on the stack.
+  static constexpr int kMaxChunk = 256;
+  void ProcessChunk(const double* in, double* out0, double* out1, int nFrames);
+
   // Declared in reverse order of destruction: tone chain, engine, impulse.
   BRM_ImpulseBuffer mImpulse;
   BRM_ConvolutionEngine_Div mEngine;

@@ -3,6 +3,6 @@
 #include "effect/korvaline.h"
 
 extern "C" __attribute__((visibility("default"))) ComponentResult KORVALINE_Entry(ComponentParameters* params,
-                                                                                  void* pPlug) {
+                                                                                  Handle pPlug) {
   return IFxAU::IFxAUEntry(params, pPlug);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The effect's host binding is chosen when it is built: the Audio Unit binding for the plug-in
-// bundle, or the host-less binding for offline use and tests. The effect's code is the same.
+// bundle, the LV2 binding for the LV2 bundle, or the host-less binding for offline use and tests.
+// The effect's code is the same.
 #include "framework/instance_info.h"
 
 #if defined(KORV_BINDING_AU)
@@ -12,6 +13,14 @@ using KorvalineBinding = IFxAU;
 inline IGraphics* MakeBindingGraphics(KorvalineBinding* pPlug, int w, int h, int fps) {
   return MakeGraphics(pPlug, w, h, fps);
 }
+#elif defined(KORV_BINDING_LV2)
+#include "lv2/ifx_lv2.h"
+class IGraphics;
+using KorvalineBinding = IFxLV2;
+
+// An LV2 editor is a separate object in the host's UI process that keeps its own parameter model,
+// so the plug-in itself builds none.
+inline IGraphics* MakeBindingGraphics(KorvalineBinding*, int, int, int) { return nullptr; }
 #else
 #include "framework/fx_no_host.h"
 class IGraphics;

@@ -164,7 +164,7 @@ void IFxBase::GetEffectVersionStr(char* str) const {
 }
 
 const char* IFxBase::GetAPIString() {
-  static const char* const kAPINames[] = {"VST2", "VST3", "AU", "RTAS", "AAX", "Standalone"};
+  static const char* const kAPINames[] = {"VST2", "VST3", "AU", "RTAS", "AAX", "Standalone", "LV2"};
   int api = GetAPI();
   return api >= 0 && api < static_cast<int>(sizeof(kAPINames) / sizeof(kAPINames[0])) ? kAPINames[api] : "";
 }

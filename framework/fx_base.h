@@ -18,7 +18,7 @@
 #include "framework/midi_msg.h"
 #include "framework/time_info.h"
 
-enum EAPI { kAPIVST2 = 0, kAPIVST3, kAPIAU, kAPIRTAS, kAPIAAX, kAPIStandalone };
+enum EAPI { kAPIVST2 = 0, kAPIVST3, kAPIAU, kAPIRTAS, kAPIAAX, kAPIStandalone, kAPILV2 };
 
 constexpr int kFxNameLen = 128;
 
@@ -150,6 +150,8 @@ class IFxBase {
   int GetBlockSize() const { return mBlockSize; }
   int GetLatency() const { return mLatency; }
   int GetTailSize() const { return mTailSize; }
+  // Samples of output that follow the end of the input, for hosts that stop rendering at silence.
+  void SetTailSize(int samples) { mTailSize = samples > 0 ? samples : 0; }
   double GetSamplesPerBeat();
 
   // ---- Channels ----

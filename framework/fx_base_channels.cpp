@@ -1,6 +1,7 @@
 // Channel configuration, connections, labels and the block-processing routes of IFxBase.
 #include <cstring>
 
+#include "base/denormal_guard.h"
 #include "framework/fx_base.h"
 #include "framework/trace.h"
 
@@ -137,16 +138,19 @@ void IFxBase::AttachOutputBuffers(int idx, int n, float** ppData) {
 }
 
 void IFxBase::ProcessBuffers(double, int nFrames) {
+  BRM_DenormalGuard flush;
   ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), ClampedFrames(nFrames));
 }
 
 void IFxBase::ProcessBuffers(float, int nFrames) {
+  BRM_DenormalGuard flush;
   nFrames = ClampedFrames(nFrames);
   ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
   ConvertOutputsToFloat(nFrames, false);
 }
 
 void IFxBase::ProcessBuffersAccumulating(float, int nFrames) {
+  BRM_DenormalGuard flush;
   nFrames = ClampedFrames(nFrames);
   ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
   ConvertOutputsToFloat(nFrames, true);

@@ -76,12 +76,15 @@ void IParam::Set(double value) {
   mValue = value < mMin ? mMin : (value > mMax ? mMax : value);
 }
 
+// A normalised value from a file or a host may lie outside 0..1 or be infinite; whatever it is, the
+// stored value ends inside the range, since the effect turns it straight into a gain.
 void IParam::SetNormalized(double normalizedValue) {
   if (std::isnan(normalizedValue)) return;
-  mValue = FromNormalizedParam(normalizedValue, mMin, mMax, mShape);
+  const double n = normalizedValue < 0.0 ? 0.0 : (normalizedValue > 1.0 ? 1.0 : normalizedValue);
+  double value = FromNormalizedParam(n, mMin, mMax, mShape);
   // Rounded to multiples of the step counted from zero, not from the minimum.
-  if (mType != kTypeDouble) mValue = std::floor(0.5 + mValue / mStep) * mStep;
-  if (mValue > mMax) mValue = mMax;
+  if (mType != kTypeDouble) value = std::floor(0.5 + value / mStep) * mStep;
+  Set(value);
 }
 
 double IParam::DBToAmp() const { return ::DBToAmp(mValue); }

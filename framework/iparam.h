@@ -42,7 +42,7 @@ class IParam {
 
   // Clamped to the range; NaN is ignored.
   void Set(double value);
-  // Rounded to the step for all but continuous parameters; only the maximum is enforced.
+  // Rounded to the step for all but continuous parameters, then clamped to the range; NaN is ignored.
   void SetNormalized(double normalizedValue);
 
   double Value() const { return mValue; }

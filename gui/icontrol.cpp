@@ -99,16 +99,17 @@ void IControl::PromptUserInput(IRECT* pTextRect) {
   Redraw();
 }
 
-void IControl::AddAuxParam(int paramIdx) {
-  FX_ASSERT(paramIdx > -1);
+// A failure report quotes these expressions, so the argument keeps the name idx.
+void IControl::AddAuxParam(int idx) {
+  FX_ASSERT(idx > -1);
   int n = mAuxParams.GetSize();
   if (!mAuxParams.Resize(n + 1)) return;
-  mAuxParams.Get()[n] = AuxParam{0.0, paramIdx};
+  mAuxParams.Get()[n] = AuxParam{0.0, idx};
 }
 
-IControl::AuxParam* IControl::GetAuxParam(int auxIdx) {
-  FX_ASSERT(auxIdx > -1 && auxIdx < mAuxParams.GetSize());
-  return mAuxParams.Get() + auxIdx;
+IControl::AuxParam* IControl::GetAuxParam(int idx) {
+  FX_ASSERT(idx > -1 && idx < mAuxParams.GetSize());
+  return mAuxParams.Get() + idx;
 }
 
 int IControl::AuxParamIdx(int paramIdx) const {

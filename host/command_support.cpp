@@ -12,6 +12,8 @@ int Fail(int status, const std::string& message) {
   return status;
 }
 
+void Warn(const std::string& message) { std::fprintf(stderr, "korval-host: warning: %s\n", message.c_str()); }
+
 std::string StatusText(OSStatus status) { return "status " + std::to_string(status); }
 
 std::unique_ptr<HostedUnit> OpenUnit(const HostContext& context) {

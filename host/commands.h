@@ -29,6 +29,8 @@ int RunEdit(const HostContext& context, const Arguments& arguments);
 std::unique_ptr<HostedUnit> OpenUnit(const HostContext& context);
 // Prints "korval-host: message" on standard error and returns the status.
 int Fail(int status, const std::string& message);
+// Prints "korval-host: warning: message" on standard error.
+void Warn(const std::string& message);
 std::string StatusText(OSStatus status);
 // Sets each "--param" text (NAME=VALUE) on the unit; kExitOk, or the status after printing why not.
 int ApplyParameterTexts(const HostedUnit& unit, const std::vector<std::string>& texts);

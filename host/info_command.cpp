@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "host/bundle_version.h"
 #include "host/commands.h"
 
 namespace korval_host {
@@ -77,11 +78,10 @@ int RunInfo(const HostContext& context, const Arguments& arguments) {
   std::unique_ptr<HostedUnit> unit = OpenUnit(context);
   if (!unit) return kExitFailed;
   const ComponentDescription& description = unit->Description();
-  const long version = GetComponentVersion(unit->Unit());
-  std::printf("component: type '%s' subtype '%s' manufacturer '%s', version %ld.%ld.%ld\n",
+  std::printf("component: type '%s' subtype '%s' manufacturer '%s', version %s\n",
               FourCharCodeText(description.componentType).c_str(), FourCharCodeText(description.componentSubType).c_str(),
-              FourCharCodeText(description.componentManufacturer).c_str(), version >> 16, (version >> 8) & 0xFF,
-              version & 0xFF);
+              FourCharCodeText(description.componentManufacturer).c_str(),
+              VersionText(static_cast<UInt32>(GetComponentVersion(unit->Unit()))).c_str());
   PrintParameters(*unit);
   PrintChannelConfigurations(unit->Unit());
 

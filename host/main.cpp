@@ -11,6 +11,7 @@ namespace {
 const char kUsage[] =
     "usage: korval-host [--bundle DIR] [--component TYPE:SUBTYPE:MAKER] COMMAND ...\n"
     "  render IN.wav OUT.wav [--param NAME=VALUE]... [--preset FILE.aupreset] [--block N] [--bypass]\n"
+    "         [--tail SECONDS]\n"
     "  info\n"
     "  preset save FILE.aupreset [--param NAME=VALUE]...\n"
     "  preset show FILE.aupreset\n"
@@ -19,7 +20,9 @@ const char kUsage[] =
     "  snapshot OUT.png [--param NAME=VALUE]... [--scale 2] [--layout fixed|knobs|sliders]\n"
     "  snapshot --panel controls OUT.png\n"
     "  edit [--scale 2] [--save FILE.aupreset] [--layout fixed|knobs|sliders]\n"
-    "Parameters are given by name or index, in the units the info command shows.\n";
+    "Parameters are given by name or index, in the units the info command shows.\n"
+    "render goes on after the input until the output stays below -96 dBFS for 1 s, at most for the\n"
+    "unit's tail time (none when bypassed); --tail SECONDS renders that much tail instead.\n";
 
 }  // namespace
 

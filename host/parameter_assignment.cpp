@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <cerrno>
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
@@ -14,7 +15,9 @@ bool ParseNumber(const std::string& text, double* value) {
   char* end = nullptr;
   errno = 0;
   const double parsed = std::strtod(text.c_str(), &end);
-  if (errno == ERANGE || *end != '\0' || !std::isfinite(parsed)) return false;
+  // strtod flags underflow too (1e-320 gives a denormal or 0), which is still the number meant.
+  const bool overflowed = errno == ERANGE && std::fabs(parsed) > DBL_MIN;
+  if (overflowed || *end != '\0' || !std::isfinite(parsed)) return false;
   *value = parsed;
   return true;
 }
@@ -57,6 +60,8 @@ std::string ResolveParameterAssignment(const std::vector<ParameterDescription>& 
   const std::string valueText = text.substr(equals + 1);
   double value = 0;
   if (!ParseNumber(valueText, &value)) return "\"" + valueText + "\" is not a number (parameter " + parameter->name + ")";
+  // The unit takes single precision; a value too small for it is zero rather than a denormal.
+  if (std::fabs(value) < FLT_MIN) value = 0;
   if (value < parameter->minValue || value > parameter->maxValue) {
     std::ostringstream message;
     message << parameter->name << " = " << value << " is out of range: " << parameter->name << " takes "

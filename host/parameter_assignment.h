@@ -16,7 +16,8 @@ struct ParameterAssignment {
 std::string ResolveParameterAssignment(const std::vector<ParameterDescription>& parameters, const std::string& text,
                                        ParameterAssignment* assignment);
 
-// Whole-text decimal number; false for trailing characters, an empty text or a non-finite value.
+// Whole-text decimal number; false for trailing characters, an empty text, a non-finite value or one
+// beyond a double's range. One too small for a double is taken as what strtod makes of it.
 bool ParseNumber(const std::string& text, double* value);
 // Whole-text unsigned integer within [minimum, maximum].
 bool ParseCount(const std::string& text, long minimum, long maximum, long* value);

@@ -5,15 +5,11 @@
 #include <vector>
 
 #include "host/hosted_unit.h"
+#include "host/property_list_file.h"
 
 namespace korval_host {
 
 namespace {
-
-CFRef<CFURLRef> FileURL(const std::string& path) {
-  return CFRef<CFURLRef>(CFURLCreateFromFileSystemRepresentation(
-      nullptr, reinterpret_cast<const UInt8*>(path.data()), static_cast<CFIndex>(path.size()), false));
-}
 
 std::string DescribeValue(const std::string& key, CFTypeRef value) {
   const CFTypeID type = CFGetTypeID(value);
@@ -53,19 +49,7 @@ std::string WritePresetFile(const std::string& path, CFPropertyListRef state) {
 }
 
 std::string ReadPresetFile(const std::string& path, CFRef<CFPropertyListRef>* state) {
-  CFRef<CFURLRef> url = FileURL(path);
-  CFDataRef contents = nullptr;
-  SInt32 error = 0;
-  if (!url || !CFURLCreateDataAndPropertiesFromResource(nullptr, url.Get(), &contents, nullptr, nullptr, &error))
-    return "cannot read " + path + " (error " + std::to_string(error) + ")";
-  CFRef<CFDataRef> xml(contents);
-  CFStringRef why = nullptr;
-  CFRef<CFPropertyListRef> list(CFPropertyListCreateFromXMLData(nullptr, xml.Get(), kCFPropertyListImmutable, &why));
-  CFRef<CFStringRef> reason(why);
-  if (!list) return path + " is not a preset file: " + (reason ? ToUtf8(reason.Get()) : "not a property list");
-  if (CFGetTypeID(list.Get()) != CFDictionaryGetTypeID()) return path + " is not a preset file: it holds no dictionary";
-  *state = std::move(list);
-  return {};
+  return ReadDictionaryFile(path, "a preset file", state);
 }
 
 std::string DescribePreset(CFPropertyListRef state) {

@@ -1,7 +1,9 @@
 // korval-host render: a sound file through the unit into another file of the same kind.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -10,6 +12,8 @@
 #include "host/commands.h"
 #include "host/parameter_assignment.h"
 #include "host/preset_file.h"
+#include "host/silence_watch.h"
+#include "host/wav_data_chunk.h"
 
 namespace korval_host {
 
@@ -21,19 +25,23 @@ constexpr long kLargestBlock = 16384;
 // needs 1.4 GB at 10 MHz), so a damaged header must not decide that.
 constexpr int kLowestRate = 1000;
 constexpr int kHighestRate = 768000;
+// The longest tail rendered, whatever a unit reports or a user asks for.
+constexpr double kLongestTail = 3600;
 
 struct RenderOptions {
   std::string inputPath, outputPath, presetPath;
   std::vector<std::string> parameters;
   long block = kDefaultBlock;
   bool bypass = false;
+  double tailSeconds = -1;  // negative: until the output dies away, at most the unit's tail time
 };
 
 std::string ParseRenderOptions(const Arguments& arguments, RenderOptions* options) {
   std::vector<std::string> paths;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    const bool takesValue = argument == "--param" || argument == "--preset" || argument == "--block";
+    const bool takesValue =
+        argument == "--param" || argument == "--preset" || argument == "--block" || argument == "--tail";
     if (takesValue && i + 1 >= arguments.size()) return argument + " needs a value";
     if (argument == "--param") {
       options->parameters.push_back(arguments[++i]);
@@ -42,6 +50,10 @@ std::string ParseRenderOptions(const Arguments& arguments, RenderOptions* option
     } else if (argument == "--block") {
       if (!ParseCount(arguments[++i], 1, kLargestBlock, &options->block))
         return "--block takes a frame count from 1 to " + std::to_string(kLargestBlock);
+    } else if (argument == "--tail") {
+      if (!ParseNumber(arguments[++i], &options->tailSeconds) || options->tailSeconds < 0 ||
+          options->tailSeconds > kLongestTail)
+        return "--tail takes seconds from 0 to " + std::to_string(static_cast<int>(kLongestTail));
     } else if (argument == "--bypass") {
       options->bypass = true;
     } else if (argument.starts_with("--")) {
@@ -69,6 +81,8 @@ class ProgressBar {
                  "", percent);
     if (done >= mTotal) std::fputc('\n', stderr);
   }
+  // A tail that dies away early ends the render before the total the bar started from.
+  void Finish() { Update(mTotal); }
 
  private:
   static constexpr int kWidth = 40;
@@ -76,6 +90,35 @@ class ProgressBar {
   bool mShown;
   int mLastPercent = -1;
 };
+
+// Frames of tail to render at most: as many as asked for, else the unit's tail time. A unit that
+// reports no tail (or no sensible one) gets none, and so does a bypassed one, which only passes the
+// input through.
+sf_count_t TailLimit(const HostedUnit& unit, const RenderOptions& options, int sampleRate) {
+  double seconds = options.tailSeconds;
+  if (seconds < 0) {
+    Float64 reported = 0;
+    const bool known = GetPropertyValue(unit.Unit(), kAudioUnitProperty_TailTime, kAudioUnitScope_Global, 0,
+                                        &reported) == noErr &&
+                       std::isfinite(reported) && reported > 0;
+    seconds = known && !options.bypass ? std::min(reported, kLongestTail) : 0;
+  }
+  return std::llround(seconds * sampleRate);
+}
+
+// Renders the first frames of an interleaved buffer through the unit, replacing them with its output.
+OSStatus RenderInPlace(BlockRenderer& renderer, float* interleaved, UInt32 frames) {
+  const UInt32 channels = renderer.Channels();
+  for (UInt32 i = 0; i < frames; ++i) {
+    for (UInt32 c = 0; c < channels; ++c) renderer.Input(c)[i] = interleaved[i * channels + c];
+  }
+  const OSStatus status = renderer.Render(frames);
+  if (status != noErr) return status;
+  for (UInt32 i = 0; i < frames; ++i) {
+    for (UInt32 c = 0; c < channels; ++c) interleaved[i * channels + c] = renderer.Output(c)[i];
+  }
+  return noErr;
+}
 
 }  // namespace
 
@@ -95,6 +138,8 @@ int RunRender(const HostContext& context, const Arguments& arguments) {
     return Fail(kExitBadInput, options.inputPath + " has a sample rate of " + std::to_string(input.samplerate) +
                                    " Hz; rates from " + std::to_string(kLowestRate) + " to " +
                                    std::to_string(kHighestRate) + " Hz can be rendered");
+  const std::string missing = MissingAudioWarning(options.inputPath, input);
+  if (!missing.empty()) Warn(missing);
 
   std::unique_ptr<HostedUnit> unit = OpenUnit(context);
   if (!unit) return kExitFailed;
@@ -139,33 +184,42 @@ int RunRender(const HostContext& context, const Arguments& arguments) {
   if (!writer.Open(options.outputPath, input.samplerate, input.channels, input.format, &error))
     return Fail(kExitBadInput, error);
 
+  const sf_count_t tailLimit = TailLimit(*unit, options, input.samplerate);
+  const bool untilQuiet = options.tailSeconds < 0;
+  SilenceWatch silence(input.samplerate, input.channels);  // quiet for a second
   std::vector<float> interleaved(static_cast<size_t>(block) * channels);
-  ProgressBar progress(input.frames);
-  sf_count_t done = 0;
+  ProgressBar progress(input.frames + tailLimit);
+  sf_count_t done = 0, tail = 0;
   const auto start = std::chrono::steady_clock::now();
   for (;;) {
-    const sf_count_t frames = reader.Read(interleaved.data(), block);
-    if (frames <= 0) break;
-    for (sf_count_t i = 0; i < frames; ++i) {
-      for (UInt32 c = 0; c < channels; ++c) renderer.Input(c)[i] = interleaved[i * channels + c];
+    sf_count_t frames = reader.Read(interleaved.data(), block);
+    // After the input, silence goes in for as long as the unit's output rings on.
+    const bool inTail = frames <= 0;
+    if (inTail) {
+      error = reader.LastError();
+      if (!error.empty()) return Fail(kExitBadInput, "cannot read " + options.inputPath + ": " + error);
+      if (tail >= tailLimit || (untilQuiet && silence.Reached())) break;
+      frames = std::min<sf_count_t>(block, tailLimit - tail);
+      std::fill_n(interleaved.begin(), frames * channels, 0.0f);
     }
-    status = renderer.Render(static_cast<UInt32>(frames));
+    status = RenderInPlace(renderer, interleaved.data(), static_cast<UInt32>(frames));
     if (status != noErr) return Fail(kExitFailed, "the unit failed to render (" + StatusText(status) + ")");
-    for (sf_count_t i = 0; i < frames; ++i) {
-      for (UInt32 c = 0; c < channels; ++c) interleaved[i * channels + c] = renderer.Output(c)[i];
-    }
-    if (!writer.Write(interleaved.data(), frames)) return Fail(kExitFailed, "cannot write " + options.outputPath);
-    done += frames;
-    progress.Update(done);
+    // The input's own output counts too: a render that already ends in silence needs no tail.
+    const sf_count_t leadingToQuiet = silence.Follow(interleaved.data(), frames);
+    const sf_count_t kept = inTail && untilQuiet ? leadingToQuiet : frames;
+    if (!writer.Write(interleaved.data(), kept)) return Fail(kExitFailed, "cannot write " + options.outputPath);
+    (inTail ? tail : done) += kept;
+    progress.Update(done + tail);
   }
+  progress.Finish();
   const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  error = reader.LastError();
-  if (!error.empty()) return Fail(kExitBadInput, "cannot read " + options.inputPath + ": " + error);
   if (!writer.Commit(&error)) return Fail(kExitFailed, error);
 
   const double seconds = static_cast<double>(done) / input.samplerate;
-  std::printf("rendered %lld frames (%.3f s) in %.3f s: %.1fx real time\n", static_cast<long long>(done), seconds,
-              elapsed, elapsed > 0 ? seconds / elapsed : 0.0);
+  const double tailSeconds = static_cast<double>(tail) / input.samplerate;
+  std::printf("rendered %lld frames (%.3f s) and a tail of %lld frames (%.3f s) in %.3f s: %.1fx real time\n",
+              static_cast<long long>(done), seconds, static_cast<long long>(tail), tailSeconds, elapsed,
+              elapsed > 0 ? (seconds + tailSeconds) / elapsed : 0.0);
   return kExitOk;
 }
 

@@ -1,6 +1,7 @@
 // Opening, closing, initialising and the component calls every host makes first.
 #include <chrono>
 
+#include "host/bundle_version.h"
 #include "host/validator.h"
 
 namespace korval_host {
@@ -34,8 +35,12 @@ void ValidateLifecycle(Validator& validator) {
   validator.Check("two instances have their own storage", first->Storage() != second->Storage());
 
   const AudioUnit unit = first->Unit();
-  validator.Check("version is reported", GetComponentVersion(unit) > 0,
-                  "0x" + std::to_string(GetComponentVersion(unit)));
+  const auto reported = static_cast<UInt32>(GetComponentVersion(unit));
+  UInt32 listed = 0;
+  const std::string unlisted = ReadListedVersion(validator.Context().bundleDir, first->Description(), &listed);
+  validator.Check("version is the one the bundle's Info.plist lists", unlisted.empty() && reported == listed,
+                  "reported " + VersionText(reported) +
+                      (unlisted.empty() ? ", listed " + VersionText(listed) : "; " + unlisted));
   validator.Check("can-do answers for render and initialize, not for unknown selectors",
                   CallComponentCanDo(unit, kAudioUnitRenderSelect) == 1 &&
                       CallComponentCanDo(unit, kAudioUnitInitializeSelect) == 1 && CallComponentCanDo(unit, 999) == 0);

@@ -18,6 +18,7 @@ class Validator {
   // Something a host would notice but that breaks nothing.
   int Failures() const { return mFailures; }
   int Checks() const { return mChecks; }
+  const HostContext& Context() const { return mContext; }
 
   // A fresh instance, or null after recording a failure.
   std::unique_ptr<HostedUnit> Open();

@@ -190,9 +190,9 @@ void RAST_CachedFont::Composite(RAST_IBitmap* bm, const Glyph& g, const unsigned
   if ((mFlags & RAST_FONT_MONO) && fullAlpha && mCombineMode == 0 && select == -1) {
     for (int py = area.top; py < area.bottom; ++py) {
       RAST_pixel* out = row(py);
-      const unsigned char* m = mask + static_cast<size_t>(py - y) * g.width - x;
+      const unsigned char* m = mask + static_cast<size_t>(py - y) * g.width;
       for (int px = area.left; px < area.right; ++px)
-        if (m[px]) out[px] = colour;
+        if (m[px - x]) out[px] = colour;
     }
     return;
   }
@@ -201,9 +201,9 @@ void RAST_CachedFont::Composite(RAST_IBitmap* bm, const Glyph& g, const unsigned
   RAST_WithWeightedPaint(opaque, mCombineMode, [&](const auto& paint) {
     for (int py = area.top; py < area.bottom; ++py) {
       RAST_pixel* out = row(py);
-      const unsigned char* m = mask + static_cast<size_t>(py - y) * g.width - x;
+      const unsigned char* m = mask + static_cast<size_t>(py - y) * g.width;
       for (int px = area.left; px < area.right; ++px) {
-        int c = m[px];
+        int c = m[px - x];
         if (!take(c)) continue;
         paint(out + px, fullAlpha ? c + 1 : std::min(256, weight * c / 256));
       }

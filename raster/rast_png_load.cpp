@@ -20,9 +20,12 @@ struct MemoryReader {
   size_t left;
 };
 
-// Past the end the reader gives zeros, which libpng rejects as a corrupt stream.
+// Past the end the reader gives zeros, which libpng rejects as a corrupt stream. A read that starts
+// past the end fails at once: libpng would otherwise skip through all of a chunk's claimed length
+// (up to 2 GB of zeros) before noticing.
 void ReadFromMemory(png_structp png, png_bytep out, size_t length) {
   MemoryReader* r = static_cast<MemoryReader*>(png_get_io_ptr(png));
+  if (r->left == 0 && length > 0) png_error(png, "read past the end of the data");
   std::memset(out, 0, length);
   size_t n = length < r->left ? length : r->left;
   std::memcpy(out, r->next, n);

@@ -1,19 +1,37 @@
-// Real-time factor of the whole effect, and its worst single block against the block period.
-#include <benchmark/benchmark.h>
-
+// The effect's cost per rate and host block: CPU seconds per second of audio, and the worst single
+// render call against the block period, both in this thread's CPU time (a shared machine's
+// preemptions are not the effect's cost). Each configuration streams --seconds of audio (60 by
+// default) three times and reports the medians. A last table compares a subnormal input with a
+// loud one: the render must not slow down when the signal fades into the subnormal range.
+//
+//   effect_bench [--seconds S]
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
+#include "bench/thread_cpu.h"
 #include "effect/korvaline.h"
 
 namespace {
 
-void ProcessEffect(benchmark::State& state) {
-  const double rate = static_cast<double>(state.range(0));
-  const int block = static_cast<int>(state.range(1));
+using korv_bench::Median;
+using korv_bench::ThreadCpuMicroseconds;
+
+constexpr int kRuns = 3;
+
+struct RunResult {
+  double cpuPerAudioSecond;
+  double p999Us;
+  double maxUs;
+};
+
+// One stream of `seconds` of noise of the given amplitude through a fresh instance, timed call by
+// call. The first call sizes the engine's buffers for the host's block and is left out.
+RunResult Run(double rate, int block, double seconds, double amplitude) {
   std::unique_ptr<KORVALINE> plug(static_cast<KORVALINE*>(MakePlug()));
   plug->SetSampleRate(rate);
   plug->SetBlockSize(block);
@@ -22,46 +40,79 @@ void ProcessEffect(benchmark::State& state) {
   plug->Reset();
   plug->OnParamReset();
 
-  std::vector<double> in(block), out0(block), out1(block);
+  const int calls = static_cast<int>(seconds * rate / block);
+  // A period of noise long enough that no block repeats in step with the engines' blocks.
+  std::vector<double> noise(1 << 20);
   uint32_t seed = 1;
-  for (double& x : in) {
+  for (double& x : noise) {
     seed = seed * 1664525u + 1013904223u;
-    x = 0.2 * (static_cast<int32_t>(seed) / 2147483648.0);
+    x = amplitude * (static_cast<int32_t>(seed) / 2147483648.0);
   }
-  double* ins[2] = {in.data(), in.data()};
+  std::vector<double> out0(block), out1(block);
   double* outs[2] = {out0.data(), out1.data()};
-
-  // Run past the first pass of every segment so the worst block includes the largest transforms.
-  const int warmup = static_cast<int>(65536 / block) + 1;
-  for (int i = 0; i < warmup; ++i) {
+  std::vector<double> took(calls);
+  size_t at = 0;
+  for (int c = 0; c < calls; ++c) {
+    if (at + block > noise.size()) at = 0;
+    double* ins[2] = {noise.data() + at, noise.data() + at};
+    at += block;
+    const double start = ThreadCpuMicroseconds();
     plug->AttachInputBuffers(0, 2, ins, block);
     plug->AttachOutputBuffers(0, 2, outs);
     plug->ProcessBuffers(0.0, block);
+    took[c] = ThreadCpuMicroseconds() - start;
   }
+  double total = 0;
+  for (int c = 1; c < calls; ++c) total += took[c];
+  std::vector<double> sorted(took.begin() + 1, took.end());
+  std::sort(sorted.begin(), sorted.end());
+  const double audio = (calls - 1) * block / rate;
+  return {total * 1e-6 / audio, sorted[static_cast<size_t>(0.999 * (sorted.size() - 1))], sorted.back()};
+}
 
-  double worst = 0.0, total = 0.0;
-  for (auto _ : state) {
-    auto start = std::chrono::steady_clock::now();
-    plug->AttachInputBuffers(0, 2, ins, block);
-    plug->AttachOutputBuffers(0, 2, outs);
-    plug->ProcessBuffers(0.0, block);
-    std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    worst = std::max(worst, took.count());
-    total += took.count();
-    benchmark::DoNotOptimize(out0.data());
+RunResult Medians(double rate, int block, double seconds, double amplitude) {
+  std::vector<double> cpu, p999, worst;
+  for (int r = 0; r < kRuns; ++r) {
+    const RunResult one = Run(rate, block, seconds, amplitude);
+    cpu.push_back(one.cpuPerAudioSecond);
+    p999.push_back(one.p999Us);
+    worst.push_back(one.maxUs);
   }
-  const double period = block / rate;
-  // Processing time per second of audio: 0.01 means 1 % of one core.
-  state.counters["rtf"] = total / (static_cast<double>(state.iterations()) * period);
-  state.counters["worst_us"] = worst * 1e6;
-  state.counters["worst_of_period"] = worst / period;
-  state.SetItemsProcessed(state.iterations() * block);
+  return {Median(cpu), Median(p999), Median(worst)};
 }
 
 }  // namespace
 
-BENCHMARK(ProcessEffect)
-    ->ArgsProduct({{44100, 48000, 96000}, {32, 64, 256, 1024}})
-    ->ArgNames({"rate", "block"})
-    ->MinTime(2.0)
-    ->Unit(benchmark::kMicrosecond);
+int main(int argc, char** argv) {
+  double seconds = 60;
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::strcmp(argv[i], "--seconds") == 0) seconds = std::atof(argv[++i]);
+  if (!(seconds > 0)) {
+    std::fprintf(stderr, "usage: effect_bench [--seconds S]\n");
+    return 2;
+  }
+  std::printf("%.0f s of audio per run, medians of %d runs; times are thread CPU time\n\n", seconds, kRuns);
+  std::printf("%7s %6s %10s %14s %12s %9s %12s %9s\n", "rate", "block", "period", "cpu/audio-s", "p99.9 call",
+              "of period", "worst call", "of period");
+  const struct {
+    double rate;
+    int block;
+  } configs[] = {{48000, 32}, {48000, 64}, {96000, 32}, {96000, 64}};
+  for (const auto& c : configs) {
+    const RunResult r = Medians(c.rate, c.block, seconds, 0.2);
+    const double period = 1e6 * c.block / c.rate;
+    std::printf("%7.0f %6d %8.0fus %12.2fms %10.0fus %8.1f%% %10.0fus %8.1f%%\n", c.rate, c.block, period,
+                r.cpuPerAudioSecond * 1e3, r.p999Us, 100 * r.p999Us / period, r.maxUs, 100 * r.maxUs / period);
+  }
+  std::printf("\ninput level at 48000 Hz, block 64 (1e-40 lies in the float subnormal range)\n");
+  std::printf("%12s %14s %12s\n", "amplitude", "cpu/audio-s", "worst call");
+  double loudCpu = 0;
+  for (double amplitude : {0.2, 1e-40}) {
+    const RunResult r = Medians(48000, 64, seconds, amplitude);
+    if (amplitude == 0.2) loudCpu = r.cpuPerAudioSecond;
+    std::printf("%12.0e %12.2fms %10.0fus", amplitude, r.cpuPerAudioSecond * 1e3, r.maxUs);
+    if (amplitude != 0.2) std::printf("   %.2f x the loud input", r.cpuPerAudioSecond / loudCpu);
+    std::printf("\n");
+  }
+  return 0;
+}

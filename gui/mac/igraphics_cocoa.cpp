@@ -41,15 +41,8 @@ IGraphicsCocoa_vKORVALINE_au::IGraphicsCocoa_vKORVALINE_au(IGraphicsMac* pGraphi
   NSRunLoop::currentRunLoop()->addTimer(mTimer, kCFRunLoopCommonModes);
 }
 
-IGraphicsCocoa_vKORVALINE_au::~IGraphicsCocoa_vKORVALINE_au() {
-  endUserInput();
-  // A window that goes with its views frees this one without removing it first: the editor must
-  // not keep pointing here.
-  if (IGraphicsMac* pGraphics = mGraphics) {
-    mGraphics = nullptr;
-    pGraphics->CloseWindow();
-  }
-}
+// The editor holds a reference until it closes the view, so only the text field is left to end.
+IGraphicsCocoa_vKORVALINE_au::~IGraphicsCocoa_vKORVALINE_au() { endUserInput(); }
 
 void IGraphicsCocoa_vKORVALINE_au::killTimer() {
   // The timer may hold the last reference to this view: nothing here is touched after invalidating.
@@ -169,11 +162,15 @@ void IGraphicsCocoa_vKORVALINE_au::keyDown(NSEvent* event) {
 
 void IGraphicsCocoa_vKORVALINE_au::removeFromSuperview() {
   endUserInput();
+  // Closing the editor drops its reference, which may be the last but the superview's: the view
+  // must outlive this call.
+  retain();
   if (IGraphicsMac* pGraphics = mGraphics) {
     mGraphics = nullptr;
     pGraphics->CloseWindow();
   }
   NSView::removeFromSuperview();
+  autorelease();
 }
 
 void IGraphicsCocoa_vKORVALINE_au::registerToolTip(const IRECT& area) {

@@ -183,10 +183,13 @@ bool IGraphicsMac::OpenURL(const char* url, const char*, const char*, const char
 
 void* IGraphicsMac::OpenWindow(void* pParentView) {
   CloseWindow();
-  mView = new IGraphicsCocoa_vKORVALINE_au(this);
+  auto* pView = new IGraphicsCocoa_vKORVALINE_au(this);
+  // The editor keeps a reference of its own besides the caller's: a host may release the view, or
+  // close the window holding it, without removing it first, and the editor still closes it later.
+  mView = NSRetained(pView);
   if (pParentView) static_cast<NSView*>(pParentView)->addSubview(mView);
   UpdateTooltips();
-  return mView;
+  return pView;
 }
 
 void IGraphicsMac::CloseWindow() {
@@ -199,8 +202,8 @@ void IGraphicsMac::CloseWindow() {
     pView->Detach();
     pView->removeFromSuperview();
   }
-  // Last: the timer may hold the view's last reference.
   pView->killTimer();
+  pView->release();
   if (mPlug) mPlug->OnGUIClose();
 }
 

@@ -63,6 +63,7 @@ class IGraphicsMac : public IGraphics {
  private:
   void MakeColorSpace();
 
+  // The editor's own reference to the open view, dropped when the view closes.
   IGraphicsCocoa_vKORVALINE_au* mView = nullptr;
   BRM_String mBundleID;
   CGColorSpaceRef mColorSpace = nullptr;

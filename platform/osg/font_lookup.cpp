@@ -49,8 +49,14 @@ OSG_FontFile Match(const char* family, bool bold, bool italic, bool exactFamily)
 }  // namespace
 
 bool OSG_MatchFont(FcPattern* wanted, OSG_FontMatch* match) {
-  // Loaded once; fontconfig keeps it until the process ends.
-  static FcConfig* config = FcInitLoadConfigAndFonts();
+  // Loaded once and released when the process ends.
+  static struct Holder {
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    ~Holder() {
+      if (config) FcConfigDestroy(config);
+    }
+  } holder;
+  FcConfig* config = holder.config;
   if (!config || !wanted) return false;
   FcConfigSubstitute(config, wanted, FcMatchPattern);
   FcDefaultSubstitute(wanted);

@@ -8,10 +8,12 @@
 #include <plist/plist.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <vector>
 
+#include "platform/src/binary_plist_scan.h"
 #include "platform/src/cf_runtime.h"
 
 namespace korv_cf {
@@ -84,13 +86,17 @@ plist_t ToPlist(CFTypeRef cf, int depth) {
 
 CFTypeRef FromPlist(CFAllocatorRef allocator, plist_t node, bool mutableContainers, int depth);
 
+// The string is read by pointer and length: a file's string may hold a NUL (which the library's
+// copying accessor asserts against) or bytes that are not UTF-8. Both are refused, as a string
+// that would come out cut short or mangled is not the one the file holds.
 CFTypeRef StringFromPlist(CFAllocatorRef allocator, plist_t node) {
-  char* text = nullptr;
-  plist_get_string_val(node, &text);
-  if (!text) return nullptr;
-  CFStringRef string = CFStringCreateWithCString(allocator, text, kCFStringEncodingUTF8);
-  std::free(text);
-  return string;
+  uint64_t length = 0;
+  const char* text = plist_get_string_ptr(node, &length);
+  if (!text || length > static_cast<uint64_t>(std::numeric_limits<CFIndex>::max()) ||
+      std::memchr(text, '\0', static_cast<size_t>(length)))
+    return nullptr;
+  return CFStringCreateWithBytes(allocator, reinterpret_cast<const UInt8*>(text), static_cast<CFIndex>(length),
+                                 kCFStringEncodingUTF8, false);
 }
 
 CFTypeRef DataFromPlist(CFAllocatorRef allocator, plist_t node) {
@@ -206,6 +212,10 @@ CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef allocator, CFDa
     SetError(errorString, "no property list data");
     return nullptr;
   }
+  if (!BinaryListStringsAreText(CFDataGetBytePtr(xmlData), static_cast<size_t>(length))) {
+    SetError(errorString, "the property list holds a string that is not text");
+    return nullptr;
+  }
   plist_t parsed = nullptr;
   plist_from_memory(reinterpret_cast<const char*>(CFDataGetBytePtr(xmlData)), static_cast<uint32_t>(length), &parsed);
   PlistPtr root(parsed);
@@ -215,6 +225,6 @@ CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef allocator, CFDa
   }
   const bool mutableContainers = mutabilityOption != kCFPropertyListImmutable;
   CFPropertyListRef result = FromPlist(allocator, root.get(), mutableContainers, 0);
-  if (!result) SetError(errorString, "the property list holds an unsupported kind of value or is nested too deeply");
+  if (!result) SetError(errorString, "the property list holds an unsupported kind of value, a string that is not text, or is nested too deeply");
   return result;
 }

@@ -2,6 +2,10 @@
 // the fast-dispatch parameter procedures, driven with hand-built parameter blocks.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <utility>
+#include <vector>
+
 #include "au_test_support.h"
 
 using namespace au_test;
@@ -244,6 +248,48 @@ TEST_F(EntryTest, ResetSelectorCallsTheEffectsReset) {
   const int before = mPlug->mResets;
   EXPECT_EQ(noErr, Call(mPlug.Get(), kAudioUnitResetSelect, {Word(0u), Word(0u)}));
   EXPECT_EQ(before + 1, mPlug->mResets);
+}
+
+// The effect builds its rate-dependent state in Reset, since render may not allocate: whatever
+// order a host configures the unit in, the last reset before rendering saw the running rate.
+TEST(EntryRateTest, InitializeFindsTheEffectResetForTheRateItRunsAt) {
+  enum Step { kMaxFrames, kFormat48k, kRate96k, kInitialize };
+  const std::vector<std::pair<std::vector<Step>, double>> orders = {
+      {{kMaxFrames, kFormat48k, kInitialize}, 48000.0},
+      {{kInitialize}, 44100.0},
+      {{kRate96k, kFormat48k, kInitialize}, 48000.0},
+      {{kFormat48k, kRate96k, kInitialize}, 96000.0},
+  };
+  for (const auto& [steps, rate] : orders) {
+    OpenedPlug plug;
+    for (Step step : steps) {
+      switch (step) {
+        case kMaxFrames:
+          ASSERT_EQ(noErr, plug.Set(kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, 512u));
+          break;
+        case kFormat48k:
+          ASSERT_EQ(noErr, plug.Set(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, MakeFormat(2, 48000.0)));
+          break;
+        case kRate96k:
+          ASSERT_EQ(noErr, plug.Set(kAudioUnitProperty_SampleRate, kAudioUnitScope_Output, 0, 96000.0));
+          break;
+        case kInitialize:
+          ASSERT_EQ(noErr, Call(plug.Get(), kAudioUnitInitializeSelect, {}));
+          break;
+      }
+    }
+    EXPECT_EQ(rate, plug->GetSampleRate());
+    EXPECT_EQ(rate, plug->mLastResetRate);
+  }
+}
+
+TEST_F(EntryTest, StreamFormatsWithARateNoEffectCanUseAreRefused) {
+  for (Float64 rate : {Float64(INFINITY), -Float64(INFINITY), Float64(NAN), -48000.0}) {
+    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue,
+              mPlug.Set(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, MakeFormat(2, rate)))
+        << rate;
+    EXPECT_EQ(44100.0, mPlug->GetSampleRate());
+  }
 }
 
 }  // namespace

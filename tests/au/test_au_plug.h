@@ -39,7 +39,10 @@ class TestAUPlug : public IFxAU {
  public:
   explicit TestAUPlug(const TestPlugOptions& options = TestPlugOptions());
 
-  void Reset() override { ++mResets; }
+  void Reset() override {
+    ++mResets;
+    mLastResetRate = GetSampleRate();
+  }
   void OnParamChange(int paramIdx) override;
   void OnActivate(bool active) override { mActivations.push_back(active); }
   void OnHostIdentified() override { ++mHostIdentified; }
@@ -47,6 +50,7 @@ class TestAUPlug : public IFxAU {
   void ProcessMidiMsg(IMidiMsg* pMsg) override { mMidi.push_back(*pMsg); }
 
   int mResets = 0;
+  double mLastResetRate = 0.0;
   int mHostIdentified = 0;
   std::vector<int> mParamChanges;
   std::vector<bool> mActivations;

@@ -239,4 +239,50 @@ TEST(Korvaline, RateChangeRebuildsTheImpulse) {
   EXPECT_TRUE(differsFromOldRate);
 }
 
+// One bad sample must not ruin the rest of the mix: it is heard as silence, and everything
+// after it, through a reset and a rate change too, is what a 0 in its place would have given.
+TEST(Korvaline, NonFiniteInputIsHeardAsSilenceAndLeavesNoTrace) {
+  const std::vector<double> noise = Noise(24000, 0.5, 21);
+  auto render = [&](double bad) {
+    Rig rig(48000.0);
+    rig.SetParam(kDry, 0.5);
+    std::vector<double> in = noise, out0, out1, all;
+    in[5000] = bad;
+    rig.Run(in, out0, out1, 333);
+    all = out0;
+    rig.plug->Reset();
+    rig.Run(noise, out0, out1, 64);
+    all.insert(all.end(), out0.begin(), out0.end());
+    rig.plug->SetSampleRate(96000.0);
+    rig.plug->Reset();
+    rig.Run(noise, out0, out1, 512);
+    all.insert(all.end(), out0.begin(), out0.end());
+    return all;
+  };
+  const std::vector<double> clean = render(0.0);
+  for (double bad : {NAN, INFINITY, -INFINITY}) {
+    const std::vector<double> out = render(bad);
+    for (size_t i = 0; i < out.size(); ++i) ASSERT_EQ(out[i], clean[i]) << bad << " at " << i;
+  }
+}
+
+TEST(Korvaline, InputBeyondFloatRangeStillGivesFiniteFloatOutput) {
+  Rig rig(44100.0);
+  rig.SetParam(kDry, 1.0);
+  rig.SetParam(kOut, 15.0);
+  std::vector<double> in = Noise(4096, 1.0, 4), out0, out1;
+  for (size_t i = 0; i < in.size(); ++i) in[i] *= (i % 3 == 0) ? 1e300 : 3.4e38;
+  rig.Run(in, out0, out1, 256);
+  for (size_t i = 0; i < in.size(); ++i) ASSERT_TRUE(std::isfinite(static_cast<float>(out0[i]))) << i;
+}
+
+TEST(Korvaline, TailIsTheImpulseLengthAtTheRunningRate) {
+  std::unique_ptr<KORVALINE> fresh(static_cast<KORVALINE*>(MakePlug()));
+  EXPECT_EQ(fresh->GetTailSize(), kKorvalineIRLength) << "before the first reset, at the default rate";
+  for (double rate : {44100.0, 48000.0, 96000.0}) {
+    Rig rig(rate);
+    EXPECT_EQ(rig.plug->GetTailSize(), ResampleLength(kKorvalineIRLength, kKorvalineIRSampleRate, rate)) << rate;
+  }
+}
+
 }  // namespace

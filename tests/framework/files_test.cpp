@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -137,6 +138,21 @@ TEST(ProgramFile, ValueLayoutStoresNormalizedFloats) {
   ASSERT_TRUE(loaded.LoadProgramFromFXP(file.Path()));
   EXPECT_EQ(loaded.Values(), (std::vector<double>{0.25, 0.5, 7.5}));
   FeedDamagedCopies(b, [](const BRM_String* path) { return TestPlug(1, false).LoadProgramFromFXP(path); });
+
+  // However far outside 0..1 a file puts a value, it loads inside the parameter's range.
+  for (float bad : {-INFINITY, -1e6f, INFINITY}) {
+    std::memcpy(&bits, &bad, 4);
+    for (size_t at = 56; at < b.size(); at += 4)
+      for (int k = 0; k < 4; ++k) b[at + k] = static_cast<unsigned char>(bits >> (24 - 8 * k));
+    file.Write(b);
+    TestPlug outside(1, false);
+    ASSERT_TRUE(outside.LoadProgramFromFXP(file.Path()));
+    for (int i = 0; i < outside.NParams(); ++i) {
+      double lo = 0.0, hi = 0.0;
+      outside.GetParam(i)->GetBounds(&lo, &hi);
+      EXPECT_TRUE(outside.GetParam(i)->Value() >= lo && outside.GetParam(i)->Value() <= hi) << bad << " param " << i;
+    }
+  }
 }
 
 TEST(BankFile, ChunkLayoutRoundTripsPresetsAndCurrentProgram) {

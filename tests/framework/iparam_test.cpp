@@ -56,7 +56,7 @@ TEST(IParam, PrecisionFollowsTheStep) {
   EXPECT_EQ(hi, 1.0) << "maximum is at least minimum + step";
 }
 
-TEST(IParam, SteppedKindsRoundFromZeroAndOnlyClampTheTop) {
+TEST(IParam, SteppedKindsRoundFromZeroAndClampToTheRange) {
   IParam count;
   count.InitInt("n", 3, 0, 10);
   EXPECT_EQ(count.Type(), IParam::kTypeInt);
@@ -65,7 +65,7 @@ TEST(IParam, SteppedKindsRoundFromZeroAndOnlyClampTheTop) {
   count.SetNormalized(1.2);
   EXPECT_EQ(count.Value(), 10.0);
   count.SetNormalized(-0.5);
-  EXPECT_EQ(count.Value(), -5.0) << "no lower clamp on the normalized path";
+  EXPECT_EQ(count.Value(), 0.0) << "the normalized path clamps the bottom too";
   count.Set(-5.0);
   EXPECT_EQ(count.Value(), 0.0) << "Set clamps to the minimum";
   count.Set(NAN);
@@ -137,4 +137,26 @@ TEST(IParam, ShapeBendsTheCurveAndLongTextsAreCut) {
 
   EXPECT_NEAR(DBToAmp(20.0), 10.0, 1e-9);
   EXPECT_NEAR(DBToAmp(-6.0), 0.501187, 1e-6);
+}
+
+// Files and hosts hand over whatever bits they hold; the value must stay usable as a gain.
+TEST(IParam, EveryValueFromOutsideEndsFiniteInsideTheRange) {
+  struct Case {
+    double in;
+    double viaSet, viaNormalized;
+  };
+  const Case cases[] = {
+      {-1e6, -15.0, -15.0},      {1e6, 15.0, 15.0},
+      {-INFINITY, -15.0, -15.0}, {INFINITY, 15.0, 15.0},
+      {-1e-320, -1e-320, -15.0}, {NAN, 3.0, 3.0},
+  };
+  for (const Case& c : cases) {
+    IParam out;
+    out.InitDouble("Out", 3.0, -15.0, 15.0, 0.001, "", "", 2.0);
+    out.Set(c.in);
+    EXPECT_EQ(out.Value(), c.viaSet) << c.in;
+    out.Set(3.0);
+    out.SetNormalized(c.in);
+    EXPECT_EQ(out.Value(), c.viaNormalized) << c.in;
+  }
 }

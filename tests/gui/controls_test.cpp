@@ -470,4 +470,6 @@ TEST_F(ControlsTest, AuxiliaryParametersFollowTheHostAndGoBackByTheirOwnIndex) {
   EXPECT_EQ(mPlug.mEvents[0].paramIdx, kWet);
   EXPECT_EQ(mPlug.mEvents[1].paramIdx, kOut);
   EXPECT_DOUBLE_EQ(mPlug.GetParam(kOut)->Value(), 15.0);
+  EXPECT_DEATH(knob->AddAuxParam(-1), "idx > -1");
+  EXPECT_DEATH(knob->GetAuxParam(2), "idx > -1 && idx < mAuxParams.GetSize\\(\\)");
 }

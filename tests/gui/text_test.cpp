@@ -18,7 +18,11 @@ class TextTest : public ::testing::Test {
     mGfx = new TestGraphics(&mPlug, 240, 80);
     mGfx->AttachPanelBackground(&COLOR_WHITE);
   }
+  // The plug-in owns the editor once it is attached.
   void Attach() { mPlug.AttachGraphics(mGfx); }
+  void TearDown() override {
+    if (mPlug.GetGUI() != mGfx) delete mGfx;
+  }
   void DrawAll() {
     IRECT all(0, 0, 240, 80);
     mGfx->SetAllControlsDirty();

@@ -6,6 +6,8 @@
 #include <AudioUnit/AUCocoaUIView.h>
 #include <korval_platform/host.h>
 
+#include <vector>
+
 #include "au/cf_text.h"
 #include "gui_mac_test_support.h"
 
@@ -83,6 +85,62 @@ TEST_F(CocoaRouteTest, TheNamedFactoryMakesAViewThatDrawsAndCloses) {
   EXPECT_FALSE(Plug()->Editor()->WindowIsOpen());
   EXPECT_EQ(2, Plug()->mGUICloses);
   mDisplay.closeWindow(pWindow);
+  mFactory->release();
+}
+
+// Hosts close editors in many orders; none may touch a view or an editor that is gone
+// (AddressSanitizer watches every case).
+TEST_F(CocoaRouteTest, EveryOrderOfClosingViewWindowAndUnitIsSafe) {
+  enum Step { kReleaseView, kShowInWindow, kCloseWindow, kRemoveView, kAskAgain, kCloseUnit };
+  const std::vector<std::vector<Step>> orders = {
+      {kShowInWindow, kCloseWindow, kCloseUnit},   {kShowInWindow, kCloseWindow, kAskAgain, kCloseUnit},
+      {kReleaseView, kCloseUnit},                  {kReleaseView, kAskAgain, kCloseUnit},
+      {kShowInWindow, kCloseUnit, kCloseWindow},   {kShowInWindow, kRemoveView, kCloseWindow, kCloseUnit},
+      {kShowInWindow, kCloseWindow, kRemoveView, kAskAgain, kCloseUnit},
+  };
+  AUCocoaUIBase* pFactory = MakeFactory();
+  ASSERT_NE(nullptr, pFactory);
+  for (size_t c = 0; c < orders.size(); ++c) {
+    SCOPED_TRACE(c);
+    AudioUnit unit = OpenComponent(Find(kAudioUnitType_Effect));
+    ASSERT_NE(nullptr, unit);
+    NSView* pView = pFactory->uiViewForAudioUnit(unit, NSMakeSize(kEditorW, kEditorH));
+    ASSERT_NE(nullptr, pView);
+    NSWindow* pWindow = nullptr;
+    for (Step step : orders[c]) {
+      switch (step) {
+        case kReleaseView:
+          pView->release();
+          break;
+        case kShowInWindow: {
+          NSView* pHostView = new NSView(NSMakeRect(0, 0, kEditorW, kEditorH));
+          pHostView->addSubview(pView);
+          pView->release();
+          pWindow = mDisplay.openWindow(pHostView);
+          pHostView->release();
+          break;
+        }
+        case kCloseWindow:
+          mDisplay.closeWindow(pWindow);
+          break;
+        case kRemoveView:
+          pView->retain();
+          pView->removeFromSuperview();
+          pView->release();
+          break;
+        case kAskAgain: {
+          NSView* pAgain = pFactory->uiViewForAudioUnit(unit, NSMakeSize(kEditorW, kEditorH));
+          ASSERT_NE(nullptr, pAgain);
+          pAgain->release();
+          break;
+        }
+        case kCloseUnit:
+          EXPECT_EQ(noErr, CloseComponent(unit));
+          break;
+      }
+      mDisplay.advanceTime(0.1);
+    }
+  }
   mFactory->release();
 }
 

@@ -36,7 +36,7 @@ class HostRenderFormats : public HostCli, public ::testing::WithParamInterface<F
 TEST_P(HostRenderFormats, OutputKeepsRateChannelsAndSampleFormat) {
   const FileKind kind = GetParam();
   WriteTestSound(In(), kind.channels, kind.format, kFrames, 22050);
-  const HostRun run = RunHost({"render", In(), Out()});
+  const HostRun run = RunHost({"render", In(), Out(), "--tail", "0"});
   ASSERT_EQ(run.exitStatus, 0) << run.output;
   EXPECT_NE(run.output.find("rendered 6000 frames"), std::string::npos) << run.output;
 
@@ -64,8 +64,11 @@ INSTANTIATE_TEST_SUITE_P(MonoStereoIntFloat, HostRenderFormats,
 
 TEST_F(HostCli, ParametersByNameAndByIndexGiveTheSameFile) {
   WriteTestSound(In(), 2, SF_FORMAT_WAV | SF_FORMAT_FLOAT, kFrames);
-  ASSERT_EQ(RunHost({"render", In(), Out("named.wav"), "--param", "dry=1", "--param", "Wet=0"}).exitStatus, 0);
-  ASSERT_EQ(RunHost({"render", In(), Out("indexed.wav"), "--param", "0=1", "--param", "1=0"}).exitStatus, 0);
+  // No tail: the output is compared with the input frame for frame.
+  ASSERT_EQ(
+      RunHost({"render", In(), Out("named.wav"), "--param", "dry=1", "--param", "Wet=0", "--tail", "0"}).exitStatus, 0);
+  ASSERT_EQ(
+      RunHost({"render", In(), Out("indexed.wav"), "--param", "0=1", "--param", "1=0", "--tail", "0"}).exitStatus, 0);
   EXPECT_TRUE(ReadBytes(Out("named.wav")) == ReadBytes(Out("indexed.wav")));
   // All dry and no wet gives the first input channel, unchanged, on both outputs.
   const Sound input = ReadSound(In()), dry = ReadSound(Out("named.wav"));
@@ -111,6 +114,9 @@ TEST_F(HostCli, BadOptionsAreRefused) {
   ExpectRefused({"render", In(), Out(), "--block", "0"}, "--block");
   ExpectRefused({"render", In(), Out(), "--block", "64k"}, "--block");
   ExpectRefused({"render", In(), Out(), "--block"}, "needs a value");
+  for (const char* tail : {"-1", "3601", "1e999", "inf", "nan", "2s", ""})
+    ExpectRefused({"render", In(), Out(), "--tail", tail}, "--tail takes seconds from 0 to 3600");
+  ExpectRefused({"render", In(), Out(), "--tail"}, "needs a value");
   ExpectRefused({"render", In(), Out(), "--loud"}, "unknown option");
   ExpectRefused({"render", In()}, "input and an output");
   ExpectRefused({"transmogrify"}, "unknown command");
@@ -133,6 +139,36 @@ TEST_F(HostCli, UnreadableAndUnsupportedInputsAreRefusedLeavingTheOutputAlone) {
   ExpectRefused({"render", In(), Out(), "--preset", mDir.Path("damaged.aupreset")}, "not a preset file");
   ExpectRefused({"preset", "show", mDir.Path("damaged.aupreset")}, "not a preset file");
   EXPECT_EQ(ReadBytes(Out()), "previous contents");
+}
+
+TEST_F(HostCli, AWavFileWithAudioMissingRendersWhatThereIsWithAWarning) {
+  WriteTestSound(In(), 2, SF_FORMAT_WAV | SF_FORMAT_PCM_16, kFrames);
+  const std::string whole = ReadBytes(In());
+  const size_t sizeField = whole.find("data") + 4;
+  ASSERT_EQ(whole.size(), sizeField + 4 + kFrames * 4) << "the data chunk comes last";
+  std::string longer = whole;
+  longer[sizeField + 2] = 1;  // 65536 bytes more than there are
+  const struct {
+    const char* what;
+    std::string bytes;
+    int frames;
+    const char* warning;
+  } cases[] = {
+      {"whole", whole, kFrames, nullptr},
+      {"cut off", whole.substr(0, whole.size() - 1001), kFrames - 251, "declares 24000 bytes of audio but only 22996"},
+      {"declaring more", longer, kFrames, "declares 89536 bytes of audio but only 24000"},
+  };
+  for (const auto& c : cases) {
+    WriteBytes(In(), c.bytes);
+    const HostRun run = RunHost({"render", In(), Out(), "--tail", "0"});
+    EXPECT_EQ(run.exitStatus, 0) << c.what << run.output;
+    EXPECT_EQ(ReadSound(Out()).info.frames, c.frames) << c.what;
+    const bool warned = run.output.find("korval-host: warning: " + In() + " is damaged") != std::string::npos;
+    EXPECT_EQ(warned, c.warning != nullptr) << c.what << run.output;
+    if (c.warning) {
+      EXPECT_NE(run.output.find(c.warning), std::string::npos) << c.what << run.output;
+    }
+  }
 }
 
 TEST_F(HostCli, PresetOfAnotherKindIsRefusedByTheUnit) {
@@ -183,6 +219,10 @@ TEST(HostValidate, FailsAUnitThatDoesNotProcessAudio) {
   EXPECT_EQ(run.exitStatus, 1) << run.output;
   EXPECT_NE(run.output.find("FAIL  bypass passes the input through unchanged"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("PASS  open and close (cold)"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("PASS  version is the one the bundle's Info.plist lists: reported 1.0.0 (0x00010000), "
+                            "listed 1.0.0 (0x00010000)"),
+            std::string::npos)
+      << run.output;
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace korval_host;
 
 namespace {
@@ -31,6 +33,20 @@ TEST(ParameterAssignment, RefusalsSayWhatIsWrong) {
   EXPECT_NE(ResolveParameterAssignment(Parameters(), "Mix=0.5x", &assignment), "");
   EXPECT_NE(ResolveParameterAssignment(Parameters(), "Mix=", &assignment), "");
   EXPECT_EQ(assignment.value, 0.25f) << "a refused assignment is left as it was";
+}
+
+TEST(ParameterAssignment, ValuesTooSmallForTheUnitAreZeroButValuesTooLargeAreRefused) {
+  for (const char* tiny : {"Mix=1e-320", "Mix=-1e-320", "Mix=4.9e-324", "Mix=1e-40"}) {
+    ParameterAssignment assignment{0, 0.5f};
+    ASSERT_EQ(ResolveParameterAssignment(Parameters(), tiny, &assignment), "") << tiny;
+    EXPECT_EQ(assignment.value, 0.0f) << tiny;
+    EXPECT_FALSE(std::signbit(assignment.value)) << tiny;
+  }
+  for (const char* huge : {"Gain=1e309", "Gain=-1e309", "Gain=inf"}) {
+    ParameterAssignment assignment{};
+    EXPECT_NE(ResolveParameterAssignment(Parameters(), huge, &assignment).find("not a number"), std::string::npos)
+        << huge;
+  }
 }
 
 TEST(ParameterAssignment, CountsAreWholeNumbersWithinTheirLimits) {

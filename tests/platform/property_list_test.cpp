@@ -4,6 +4,11 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <utility>
+
 #include "platform_test_support.h"
 
 using korv_platform_test::FileURL;
@@ -184,6 +189,79 @@ TEST(AUPresetFile, AFailedWriteKeepsThePreviousFile) {
   EXPECT_EQ(info.st_mode & 0777, 0644u);
   CFRelease(kept);
   CFRelease(first);
+}
+
+// A binary list of the given objects, the first being the top one: header, objects, a table of
+// one-byte offsets and the trailer (one-byte references).
+std::string BinaryListOf(std::initializer_list<std::string> objects) {
+  std::string list = "bplist00", table;
+  for (const std::string& object : objects) {
+    table += static_cast<char>(list.size());
+    list += object;
+  }
+  const size_t tableOffset = list.size();
+  list += table;
+  std::string trailer(6, '\0');
+  trailer += "\x01\x01";
+  for (uint64_t value : {uint64_t{objects.size()}, uint64_t{0}, uint64_t{tableOffset}})
+    for (int shift = 56; shift >= 0; shift -= 8) trailer += static_cast<char>((value >> shift) & 0xFF);
+  return list + trailer;
+}
+
+// The list the bytes hold, or null with the reason in *reason (when given).
+CFPropertyListRef ParseBytes(const std::string& bytes, std::string* reason = nullptr) {
+  CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes.data()), static_cast<CFIndex>(bytes.size()));
+  CFStringRef why = nullptr;
+  CFPropertyListRef plist = CFPropertyListCreateFromXMLData(nullptr, data, kCFPropertyListImmutable, &why);
+  CFRelease(data);
+  if (why && reason) {
+    char text[256] = {};
+    CFStringGetCString(why, text, sizeof text, kCFStringEncodingUTF8);
+    *reason = text;
+  }
+  if (why) CFRelease(why);
+  return plist;
+}
+
+// Strings that are not text (a NUL inside, bytes that are not UTF-8) are refused with a reason,
+// from either form of the list; unpaired surrogates are dropped. None may stop the process.
+TEST(PropertyListText, StringsThatAreNotTextAreRefused) {
+  using namespace std::string_literals;
+  const std::string refused[] = {
+      BinaryListOf({"\x61\x00\x00"s}),          // U+0000
+      BinaryListOf({"\x62\x00\x41\x00\x00"s}),  // "A" U+0000
+      BinaryListOf({"\x51\xFF"s}),              // not UTF-8
+      BinaryListOf({"\xD1\x01\x02"s, "\x52\x61\x00"s, "\x51\x78"s}),          // a key with a NUL
+      BinaryListOf({"\xD1\x01\x02"s, "\x62\x00\x61\x00\x00"s, "\x51\x78"s}),  // the same in UTF-16
+      "<plist version=\"1.0\"><string>a\xC3\x28</string></plist>",
+      "<plist version=\"1.0\"><string>a&#0;b</string></plist>",
+      "<plist version=\"1.0\"><dict><key>k</key><string>\xED\xA0\x80</string></dict></plist>",
+  };
+  EXPECT_EQ(44u, refused[0].size());
+  for (const std::string& bytes : refused) {
+    std::string reason;
+    CFPropertyListRef plist = ParseBytes(bytes, &reason);
+    EXPECT_EQ(nullptr, plist) << bytes;
+    EXPECT_FALSE(reason.empty()) << bytes;
+    if (plist) CFRelease(plist);
+  }
+  const std::pair<std::string, const char*> read[] = {
+      {BinaryListOf({"\x62\x00\x41\x00\xE9"s}), "A\xC3\xA9"},
+      {BinaryListOf({"\x62\xD8\x00\x00\x41"s}), "A"},
+      {BinaryListOf({"\x61\xDC\x01"s}), ""},
+  };
+  for (const auto& [bytes, expected] : read) {
+    CFPropertyListRef plist = ParseBytes(bytes);
+    ASSERT_NE(nullptr, plist) << bytes;
+    char text[8] = {};
+    EXPECT_TRUE(CFStringGetCString(CFStringRef(plist), text, sizeof text, kCFStringEncodingUTF8));
+    EXPECT_STREQ(expected, text);
+    CFRelease(plist);
+  }
+  CFPropertyListRef dictionary = ParseBytes(BinaryListOf({"\xD1\x01\x02"s, "\x51\x6B"s, "\x51\x78"s}));
+  ASSERT_NE(nullptr, dictionary);
+  EXPECT_NE(nullptr, CFDictionaryGetValue(CFDictionaryRef(dictionary), CFSTR("k")));
+  CFRelease(dictionary);
 }
 
 }  // namespace

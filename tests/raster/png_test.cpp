@@ -186,6 +186,17 @@ TEST(Png, EveryTruncationAndEveryCorruptByteIsRefused) {
   EXPECT_EQ(RAST_LoadPNG(path.c_str()), nullptr);
 }
 
+TEST(Png, AChunkClaimingMoreThanTheDataIsRefusedAtTheEndOfTheData) {
+  Bytes png = png_craft::Signature();
+  png_craft::AppendChunk(&png, "IHDR", png_craft::Ihdr(7, 5, 8, 0));
+  // An ancillary chunk's header alone, claiming nearly 2 GB that libpng would skip through.
+  const Bytes header = {0x7f, 0xff, 0xff, 0xf0, 'x', 'x', 'a', 'b'};
+  png.insert(png.end(), header.begin(), header.end());
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Decode(png), nullptr);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("read past the end of the data"), std::string::npos);
+}
+
 TEST(Png, FailingBeforeThePixelsLeavesTheCallersBitmapAlone) {
   RAST_MemBitmap keep(3, 3);
   FillPattern(&keep, 4);

@@ -7,12 +7,12 @@ TestPlugOptions g_testPlugOptions;
 IFxAU* MakePlug() { return new TestAUPlug(g_testPlugOptions); }
 
 extern "C" __attribute__((visibility("default"))) ComponentResult TestAUPlug_Entry(ComponentParameters* params,
-                                                                                  void* pPlug) {
+                                                                                  Handle pPlug) {
   return IFxAU::IFxAUEntry(params, pPlug);
 }
 
 extern "C" __attribute__((visibility("default"))) ComponentResult TestAUPlugNoFast_Entry(ComponentParameters* params,
-                                                                                        void* pPlug) {
+                                                                                        Handle pPlug) {
   if (params && params->what == kAudioUnitGetPropertySelect &&
       static_cast<AudioUnitPropertyID>(params->params[1]) == kAudioUnitProperty_FastDispatch)
     return kAudioUnitErr_InvalidProperty;

@@ -5,7 +5,7 @@
 IFxAU* MakePlug() { return new mac_test::MacTestPlug; }
 
 extern "C" __attribute__((visibility("default"))) ComponentResult MacViewTest_Entry(ComponentParameters* params,
-                                                                                   void* pPlug) {
+                                                                                   Handle pPlug) {
   return IFxAU::IFxAUEntry(params, pPlug);
 }
 

@@ -1,0 +1,67 @@
+#include "dsp/convo_half_spectrum.h"
+
+#include "dsp/fft.h"
+
+namespace {
+
+// The complex product in the scalar kernels' order of operations.
+inline BRM_FFT_COMPLEX Product(BRM_FFT_COMPLEX a, BRM_CONVO_IMPULSEBUFCPLXf b) {
+  const double br = b.re, bi = b.im;
+  return {a.re * br - a.im * bi, a.re * bi + a.im * br};
+}
+
+}  // namespace
+
+bool BRM_CONVO_HalfSpectrum::Build(int fft_size) {
+  m_fft_size = 0;
+  const int* full = BRM_fft_permute_tab(fft_size);
+  const int* half = fft_size >= 4 ? BRM_fft_permute_tab(fft_size / 2) : nullptr;
+  const int n = fft_size / 2;
+  if (!full || !half || !m_own.Resize(n) || !m_mirror.Resize(n)) return false;
+  int* own = m_own.Get();
+  int* mirror = m_mirror.Get();
+  own[0] = mirror[0] = 0;
+  for (int k = 1; k < n; ++k) {
+    own[half[k]] = full[k];
+    mirror[half[k]] = full[fft_size - k];
+  }
+  m_dc = full[0];
+  m_nyquist = full[n];
+  m_fft_size = fft_size;
+  return true;
+}
+
+void BRM_CONVO_HalfSpectrum::Combine(BRM_FFT_COMPLEX* out, const BRM_FFT_COMPLEX* half, const BRM_FFT_COMPLEX* sum,
+                                     const BRM_CONVO_IMPULSEBUFCPLXf* impulse) const {
+  const int n = m_fft_size / 2;
+  const int* own = m_own.Get();
+  // Bins 0 and F/2 of real signals are real; they share element 0.
+  double dc = sum[m_dc].re, nyquist = sum[m_nyquist].re;
+  if (half) {
+    dc += 0.5 * half[0].re * impulse[m_dc].re;
+    nyquist += 0.5 * half[0].im * impulse[m_nyquist].re;
+  }
+  out[0] = {dc, nyquist};
+  for (int e = 1; e < n; ++e) {
+    const int p = own[e];
+    out[e] = sum[p];
+    if (half) {
+      const BRM_FFT_COMPLEX term = Product({0.5 * half[e].re, 0.5 * half[e].im}, impulse[p]);
+      out[e].re += term.re;
+      out[e].im += term.im;
+    }
+  }
+}
+
+void BRM_CONVO_HalfSpectrum::Expand(BRM_FFT_COMPLEX* full, const BRM_FFT_COMPLEX* half) const {
+  const int n = m_fft_size / 2;
+  const int* own = m_own.Get();
+  const int* mirror = m_mirror.Get();
+  full[m_dc] = {0.5 * half[0].re, 0.0};
+  full[m_nyquist] = {0.5 * half[0].im, 0.0};
+  for (int e = 1; e < n; ++e) {
+    const double re = 0.5 * half[e].re, im = 0.5 * half[e].im;
+    full[own[e]] = {re, im};
+    full[mirror[e]] = {re, -im};
+  }
+}

@@ -1,0 +1,29 @@
+#pragma once
+// Moves between the two layouts of a real signal's spectrum: the full F-point complex spectrum in
+// the transform's permuted order (what the ring and the impulse hold) and the half layout of
+// BRM_real_fft (element 0 holding bins 0 and F/2, element BRM_fft_permute(F/2, k) twice bin k).
+// A real block's transforms through the half layout cost about two thirds of the full ones.
+#include "base/heap_buf.h"
+#include "dsp/convo_cplxmul.h"
+
+class BRM_CONVO_HalfSpectrum {
+ public:
+  // Prepares for F = fft_size; false for an unsupported size or without memory.
+  bool Build(int fft_size);
+  int GetFFTSize() const { return m_fft_size; }
+  // out (half layout, input of the real inverse) = sum + X * impulse, bin by bin, where X is the
+  // spectrum held by half (the real forward transform of a block; null for a silent block) and
+  // sum and impulse are full spectra, sum conjugate-symmetric.
+  void Combine(BRM_FFT_COMPLEX* out, const BRM_FFT_COMPLEX* half, const BRM_FFT_COMPLEX* sum,
+               const BRM_CONVO_IMPULSEBUFCPLXf* impulse) const;
+  // full (every position) = the spectrum held by half.
+  void Expand(BRM_FFT_COMPLEX* full, const BRM_FFT_COMPLEX* half) const;
+
+ private:
+  int m_fft_size = 0;
+  // For each half position e >= 1 holding bin k: the full positions of bins k and F - k.
+  BRM_TypedBuf<int> m_own;
+  BRM_TypedBuf<int> m_mirror;
+  int m_dc = 0;
+  int m_nyquist = 0;
+};

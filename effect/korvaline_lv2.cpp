@@ -1,0 +1,10 @@
+// What the LV2 binding needs to know of KORVAL-Q34 beyond its parameters: its URI and the unit of "Out".
+#include "effect/korvaline.h"
+#include "lv2/lv2_plugin_info.h"
+
+namespace {
+const LV2ParamUnit kKorvalineUnits[] = {{kOut, "http://lv2plug.in/ns/extensions/units#db"}};
+}  // namespace
+
+const LV2PluginInfo kLV2PluginInfo = {"urn:brightmooraudio:korvaline", kKorvalineUnits,
+                                      static_cast<int>(sizeof(kKorvalineUnits) / sizeof(kKorvalineUnits[0]))};

@@ -1,0 +1,60 @@
+#include "host/bundle_version.h"
+
+#include <cstdio>
+
+#include "host/property_list_file.h"
+
+namespace korval_host {
+
+namespace {
+
+CFTypeRef Lookup(CFDictionaryRef dictionary, const char* key, CFTypeID type) {
+  CFRef<CFStringRef> name = MakeCFString(key);
+  CFTypeRef value = CFDictionaryGetValue(dictionary, name.Get());
+  return value && CFGetTypeID(value) == type ? value : nullptr;
+}
+
+bool HasCode(CFDictionaryRef entry, const char* key, OSType code) {
+  const std::string text = ToUtf8(static_cast<CFStringRef>(Lookup(entry, key, CFStringGetTypeID())));
+  OSType listed = 0;
+  for (unsigned char c : text) listed = listed << 8 | c;
+  return text.size() == 4 && listed == code;
+}
+
+bool Describes(CFDictionaryRef entry, const ComponentDescription& component) {
+  return HasCode(entry, "type", component.componentType) && HasCode(entry, "subtype", component.componentSubType) &&
+         HasCode(entry, "manufacturer", component.componentManufacturer);
+}
+
+}  // namespace
+
+std::string ReadListedVersion(const std::string& bundleDir, const ComponentDescription& component, UInt32* version) {
+  const std::string path = bundleDir + "/Contents/Info.plist";
+  CFRef<CFPropertyListRef> list;
+  std::string error = ReadDictionaryFile(path, "a bundle's Info.plist", &list);
+  if (!error.empty()) return error;
+  const auto components = static_cast<CFArrayRef>(
+      Lookup(static_cast<CFDictionaryRef>(list.Get()), "AudioComponents", CFArrayGetTypeID()));
+  const std::string codes = FourCharCodeText(component.componentType) + ":" +
+                            FourCharCodeText(component.componentSubType) + ":" +
+                            FourCharCodeText(component.componentManufacturer);
+  for (CFIndex i = 0; components && i < CFArrayGetCount(components); ++i) {
+    const auto entry = static_cast<CFDictionaryRef>(CFArrayGetValueAtIndex(components, i));
+    if (CFGetTypeID(entry) != CFDictionaryGetTypeID() || !Describes(entry, component)) continue;
+    const auto number = static_cast<CFNumberRef>(Lookup(entry, "version", CFNumberGetTypeID()));
+    SInt64 value = -1;
+    if (!number || !CFNumberGetValue(number, kCFNumberSInt64Type, &value) || value < 0 || value > 0xFFFFFFFFll)
+      return path + " lists no version for " + codes;
+    *version = static_cast<UInt32>(value);
+    return {};
+  }
+  return path + " lists no component " + codes;
+}
+
+std::string VersionText(UInt32 version) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%u.%u.%u (0x%08X)", version >> 16, (version >> 8) & 0xFF, version & 0xFF, version);
+  return text;
+}
+
+}  // namespace korval_host

@@ -1,0 +1,150 @@
+// Construction, configuration from the host's features, activation, control ports and the run of IFxLV2.
+#include "lv2/ifx_lv2.h"
+
+#include <lv2/atom/atom.h>
+#include <lv2/buf-size/buf-size.h>
+#include <lv2/options/options.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "framework/trace.h"
+
+IFxLV2::IFxLV2(const IFxInstanceInfo& instanceInfo, int nParams, const char* channelIOStr, int nPresets,
+               const char* effectName, const char* productName, const char* mfrName, int vendorVersion, int uniqueID,
+               int mfrID, int latency, bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, int nSideChainChannels)
+    : IFxNoHost(instanceInfo, nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID,
+                mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst, nSideChainChannels),
+      mPorts(64),
+      mLastControl(64),
+      mSilence(4096),
+      mDiscard(4096) {
+  Trace(__FUNCTION__, __LINE__, "%s", effectName);
+}
+
+bool IFxLV2::SampleRateIsUsable(double sampleRate) {
+  return std::isfinite(sampleRate) && sampleRate > 0.0 && sampleRate <= kMaxSampleRate;
+}
+
+bool IFxLV2::Configure(double sampleRate, const LV2_Feature* const* features, const char* stateKeyURI) {
+  if (!SampleRateIsUsable(sampleRate) || NInChannels() > kMaxLV2Channels || NOutChannels() > kMaxLV2Channels)
+    return false;
+  LV2_URID_Map* pMap = nullptr;
+  const void* pOptions = nullptr;
+  for (const LV2_Feature* const* f = features; f && *f; ++f) {
+    const LV2_Feature* pFeature = *f;
+    if (!pFeature->URI) continue;
+    const bool isMap = !std::strcmp(pFeature->URI, LV2_URID__map);
+    const bool isOptions = !std::strcmp(pFeature->URI, LV2_OPTIONS__options);
+    // A feature offered without its data cannot be used, and the host should hear so.
+    if ((isMap || isOptions) && !pFeature->data) return false;
+    if (isMap) pMap = static_cast<LV2_URID_Map*>(pFeature->data);
+    if (isOptions) pOptions = pFeature->data;
+  }
+  if (pMap && (!pMap->map)) return false;
+
+  SetSampleRate(sampleRate);
+  const int capacity = BlockCapacityFromOptions(pOptions, pMap);
+  const LV2PortLayout layout = Ports();
+  if (!mPorts.Resize(static_cast<int>(layout.NPorts())) || !mLastControl.Resize(NParams()) ||
+      !mSilence.Resize(capacity) || !mDiscard.Resize(capacity))
+    return false;
+  mPorts.Zero();
+  mSilence.Zero();
+  for (int i = 0; i < NParams(); ++i) mLastControl.Get()[i] = static_cast<float>(GetParam(i)->Value());
+  SetBlockSize(capacity);
+  if (GetBlockSize() != capacity) return false;
+  SetInputChannelConnections(0, NInChannels(), true);
+  SetOutputChannelConnections(0, NOutChannels(), true);
+  if (pMap) {
+    mStateKey = pMap->map(pMap->handle, stateKeyURI);
+    mChunkType = pMap->map(pMap->handle, LV2_ATOM__Chunk);
+  }
+  return true;
+}
+
+int IFxLV2::BlockCapacityFromOptions(const void* pOptions, LV2_URID_Map* pMap) const {
+  if (!pOptions || !pMap) return kDefaultBlockCapacity;
+  const LV2_URID maxBlock = pMap->map(pMap->handle, LV2_BUF_SIZE__maxBlockLength);
+  const LV2_URID intType = pMap->map(pMap->handle, LV2_ATOM__Int);
+  for (auto* pOption = static_cast<const LV2_Options_Option*>(pOptions); pOption->key; ++pOption) {
+    if (pOption->key != maxBlock || pOption->type != intType || pOption->size != sizeof(int32_t) || !pOption->value)
+      continue;
+    int32_t frames;
+    std::memcpy(&frames, pOption->value, sizeof(frames));
+    // Out of range: the default, and longer runs go in pieces anyway.
+    if (frames >= 1 && frames <= kMaxBlockCapacity) return frames;
+  }
+  return kDefaultBlockCapacity;
+}
+
+void IFxLV2::ConnectPort(uint32_t port, void* pData) {
+  if (port < static_cast<uint32_t>(mPorts.GetSize())) mPorts.Get()[port] = pData;
+}
+
+void IFxLV2::Activate() {
+  IMutexLock lock(this);
+  // As a host's initialise: ready for the rate the plug-in will run at, gains set from the parameters.
+  Reset();
+  OnParamReset();
+  OnActivate(true);
+  mActive = true;
+}
+
+void IFxLV2::Deactivate() {
+  IMutexLock lock(this);
+  mActive = false;
+  OnActivate(false);
+}
+
+void IFxLV2::ApplyControlPorts() {
+  const uint32_t first = Ports().FirstParam();
+  for (int i = 0; i < NParams(); ++i) {
+    const float* pValue = static_cast<const float*>(mPorts.Get()[first + i]);
+    if (!pValue) continue;
+    const float value = *pValue;
+    // NaN names no value; anything else is held to the parameter's range by Set.
+    if (std::isnan(value) || value == mLastControl.Get()[i]) continue;
+    mLastControl.Get()[i] = value;
+    IParam* pParam = GetParam(i);
+    pParam->Set(static_cast<double>(value));
+    if (IEditorLink* pGUI = GetGUI()) pGUI->SetParameterFromPlug(i, pParam->Value(), false);
+    OnParamChange(i);
+  }
+}
+
+void IFxLV2::Run(uint32_t nFrames) {
+  const LV2PortLayout layout = Ports();
+  if (float* pLatency = static_cast<float*>(mPorts.Get()[layout.Latency()])) *pLatency = static_cast<float>(GetLatency());
+  if (!mActive) {
+    // Run before activate: nothing is ready to process, so the outputs are silence.
+    for (uint32_t c = 0; c < static_cast<uint32_t>(layout.mNOut); ++c)
+      if (float* pOut = static_cast<float*>(mPorts.Get()[layout.FirstAudioOut() + c]))
+        std::memset(pOut, 0, nFrames * sizeof(float));
+    return;
+  }
+  ApplyControlPorts();
+  const uint32_t capacity = static_cast<uint32_t>(GetBlockSize());
+  for (uint32_t done = 0; done < nFrames; done += capacity) {
+    const uint32_t left = nFrames - done;
+    RunPiece(done, static_cast<int>(left < capacity ? left : capacity));
+  }
+}
+
+void IFxLV2::RunPiece(uint32_t offset, int nFrames) {
+  const LV2PortLayout layout = Ports();
+  float* inputs[kMaxLV2Channels];
+  float* outputs[kMaxLV2Channels];
+  for (int c = 0; c < layout.mNIn; ++c) {
+    float* pIn = static_cast<float*>(mPorts.Get()[c]);
+    inputs[c] = pIn ? pIn + offset : mSilence.Get();
+  }
+  for (int c = 0; c < layout.mNOut; ++c) {
+    float* pOut = static_cast<float*>(mPorts.Get()[layout.FirstAudioOut() + c]);
+    outputs[c] = pOut ? pOut + offset : mDiscard.Get();
+  }
+  AttachInputBuffers(0, layout.mNIn, inputs, nFrames);
+  AttachOutputBuffers(0, layout.mNOut, outputs);
+  if (IsBypassed()) PassThroughBuffers(0.0f, nFrames);
+  else ProcessBuffers(0.0f, nFrames);
+}

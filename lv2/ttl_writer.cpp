@@ -1,0 +1,112 @@
+#include "lv2/ttl_writer.h"
+
+#include <charconv>
+#include <set>
+
+namespace {
+
+const char* const kPrefixes =
+    "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
+    "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
+    "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+    "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
+    "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+    "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
+    "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
+    "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
+
+std::string Quoted(const char* text) {
+  std::string out = "\"";
+  for (const char* p = text; *p; ++p) {
+    if (*p == '"' || *p == '\\') out += '\\';
+    out += *p;
+  }
+  return out + "\"";
+}
+
+// A Turtle decimal: the shortest text that reads back as the same double, always with a point.
+std::string Decimal(double value) {
+  char buf[64];
+  const auto result = std::to_chars(buf, buf + sizeof(buf), value);
+  std::string text(buf, result.ptr);
+  if (text.find_first_of(".en") == std::string::npos) text += ".0";
+  return text;
+}
+
+std::string UniqueSymbol(const char* name, std::set<std::string>* pTaken) {
+  std::string symbol = LV2Symbol(name);
+  std::string candidate = symbol;
+  for (int n = 2; pTaken->count(candidate); ++n) candidate = symbol + "_" + std::to_string(n);
+  pTaken->insert(candidate);
+  return candidate;
+}
+
+std::string AudioPort(uint32_t index, bool input, int channel, std::set<std::string>* pTaken) {
+  const std::string name = std::string(input ? "In " : "Out ") + std::to_string(channel + 1);
+  return std::string("  [\n    a lv2:AudioPort , ") + (input ? "lv2:InputPort" : "lv2:OutputPort") +
+         " ;\n    lv2:index " + std::to_string(index) + " ;\n    lv2:symbol " +
+         Quoted(UniqueSymbol(name.c_str(), pTaken).c_str()) + " ;\n    lv2:name " + Quoted(name.c_str()) + " ;\n  ]";
+}
+
+const char* UnitOf(const LV2PluginInfo& info, int paramIdx) {
+  for (int i = 0; i < info.mNUnits; ++i)
+    if (info.mUnits[i].mParamIdx == paramIdx) return info.mUnits[i].mUnitURI;
+  return nullptr;
+}
+
+std::string ControlPort(uint32_t index, const IParam& param, const char* unitURI, std::set<std::string>* pTaken) {
+  double min = 0.0, max = 1.0;
+  param.GetBounds(&min, &max);
+  std::string port = "  [\n    a lv2:ControlPort , lv2:InputPort ;\n    lv2:index " + std::to_string(index) +
+                     " ;\n    lv2:symbol " + Quoted(UniqueSymbol(param.GetNameForHost(), pTaken).c_str()) +
+                     " ;\n    lv2:name " + Quoted(param.GetNameForHost()) + " ;\n    lv2:default " +
+                     Decimal(param.GetDefault()) + " ;\n    lv2:minimum " + Decimal(min) + " ;\n    lv2:maximum " +
+                     Decimal(max) + " ;\n";
+  if (param.Type() == IParam::kTypeBool) port += "    lv2:portProperty lv2:toggled ;\n";
+  if (param.Type() == IParam::kTypeInt || param.Type() == IParam::kTypeEnum)
+    port += "    lv2:portProperty lv2:integer ;\n";
+  if (unitURI) port += "    units:unit <" + std::string(unitURI) + "> ;\n";
+  return port + "  ]";
+}
+
+}  // namespace
+
+std::string LV2Symbol(const char* name) {
+  std::string symbol;
+  for (const char* p = name; *p; ++p) {
+    const char c = *p;
+    if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) symbol += c;
+    else if (c >= 'A' && c <= 'Z') symbol += static_cast<char>(c - 'A' + 'a');
+    else if (symbol.empty() || symbol.back() != '_') symbol += '_';
+  }
+  if (symbol.empty() || (symbol[0] >= '0' && symbol[0] <= '9')) symbol = "p" + symbol;
+  return symbol;
+}
+
+std::string LV2ManifestTurtle(const LV2PluginInfo& info, const char* binaryName, const char* ttlName) {
+  return std::string(kPrefixes) + "<" + info.mURI + ">\n  a lv2:Plugin ;\n  lv2:binary <" + binaryName +
+         "> ;\n  rdfs:seeAlso <" + ttlName + "> .\n";
+}
+
+std::string LV2PluginTurtle(IFxLV2& plug, const LV2PluginInfo& info) {
+  const int version = plug.GetEffectVersion(false);
+  std::string ttl = std::string(kPrefixes) + "<" + info.mURI + ">\n  a lv2:Plugin ;\n  doap:name " +
+                    Quoted(plug.GetEffectName()) + " ;\n  doap:maintainer [ foaf:name " + Quoted(plug.GetMfrName()) +
+                    " ] ;\n  lv2:minorVersion " + std::to_string((version >> 8) & 0xff) + " ;\n  lv2:microVersion " +
+                    std::to_string(version & 0xff) +
+                    " ;\n  lv2:optionalFeature lv2:hardRTCapable , urid:map , opts:options ;\n"
+                    "  lv2:extensionData state:interface ;\n  lv2:port\n";
+  const LV2PortLayout layout = plug.Ports();
+  std::set<std::string> taken;
+  for (int c = 0; c < layout.mNIn; ++c) ttl += AudioPort(static_cast<uint32_t>(c), true, c, &taken) + " ,\n";
+  for (int c = 0; c < layout.mNOut; ++c)
+    ttl += AudioPort(layout.FirstAudioOut() + static_cast<uint32_t>(c), false, c, &taken) + " ,\n";
+  for (int i = 0; i < layout.mNParams; ++i)
+    ttl += ControlPort(layout.FirstParam() + static_cast<uint32_t>(i), *plug.GetParam(i), UnitOf(info, i), &taken) +
+           " ,\n";
+  ttl += "  [\n    a lv2:ControlPort , lv2:OutputPort ;\n    lv2:index " + std::to_string(layout.Latency()) +
+         " ;\n    lv2:symbol " + Quoted(UniqueSymbol("latency", &taken).c_str()) +
+         " ;\n    lv2:name \"Latency\" ;\n    lv2:portProperty lv2:reportsLatency , lv2:integer ;\n"
+         "    units:unit units:frame ;\n  ] .\n";
+  return ttl;
+}

@@ -1,0 +1,14 @@
+#pragma once
+// Writes an LV2 bundle's Turtle from a plug-in on the LV2 binding: manifest.ttl and the plug-in's own
+// description, its ports taken from the plug-in's parameter list.
+#include <string>
+
+#include "lv2/ifx_lv2.h"
+#include "lv2/lv2_plugin_info.h"
+
+// The manifest naming the plug-in, its shared object binaryName and its description ttlName.
+std::string LV2ManifestTurtle(const LV2PluginInfo& info, const char* binaryName, const char* ttlName);
+// The description: identity, features, extensions and every port with name, symbol, range, default, unit.
+std::string LV2PluginTurtle(IFxLV2& plug, const LV2PluginInfo& info);
+// A port symbol from a name: lowercase letters, digits and '_', never starting with a digit.
+std::string LV2Symbol(const char* name);

@@ -1,0 +1,117 @@
+// Summing each block's older products ahead of time changes only the order of additions: the
+// output stays within rounding of the literal engine (whole sum when the block completes, the
+// described staggering), and it does not depend on how the host cuts the stream into calls.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "conv_test_support.h"
+#include "dsp/convolution_engine.h"
+#include "dsp/convolution_engine_div.h"
+
+namespace {
+
+using conv_test::Fill;
+using conv_test::Noise;
+
+// Streams in calls of the given sizes, repeated, the way a host with varying buffers does.
+std::vector<std::vector<double>> StreamCalls(BRM_ConvolutionEngine_Div& div, std::vector<std::vector<double>> in,
+                                             const std::vector<int>& sizes) {
+  const int nch = static_cast<int>(in.size()), total = static_cast<int>(in[0].size());
+  std::vector<std::vector<double>> out(nch);
+  for (int at = 0, call = 0; at < total; ++call) {
+    const int n = std::min(sizes[call % sizes.size()], total - at);
+    double* ptrs[2] = {in[0].data() + at, nch > 1 ? in[1].data() + at : nullptr};
+    div.Add(ptrs, n, nch);
+    const int ready = div.Avail(n);
+    EXPECT_EQ(ready, n) << "zero latency";
+    double** got = div.Get();
+    for (int c = 0; c < nch; ++c) out[c].insert(out[c].end(), got[c], got[c] + ready);
+    div.Advance(ready);
+    at += n;
+  }
+  return out;
+}
+
+std::vector<int> RandomSizes(unsigned seed) {
+  std::mt19937 rng(seed);
+  std::uniform_int_distribution<int> size(1, 700);
+  std::vector<int> sizes(97);
+  for (int& s : sizes) s = size(rng);
+  return sizes;
+}
+
+double Peak(const std::vector<double>& v) {
+  double peak = 0;
+  for (double x : v) peak = std::max(peak, std::fabs(x));
+  return peak;
+}
+
+// 70000 taps reach the 32768-point engine; 54000 samples pass three of its blocks, one silent. The second
+// channel (when present) exercises the packed pair of a mono impulse; a stereo impulse makes
+// each channel sum on its own.
+struct Layout {
+  const char* name;
+  int channels;
+  bool stereoImpulse;
+};
+
+class Spreading : public ::testing::TestWithParam<Layout> {};
+
+TEST_P(Spreading, MatchesTheLiteralEngineForEveryCallPattern) {
+  const Layout setup = GetParam();
+  const std::vector<double> left = conv_test::DecayingNoise(70000, 21), right = conv_test::DecayingNoise(70000, 22);
+  BRM_ImpulseBuffer impulse;
+  Fill(impulse, left, setup.stereoImpulse ? &right : nullptr);
+  std::vector<std::vector<double>> x = {Noise(54000, 23)};
+  if (setup.channels == 2) x.push_back(Noise(54000, 24));
+  // A silent stretch leaves whole blocks of every engine without a spectrum.
+  for (auto& channel : x) std::fill(channel.begin() + 17000, channel.begin() + 34000, 0.0);
+
+  BRM_ConvolutionEngine_Div literal;
+  literal.SetSpreading(false);
+  literal.SetImpulse(&impulse);
+  const auto want = StreamCalls(literal, x, {64});
+
+  std::vector<std::vector<double>> first;
+  for (const std::vector<int>& sizes : {std::vector<int>{1}, {7}, {64}, {4096}, RandomSizes(25)}) {
+    BRM_ConvolutionEngine_Div div;
+    div.SetImpulse(&impulse);
+    const auto got = StreamCalls(div, x, sizes);
+    for (int c = 0; c < setup.channels; ++c) {
+      const double tol = 1e-12 * Peak(want[c]);
+      for (size_t t = 0; t < want[c].size(); ++t)
+        ASSERT_NEAR(got[c][t], want[c][t], tol) << "channel " << c << " sample " << t << ", calls of " << sizes[0];
+    }
+    if (first.empty())
+      first = got;
+    else
+      EXPECT_EQ(got, first) << "calls of " << sizes[0] << " give other bits than calls of 1";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Channels, Spreading,
+                         ::testing::Values(Layout{"Mono", 1, false}, Layout{"PackedPair", 2, false},
+                                           Layout{"StereoImpulse", 2, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Equal inputs with a stereo impulse share one transform; those blocks are summed whole, and
+// switching between shared and separate blocks must not reuse a sum prepared for the other.
+TEST(Spreading, SharedBlocksMatchTheLiteralEngine) {
+  const std::vector<double> left = Noise(3000, 26), right = Noise(3000, 27);
+  BRM_ImpulseBuffer impulse;
+  Fill(impulse, left, &right);
+  std::vector<double> a = Noise(12000, 28), b = a;
+  for (int t = 5000; t < 7000; ++t) b[t] = -a[t];
+  BRM_ConvolutionEngine spread, literal;
+  literal.SetSpreading(false);
+  spread.SetImpulse(&impulse, 512);
+  literal.SetImpulse(&impulse, 512);
+  const auto got = conv_test::Stream(spread, {a, b}, 100), want = conv_test::Stream(literal, {a, b}, 100);
+  for (int c = 0; c < 2; ++c) {
+    ASSERT_EQ(got[c].size(), want[c].size());
+    for (size_t t = 0; t < want[c].size(); ++t) ASSERT_NEAR(got[c][t], want[c][t], 1e-12 * Peak(want[c])) << c << " " << t;
+  }
+}
+
+}  // namespace

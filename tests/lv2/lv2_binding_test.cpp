@@ -1,0 +1,230 @@
+// The LV2 bundle as a host sees it through lilv: its description, rendering at any block size, state
+// through lilv's state API, and refusals of what a host should not pass.
+#include <gtest/gtest.h>
+#include <lv2/atom/atom.h>
+#include <lv2/core/lv2.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "support/alloc_counter.h"
+#include "lv2/lilv_test_host.h"
+
+namespace korv_test {
+namespace {
+
+constexpr int kFrames = 48000;
+
+class LV2BindingTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_NE(host.Plugin(), nullptr) << "the bundle did not load"; }
+
+  bool HasNode(const LilvNodes* nodes, const char* uri) {
+    LilvNode* node = lilv_new_uri(host.World(), uri);
+    const bool found = nodes && lilv_nodes_contains(nodes, node);
+    lilv_node_free(node);
+    return found;
+  }
+
+  LilvTestHost host;
+};
+
+TEST_F(LV2BindingTest, DescribesEveryParameterAsAControlPort) {
+  struct Expected {
+    const char* symbol;
+    const char* name;
+    float min, max, def;
+    const char* unit;
+  };
+  const Expected expected[] = {{"dry", "Dry", 0.0f, 1.0f, 0.0f, nullptr},
+                               {"wet", "Wet", 0.0f, 1.0f, 1.0f, nullptr},
+                               {"out", "Out", -15.0f, 15.0f, 0.0f, "http://lv2plug.in/ns/extensions/units#db"}};
+  LilvNode* unitPredicate = lilv_new_uri(host.World(), "http://lv2plug.in/ns/extensions/units#unit");
+  for (const Expected& e : expected) {
+    SCOPED_TRACE(e.symbol);
+    LilvNode* symbol = lilv_new_string(host.World(), e.symbol);
+    const LilvPort* port = lilv_plugin_get_port_by_symbol(host.Plugin(), symbol);
+    lilv_node_free(symbol);
+    ASSERT_NE(port, nullptr);
+    LilvNode* name = lilv_port_get_name(host.Plugin(), port);
+    EXPECT_STREQ(lilv_node_as_string(name), e.name);
+    lilv_node_free(name);
+    LilvNode *def = nullptr, *min = nullptr, *max = nullptr;
+    lilv_port_get_range(host.Plugin(), port, &def, &min, &max);
+    EXPECT_EQ(lilv_node_as_float(min), e.min);
+    EXPECT_EQ(lilv_node_as_float(max), e.max);
+    EXPECT_EQ(lilv_node_as_float(def), e.def);
+    lilv_node_free(def);
+    lilv_node_free(min);
+    lilv_node_free(max);
+    LilvNodes* units = lilv_port_get_value(host.Plugin(), port, unitPredicate);
+    if (e.unit) EXPECT_TRUE(HasNode(units, e.unit));
+    else EXPECT_EQ(units, nullptr);
+    lilv_nodes_free(units);
+  }
+  lilv_node_free(unitPredicate);
+
+  LilvNode* audio = lilv_new_uri(host.World(), LV2_CORE__AudioPort);
+  LilvNode* input = lilv_new_uri(host.World(), LV2_CORE__InputPort);
+  LilvNode* output = lilv_new_uri(host.World(), LV2_CORE__OutputPort);
+  EXPECT_EQ(lilv_plugin_get_num_ports_of_class(host.Plugin(), audio, input, nullptr), 2u);
+  EXPECT_EQ(lilv_plugin_get_num_ports_of_class(host.Plugin(), audio, output, nullptr), 2u);
+  lilv_node_free(audio);
+  lilv_node_free(input);
+  lilv_node_free(output);
+  EXPECT_TRUE(lilv_plugin_has_latency(host.Plugin()));
+  LilvNodes* optional = lilv_plugin_get_optional_features(host.Plugin());
+  EXPECT_TRUE(HasNode(optional, LV2_CORE__hardRTCapable));
+  lilv_nodes_free(optional);
+  LilvNodes* required = lilv_plugin_get_required_features(host.Plugin());
+  EXPECT_EQ(lilv_nodes_size(required), 0u);
+  lilv_nodes_free(required);
+}
+
+TEST_F(LV2BindingTest, EveryBlockSizeAndInPlaceRenderTheSame) {
+  const std::vector<float> input = TestSignal(kFrames);
+  TestInstance reference(host);
+  ASSERT_NE(reference.Get(), nullptr);
+  const std::vector<float> expected = reference.Render(input, 64);
+  EXPECT_EQ(reference.Control("latency"), 0.0f);
+  // 4096 is longer than the host's maximum block, so the binding takes it in pieces.
+  for (int block : {1, 7, 4096}) {
+    TestInstance instance(host);
+    EXPECT_EQ(instance.Render(input, block), expected) << "block " << block;
+  }
+  TestInstance inPlace(host);
+  EXPECT_EQ(inPlace.Render(input, 64, true), expected);
+}
+
+TEST_F(LV2BindingTest, RunAllocatesNothingWhileControlsChange) {
+  TestInstance instance(host);
+  ASSERT_NE(instance.Get(), nullptr);
+  const std::vector<float> input = TestSignal(4096);
+  instance.Render(input, 512);
+  float& wet = instance.Control("wet");
+  float& out = instance.Control("out");
+  AllocationScope scope;
+  for (int i = 0; i < 16; ++i) {
+    wet = 0.05f * static_cast<float>(i);
+    out = static_cast<float>(i) - 8.0f;
+    lilv_instance_run(instance.Get(), 256);
+  }
+  EXPECT_EQ(scope.Count(), 0);
+}
+
+TEST_F(LV2BindingTest, ControlValuesReachTheAudioClampedAndFinite) {
+  const std::vector<float> input = TestSignal(8192);
+  const float inf = std::numeric_limits<float>::infinity();
+  struct Case {
+    float written, heardAs;
+  };
+  const Case cases[] = {{inf, 15.0f}, {-inf, -15.0f}, {1e30f, 15.0f}, {-40.0f, -15.0f},
+                        {std::numeric_limits<float>::quiet_NaN(), 0.0f}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.written);
+    TestInstance written(host), clamped(host);
+    written.Control("out") = c.written;
+    clamped.Control("out") = c.heardAs;
+    const std::vector<float> output = written.Render(input, 256);
+    for (float sample : output) ASSERT_TRUE(std::isfinite(sample));
+    EXPECT_EQ(output, clamped.Render(input, 256));
+  }
+}
+
+TEST_F(LV2BindingTest, StateThroughLilvRestoresIntoAFreshInstance) {
+  const std::vector<float> input = TestSignal(kFrames);
+  TestInstance saved(host);
+  ASSERT_NE(saved.Get(), nullptr);
+  saved.Control("dry") = 0.3f;
+  saved.Control("wet") = 0.7f;
+  saved.Control("out") = -6.0f;
+  lilv_instance_run(saved.Get(), 0);
+  const std::vector<unsigned char> chunk = saved.Chunk();
+  ASSERT_EQ(chunk.size(), 3 * sizeof(double));
+
+  LilvState* state = lilv_state_new_from_instance(host.Plugin(), saved.Get(), host.Urids().Map(), nullptr, nullptr,
+                                                  nullptr, nullptr, nullptr, nullptr, LV2_STATE_IS_POD, nullptr);
+  ASSERT_NE(state, nullptr);
+  char* text = lilv_state_to_string(host.World(), host.Urids().Map(), host.Urids().Unmap(), state,
+                                    "urn:korv-test:state", nullptr);
+  lilv_state_free(state);
+  ASSERT_NE(text, nullptr);
+  LilvState* loaded = lilv_state_new_from_string(host.World(), host.Urids().Map(), text);
+  lilv_free(text);
+  ASSERT_NE(loaded, nullptr);
+
+  // The fresh instance's ports keep their defaults: only the chunk can carry the parameters.
+  TestInstance restored(host);
+  lilv_state_restore(loaded, restored.Get(), nullptr, nullptr, 0, nullptr);
+  lilv_state_free(loaded);
+  EXPECT_EQ(restored.Chunk(), chunk);
+  EXPECT_EQ(restored.Render(input, 64), saved.Render(input, 64));
+}
+
+TEST_F(LV2BindingTest, DamagedStateIsRefusedWithNothingChanged) {
+  TestInstance instance(host);
+  ASSERT_NE(instance.Get(), nullptr);
+  instance.Control("out") = 4.0f;
+  lilv_instance_run(instance.Get(), 0);
+  const std::vector<unsigned char> before = instance.Chunk();
+  const double values[3] = {1.0, 0.0, -12.0};
+  const LV2_URID chunkType = host.Urids().Id(LV2_ATOM__Chunk);
+  struct Case {
+    const char* what;
+    size_t size;
+    LV2_URID type;
+    bool offerKey;
+  };
+  const Case cases[] = {{"short", 2 * sizeof(double), chunkType, true},
+                        {"empty", 0, chunkType, true},
+                        {"wrong type", sizeof(values), host.Urids().Id(LV2_ATOM__String), true},
+                        {"missing", sizeof(values), chunkType, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_NE(instance.RestoreChunk(values, c.size, c.type, c.offerKey), LV2_STATE_SUCCESS);
+    EXPECT_EQ(instance.Chunk(), before);
+  }
+  EXPECT_EQ(instance.RestoreChunk(values, sizeof(values), chunkType), LV2_STATE_SUCCESS);
+  EXPECT_NE(instance.Chunk(), before);
+}
+
+TEST_F(LV2BindingTest, RefusesUnusableRatesAndFeatures) {
+  for (double rate : {0.0, -48000.0, std::nan(""), std::numeric_limits<double>::infinity()}) {
+    SCOPED_TRACE(rate);
+    EXPECT_EQ(lilv_plugin_instantiate(host.Plugin(), rate, host.Features()), nullptr);
+  }
+  const LV2_Feature mapWithoutData = {LV2_URID__map, nullptr};
+  const LV2_Feature* const broken[] = {&mapWithoutData, nullptr};
+  EXPECT_EQ(lilv_plugin_instantiate(host.Plugin(), 48000.0, broken), nullptr);
+
+  // Without a URID map there is no naming the state: saving says which feature is missing.
+  const LV2_Feature* const none[] = {nullptr};
+  TestInstance unmapped(host, 48000.0, none);
+  ASSERT_NE(unmapped.Get(), nullptr);
+  const LV2_State_Interface* pState = unmapped.StateInterface();
+  const LV2_Handle handle = lilv_instance_get_handle(unmapped.Get());
+  EXPECT_EQ(pState->save(handle, nullptr, nullptr, 0, nullptr), LV2_STATE_ERR_UNKNOWN);
+  EXPECT_EQ(unmapped.Chunk(), std::vector<unsigned char>());
+  EXPECT_EQ(unmapped.Render(TestSignal(256), 256).size(), 256u);
+}
+
+TEST_F(LV2BindingTest, SurvivesUnconnectedPortsEmptyRunsAndRunBeforeActivate) {
+  LilvInstance* instance = lilv_plugin_instantiate(host.Plugin(), 44100.0, host.Features());
+  ASSERT_NE(instance, nullptr);
+  float out[64];
+  std::fill(out, out + 64, 1.0f);
+  lilv_instance_connect_port(instance, 2, out);
+  lilv_instance_connect_port(instance, 999, out);
+  lilv_instance_run(instance, 64);
+  EXPECT_EQ(out[63], 0.0f) << "run before activate gives silence";
+  lilv_instance_activate(instance);
+  lilv_instance_run(instance, 0);
+  lilv_instance_connect_port(instance, 2, nullptr);
+  lilv_instance_run(instance, 5000);
+  lilv_instance_deactivate(instance);
+  lilv_instance_free(instance);
+}
+
+}  // namespace
+}  // namespace korv_test

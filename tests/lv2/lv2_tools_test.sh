@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The bundle through the standard LV2 tools: lv2ls finds it, lv2info shows its ports, serdi parses its
+# Turtle, lv2apply renders the demo input exactly as korval-host does at the same control values, and
+# lv2bench runs it; `cmake --install` puts it where hosts look under the prefix.
+# Usage: lv2_tools_test.sh BUNDLE_DIR KORVAL_HOST WAV_COMPARE WORK_DIR CMAKE BUILD_DIR LV2_INSTALL_DIR
+set -euo pipefail
+bundle="$1" host="$2" compare="$3" work="$4" cmake="$5" build="$6" installDir="$7"
+uri="urn:brightmooraudio:korvaline"
+export LV2_PATH="$(dirname "$bundle")"
+mkdir -p "$work"
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+lv2ls | grep -qx "$uri" || fail "lv2ls does not list $uri"
+# An installed bundle has no build tree to find libraries in.
+! ldd "$bundle/KORVALINE.so" | grep -q "not found" || fail "the shared object needs a library it cannot find"
+
+info="$(lv2info "$uri")"
+for expected in "Name:              KORVAL-Q34" "Symbol:      dry" "Symbol:      wet" "Symbol:      out" \
+                "Name:        Out" "Minimum:     -15.000000" "Maximum:     15.000000" "Symbol:      latency" \
+                "http://lv2plug.in/ns/lv2core#hardRTCapable"; do
+  grep -qF -- "$expected" <<<"$info" || fail "lv2info lacks '$expected'"
+done
+
+for ttl in "$bundle"/*.ttl; do
+  serdi -i turtle -o ntriples "$ttl" >"$work/$(basename "$ttl").nt" || fail "serdi cannot parse $ttl"
+done
+grep -q '<http://lv2plug.in/ns/extensions/units#unit> <http://lv2plug.in/ns/extensions/units#db>' \
+  "$work/KORVALINE.ttl.nt" || fail "no port is in dB"
+
+"$host" demo-input "$work/in.wav" >/dev/null
+# Defaults, then every control set away from its default.
+while read -r dry wet out; do
+  "$host" render "$work/in.wav" "$work/host.wav" --param "Dry=$dry" --param "Wet=$wet" --param "Out=$out" --tail 0 >/dev/null
+  lv2apply -i "$work/in.wav" -o "$work/lv2.wav" -c dry "$dry" -c wet "$wet" -c out "$out" "$uri" \
+    || fail "lv2apply failed"
+  echo -n "dry $dry wet $wet out $out: "
+  "$compare" "$work/host.wav" "$work/lv2.wav" 1e-6 || fail "lv2apply and korval-host differ"
+done <<'VALUES'
+0 1 0
+0.25 0.6 -4.5
+VALUES
+
+lv2bench "$uri" | grep -q "$uri" || fail "lv2bench did not run the plug-in"
+# An absolute install directory (a user's ~/.lv2) is not under any prefix, and not ours to write here.
+if [[ "$installDir" != /* ]]; then
+  rm -rf "$work/prefix"
+  "$cmake" --install "$build" --prefix "$work/prefix" >/dev/null
+  LV2_PATH="$work/prefix/$installDir" lv2ls | grep -qx "$uri" || fail "the installed bundle is not found under the prefix"
+fi
+echo "all LV2 tool checks passed"
