@@ -16,6 +16,13 @@ const FastKernels &BestKernels() {
 
 void BRM_fft(BRM_FFT_COMPLEX *buf, int len, int inverse) { brm_fft::BestKernels().transform(buf, len, inverse); }
 
+void BRM_fft_pass(BRM_FFT_COMPLEX *buf, int len, int inverse) { brm_fft::BestKernels().pass(buf, len, inverse); }
+
+void BRM_real_fft_combine(double *buf, int len, int inverse) {
+  BRM_fft_init();
+  brm_fft::RealCombine(buf, len, inverse);
+}
+
 void BRM_real_fft(double *buf, int len, int inverse) { brm_fft::RealTransform(buf, len, inverse, BRM_fft); }
 
 void BRM_fft_complexmul(BRM_FFT_COMPLEX *a, const BRM_FFT_COMPLEX *b, int n) { brm_fft::BestKernels().complexmul(a, b, n); }

@@ -20,11 +20,21 @@ void BRM_fft_init();
 // (e^+i). Any other length leaves the buffer untouched.
 void BRM_fft(BRM_FFT_COMPLEX *buf, int len, int inverse);
 
+// One split-radix pass of a len-point complex transform (len = 32..32768; others do nothing).
+// BRM_fft(len) is exactly: forward, this pass and then the transforms of a[0..len/2),
+// a[len/2..3len/4) and a[3len/4..len); inverse, those transforms and then this pass. Lets a long
+// transform be done a piece at a time.
+void BRM_fft_pass(BRM_FFT_COMPLEX *buf, int len, int inverse);
+
 // Real transform of len doubles (len = 2, 4, ..., 32768) through the len/2-point complex
 // transform. Forward result: element 0 holds (2*X[0], 2*X[len/2]); element
 // BRM_fft_permute(len/2, k) holds 2*X[k] for 1 <= k < len/2. Forward then inverse scales by 2*len.
 // Any other length leaves the buffer untouched.
 void BRM_real_fft(double *buf, int len, int inverse);
+
+// The real transform's own step (len = 4..32768): forward, what follows the len/2-point complex
+// transform; inverse, what precedes it.
+void BRM_real_fft_combine(double *buf, int len, int inverse);
 
 // Position of frequency bin `bin` in a transform of `size` values; -1 when size is not a
 // supported length or bin is outside 0..size-1.

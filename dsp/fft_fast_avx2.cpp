@@ -13,7 +13,7 @@
 
 namespace brm_fft {
 
-const FastKernels kAvx2Kernels = {"avx2", TransformAnyLength, Multiply, Multiply2, Multiply3};
+const FastKernels kAvx2Kernels = {"avx2", TransformAnyLength, PassAnyLength, Multiply, Multiply2, Multiply3};
 
 }  // namespace brm_fft
 

@@ -106,6 +106,20 @@ void TransformAnyLength(C *buf, int len, int inverse) {
   WithLength(len, [&](auto n) { Transform<decltype(n)::value>(buf, inverse); });
 }
 
+void PassAnyLength(C *buf, int len, int inverse) {
+  BRM_fft_init();
+  WithLength(len, [&](auto n) {
+    constexpr int N = decltype(n)::value;
+    if constexpr (N >= 32) {
+      if (inverse) {
+        InversePass<N>(buf);
+      } else {
+        ForwardPass<N>(buf);
+      }
+    }
+  });
+}
+
 // Applies `step(i)` to every pair i, i+1; nothing unless n is even and at least 2.
 template <typename Step>
 inline void ForEachPair(int n, Step step) {

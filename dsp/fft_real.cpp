@@ -51,6 +51,10 @@ void CombineHalves(BRM_FFT_COMPLEX *z, int len, int inverse) {
 
 }  // namespace
 
+void RealCombine(double *buf, int len, int inverse) {
+  if (IsSupportedLength(len) && len >= 4) CombineHalves(reinterpret_cast<BRM_FFT_COMPLEX *>(buf), len, inverse);
+}
+
 void RealTransform(double *buf, int len, int inverse, ComplexTransform complex) {
   if (!IsSupportedLength(len)) return;
   if (len == 2) {
