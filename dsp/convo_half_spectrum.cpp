@@ -32,19 +32,22 @@ bool BRM_CONVO_HalfSpectrum::Build(int fft_size) {
 }
 
 void BRM_CONVO_HalfSpectrum::Combine(BRM_FFT_COMPLEX* out, const BRM_FFT_COMPLEX* half, const BRM_FFT_COMPLEX* sum,
-                                     const BRM_CONVO_IMPULSEBUFCPLXf* impulse) const {
+                                     const BRM_CONVO_IMPULSEBUFCPLXf* impulse, int first, int end) const {
   const int n = m_fft_size / 2;
   const int* own = m_own.Get();
-  // Bins 0 and F/2 of real signals are real; they share element 0.
-  double dc = sum[m_dc].re, nyquist = sum[m_nyquist].re;
-  if (half) {
-    dc += 0.5 * half[0].re * impulse[m_dc].re;
-    nyquist += 0.5 * half[0].im * impulse[m_nyquist].re;
+  if (end < 0 || end > n) end = n;
+  if (first <= 0 && end > 0) {
+    // Bins 0 and F/2 of real signals are real; they share element 0.
+    double dc = sum ? sum[m_dc].re : 0.0, nyquist = sum ? sum[m_nyquist].re : 0.0;
+    if (half) {
+      dc += 0.5 * half[0].re * impulse[m_dc].re;
+      nyquist += 0.5 * half[0].im * impulse[m_nyquist].re;
+    }
+    out[0] = {dc, nyquist};
   }
-  out[0] = {dc, nyquist};
-  for (int e = 1; e < n; ++e) {
+  for (int e = first > 1 ? first : 1; e < end; ++e) {
     const int p = own[e];
-    out[e] = sum[p];
+    out[e] = sum ? sum[p] : BRM_FFT_COMPLEX{0.0, 0.0};
     if (half) {
       const BRM_FFT_COMPLEX term = Product({0.5 * half[e].re, 0.5 * half[e].im}, impulse[p]);
       out[e].re += term.re;
@@ -53,13 +56,16 @@ void BRM_CONVO_HalfSpectrum::Combine(BRM_FFT_COMPLEX* out, const BRM_FFT_COMPLEX
   }
 }
 
-void BRM_CONVO_HalfSpectrum::Expand(BRM_FFT_COMPLEX* full, const BRM_FFT_COMPLEX* half) const {
+void BRM_CONVO_HalfSpectrum::Expand(BRM_FFT_COMPLEX* full, const BRM_FFT_COMPLEX* half, int first, int end) const {
   const int n = m_fft_size / 2;
   const int* own = m_own.Get();
   const int* mirror = m_mirror.Get();
-  full[m_dc] = {0.5 * half[0].re, 0.0};
-  full[m_nyquist] = {0.5 * half[0].im, 0.0};
-  for (int e = 1; e < n; ++e) {
+  if (end < 0 || end > n) end = n;
+  if (first <= 0 && end > 0) {
+    full[m_dc] = {0.5 * half[0].re, 0.0};
+    full[m_nyquist] = {0.5 * half[0].im, 0.0};
+  }
+  for (int e = first > 1 ? first : 1; e < end; ++e) {
     const double re = 0.5 * half[e].re, im = 0.5 * half[e].im;
     full[own[e]] = {re, im};
     full[mirror[e]] = {re, -im};

@@ -13,11 +13,13 @@ class BRM_CONVO_HalfSpectrum {
   int GetFFTSize() const { return m_fft_size; }
   // out (half layout, input of the real inverse) = sum + X * impulse, bin by bin, where X is the
   // spectrum held by half (the real forward transform of a block; null for a silent block) and
-  // sum and impulse are full spectra, sum conjugate-symmetric.
+  // sum and impulse are full spectra, sum conjugate-symmetric (null: zero).
+  // Both do elements first..end-1 of the half layout's F/2 (end -1: all), so that the work can
+  // be done a stretch at a time.
   void Combine(BRM_FFT_COMPLEX* out, const BRM_FFT_COMPLEX* half, const BRM_FFT_COMPLEX* sum,
-               const BRM_CONVO_IMPULSEBUFCPLXf* impulse) const;
+               const BRM_CONVO_IMPULSEBUFCPLXf* impulse, int first = 0, int end = -1) const;
   // full (every position) = the spectrum held by half.
-  void Expand(BRM_FFT_COMPLEX* full, const BRM_FFT_COMPLEX* half) const;
+  void Expand(BRM_FFT_COMPLEX* full, const BRM_FFT_COMPLEX* half, int first = 0, int end = -1) const;
 
  private:
   int m_fft_size = 0;

@@ -6,19 +6,22 @@
 
 #include "dsp/convo_cplxmul.h"
 #include "dsp/convo_direct.h"
+#include "dsp/convo_engine_parts.h"
 #include "dsp/convo_spread.h"
 #include "dsp/denormal_filter.h"
 #include "dsp/fft.h"
 
 namespace {
 
+using brm_convo::AsComplex;
+using brm_convo::kSampleBytes;
+using brm_convo::VisitPending;
+
 constexpr int kMaxFFTSize = 32768;
 constexpr int kMinAutoFFTSize = 32;
 // Impulse blocks quieter than this are neither transformed nor multiplied.
 constexpr double kImpulseSilence = 1e-15;
-// Input blocks (after the denormal filter) quieter than this are skipped the same way.
-constexpr double kInputSilence = 1e-12;
-constexpr int kSampleBytes = static_cast<int>(sizeof(double));
+using brm_convo::kInputSilence;
 
 bool IsSupportedFFTSize(int n) { return n >= 2 && n <= kMaxFFTSize && (n & (n - 1)) == 0; }
 
@@ -29,8 +32,6 @@ int UsedLength(const BRM_TypedBuf<double>& channel, int offset, int maxImpSize) 
   return n;
 }
 
-BRM_FFT_COMPLEX* AsComplex(double* p) { return reinterpret_cast<BRM_FFT_COMPLEX*>(p); }
-
 // Appends samples (zeros for null) to an output queue.
 void AppendSamples(BRM_Queue& queue, const double* src, int count) {
   void* region = queue.Add(src, count * kSampleBytes);
@@ -38,24 +39,6 @@ void AppendSamples(BRM_Queue& queue, const double* src, int count) {
 }
 
 const double* ChannelOrNull(double** bufs, int ch) { return bufs ? bufs[ch] : nullptr; }
-
-// Calls visit(a_samples, b_samples, done, n) on each stretch of the next count samples that lies
-// contiguous in queue a (and in b alongside, when b is given; null otherwise); stops when visit
-// returns false or a queue runs short. Returns whether all count samples were visited.
-template <class Visit>
-bool VisitPending(const BRM_FastQueue& a, const BRM_FastQueue* b, int count, Visit visit) {
-  int done = 0;
-  while (done < count) {
-    void* runA = nullptr;
-    void* runB = nullptr;
-    int n = a.GetPtr(done * kSampleBytes, &runA) / kSampleBytes;
-    if (b) n = std::min(n, b->GetPtr(done * kSampleBytes, &runB) / kSampleBytes);
-    n = std::min(n, count - done);
-    if (n <= 0 || !visit(static_cast<const double*>(runA), static_cast<const double*>(runB), done, n)) return false;
-    done += n;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -93,6 +76,8 @@ int BRM_ConvolutionEngine::SetImpulse(const BRM_ImpulseBuffer* impulse, int fft_
   m_pending[0].Drop();
   m_pending[1].Drop();
   m_unexpanded[0] = m_unexpanded[1] = -1;
+  m_bridge_on = false;
+  ResetBridgeLanes();
 
   if (force_direct) {
     m_fft_size = 0;
@@ -219,11 +204,13 @@ void BRM_ConvolutionEngine::SetUpChannels(int nch) {
     if (used) {
       m_pending[i].Build(m_fft_size, blocks);
       m_half[i].Resize(m_fft_size);
+      if (m_bridge_on && !SizeBridgeBuffers(i)) m_bridge_on = false;
     }
     m_pending[i].Drop();
     m_unexpanded[i] = -1;
     m_prepared[i] = false;
   }
+  ResetBridgeLanes();
   m_reserved_len = 0;
 }
 
@@ -306,14 +293,20 @@ int BRM_ConvolutionEngine::Avail(int want) {
     for (int d = 0; d < m_chan_count; ++d) {
       if (!ChannelReady(d)) continue;
       const int f = d < m_imp_nch ? d : m_imp_nch - 1;
-      const bool pair = m_imp_nch == 1 && d + 1 < m_chan_count && ChannelReady(d + 1) &&
-                        m_in_queue[d].Available() == m_in_queue[d + 1].Available() &&
+      const bool pair = m_imp_nch == 1 && d + 1 < m_chan_count && ChannelReady(d + 1) && !m_lane[d].tailDue &&
+                        !m_lane[d + 1].tailDue && m_in_queue[d].Available() == m_in_queue[d + 1].Available() &&
                         m_out_queue[d].Available() == m_out_queue[d + 1].Available();
       bool sharedAllowed = true;
       bool blockDone = false;
-      for (; m_in_queue[d].Available() >= blockBytes && m_out_queue[d].Available() < wantBytes; blockDone = true)
-        ProcessBlock(d, f, pair, sharedAllowed);
-      StepPending(d, blockDone);
+      for (; m_out_queue[d].Available() < wantBytes && (m_lane[d].tailDue || m_in_queue[d].Available() >= blockBytes);
+           blockDone = true) {
+        if (m_lane[d].tailDue)
+          StepNewResult(d, f, 1, 1);
+        else
+          ProcessBlock(d, f, pair, sharedAllowed);
+      }
+      if (m_bridge_on) StepBridge(d, f);
+      if (m_lane[d].stage == BridgeStage::kIdle) StepPending(d, blockDone);
       if (pair) ++d;
     }
   }
@@ -341,12 +334,23 @@ void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAl
   const int partner = d + 1;
   bool shared = false;
   if (!pair && sharedAllowed) {
-    shared = partner < m_chan_count && f + 1 < m_imp_nch && ChannelReady(partner) && PendingInputsEqual(d, partner, blockLen);
+    shared = partner < m_chan_count && f + 1 < m_imp_nch && ChannelReady(partner) && !m_lane[partner].tailDue &&
+             PendingInputsEqual(d, partner, blockLen);
     // Sharing reuses channel d's ring for the partner's output, which is only right while neither
     // ring holds a block computed from that channel's own differing input.
     for (int e = 0; shared && e < blocks; ++e)
       if (e != pos && (m_in_block_flags[d].Get()[e] == 2 || m_in_block_flags[partner].Get()[e] == 2)) shared = false;
     if (!shared) sharedAllowed = false;
+  }
+
+  if (!pair && !shared && BridgeReady(d, f, pos)) {
+    ProcessBridgedBlock(d, f, pos);
+    return;
+  }
+  // Any other route leaves the bridge: the next bridged block starts afresh.
+  for (int c = d; c < (pair || shared ? d + 2 : d + 1); ++c) {
+    m_lane[c] = BridgeLane();
+    m_bridge.Begin(c);
   }
 
   if (!pair && !shared && RealBlockReady(d, f, pos)) {
@@ -396,8 +400,8 @@ bool BRM_ConvolutionEngine::RealBlockReady(int d, int f, int pos) const {
          m_pending[d].IsMirrored() && Mirrored(d, f);
 }
 
-void BRM_ConvolutionEngine::ProcessRealBlock(int d, int f, int pos) {
-  const int fft = m_fft_size, blockLen = fft / 2;
+bool BRM_ConvolutionEngine::TakeRealBlock(int d, int pos) {
+  const int blockLen = m_fft_size / 2;
   double* block = m_half[d].Get();
   bool audible = false;
   VisitPending(m_in_queue[d], nullptr, blockLen, [&](const double* x, const double*, int done, int n) {
@@ -410,8 +414,15 @@ void BRM_ConvolutionEngine::ProcessRealBlock(int d, int f, int pos) {
   });
   m_in_queue[d].Advance(blockLen * kSampleBytes);
   m_in_block_flags[d].Get()[pos] = audible ? 2 : 0;
+  if (audible) std::memset(block + blockLen, 0, sizeof(double) * blockLen);
+  return audible;
+}
+
+void BRM_ConvolutionEngine::ProcessRealBlock(int d, int f, int pos) {
+  const int fft = m_fft_size;
+  double* block = m_half[d].Get();
+  const bool audible = TakeRealBlock(d, pos);
   if (audible) {
-    std::memset(block + blockLen, 0, sizeof(double) * blockLen);
     BRM_real_fft(block, fft, 0);
     m_unexpanded[d] = pos;
   }
@@ -520,6 +531,7 @@ void BRM_ConvolutionEngine::StepPending(int d, bool blockDone) {
 
 void BRM_ConvolutionEngine::SetSpreading(bool on) {
   m_spread = on;
+  if (!on) SetBridging(false);
   m_pending[0].Drop();
   m_pending[1].Drop();
 }
@@ -545,6 +557,7 @@ void BRM_ConvolutionEngine::AddSilenceToOutput(int len, int nch) {
 
 void BRM_ConvolutionEngine::Reset() {
   m_hist_block[0] = m_hist_block[1] = 0;
+  ResetBridgeLanes();
   m_unexpanded[0] = m_unexpanded[1] = -1;
   m_pending[0].Drop();
   m_pending[1].Drop();

@@ -5,11 +5,13 @@
 // is in double.
 #include "base/heap_buf.h"
 #include "dsp/brm_queue.h"
+#include "dsp/convo_bridge.h"
 #include "dsp/convo_cplxmul.h"
 #include "dsp/convo_half_spectrum.h"
 #include "dsp/convo_mirror.h"
 #include "dsp/convo_pending_sum.h"
 #include "dsp/fast_queue.h"
+#include "dsp/stepped_work.h"
 #include "dsp/impulse_buffer.h"
 
 class BRM_ConvolutionEngine {
@@ -45,6 +47,14 @@ class BRM_ConvolutionEngine {
   // in the calls before the block completes; off, the whole sum is done when the block completes.
   // The two differ only in the order of additions, that is in rounding.
   void SetSpreading(bool on);
+  // For an engine whose block output is due in the call that completes the block: on, a real
+  // channel's blocks leave that call with small transforms only. The first outputs of each block
+  // take its newest product through a bridge (see BRM_CONVO_Bridge); the block's large transforms
+  // follow over the next calls, and the older products' sum is summed and inverse-transformed
+  // ahead, before the block completes. Needs spreading; set after SetImpulse. The outputs differ
+  // from whole blocks only in rounding, and not at all with the way calls are cut.
+  void SetBridging(bool on);
+  bool GetBridging() const { return m_bridge_on; }
 
   // Owned by the divided engine: where this engine's segment starts in the whole impulse, and how
   // many leading zero samples were fed in to stagger its block boundaries.
@@ -61,6 +71,9 @@ class BRM_ConvolutionEngine {
   // A block of a real channel whose older products are summed ahead, through real transforms.
   bool RealBlockReady(int d, int f, int pos) const;
   void ProcessRealBlock(int d, int f, int pos);
+  // Moves block pos of real channel d from the queue into m_half[d] (zero-padded), denormals
+  // filtered; returns whether it is audible, as its ring flag says.
+  bool TakeRealBlock(int d, int pos);
   // Overlap-adds one inverse-transformed block (values stride apart, channel d's at offset 0 and
   // the partner's at 1 when both) onto the output queues.
   void EmitBlock(int d, const double* result, int stride, bool both);
@@ -81,6 +94,53 @@ class BRM_ConvolutionEngine {
   void StepPending(int d, bool blockDone);
   // Whether channel d's products with impulse channel f are all between spectra of real signals.
   bool Mirrored(int d, int f) const;
+
+  // Where a bridged channel's work between two of its block boundaries stands: the newest
+  // block's transforms (its outputs after the bridged head are due once they are done), then the
+  // next block's older products, then their inverse transform.
+  enum class BridgeStage { kIdle, kNewest, kOlderSum, kOlderInverse, kOlderReady };
+  // The engine's own pieces of the stepped work.
+  enum BridgeStep : int { kCombineNewest, kExpandNewest, kCombineOlder };
+  struct StepContext {
+    BRM_ConvolutionEngine* engine;
+    int d;
+    int f;
+    const BRM_FFT_COMPLEX* olderSum;
+  };
+  static void RunBridgeStep(void* context, int id, int begin, int end);
+  struct BridgeLane {
+    BridgeStage stage = BridgeStage::kIdle;
+    // The block last completed, whether it and its newest product are not silent, and whether its
+    // outputs after the head are still to be emitted.
+    int pos = -1;
+    bool audible = false;
+    bool newest = false;
+    bool tailDue = false;
+    // The block whose older products' result m_older holds or is being transformed into.
+    int olderKey = -1;
+    // Which of m_blocks the block being queued is filtered into, chunk by chunk, and whether
+    // those chunks hold sound; the block buffer the last block's transforms work in.
+    int incoming = 0;
+    bool incomingAudible = false;
+    double* block = nullptr;
+  };
+  bool BuildBridge();
+  bool SizeBridgeBuffers(int d);
+  void ResetBridgeLanes();
+  bool BridgeReady(int d, int f, int pos);
+  void ProcessBridgedBlock(int d, int f, int pos);
+  // Makes m_older hold the older products' result for block pos.
+  void EnsureOlder(int d, int f, int pos);
+  void StartOlderInverse(int d, int f, const BRM_FFT_COMPLEX* sum, int key);
+  // Feeds the bridge the whole chunks among the first upto samples queued.
+  void AddBridgeChunks(int d, int upto);
+  // Moves the newest block's transforms on to the share done/whole; when they are complete,
+  // emits the block's remaining outputs and starts the next block's older sum.
+  void StepNewResult(int d, int f, long long done, long long whole);
+  // Emits outputs from..to-1 of the block: the older result, fresh[k - from] (the newest
+  // product's part; null: none) and the overlap; the last one also lays the next overlap.
+  void EmitBridgedOutputs(int d, const double* fresh, int from, int to);
+  void StepBridge(int d, int f);
 
   BRM_TypedBuf<float> m_imp_spectra[2];
   BRM_TypedBuf<char> m_imp_block_flags[2];
@@ -109,6 +169,20 @@ class BRM_ConvolutionEngine {
   BRM_TypedBuf<double> m_half[2];
   int m_unexpanded[2] = {-1, -1};
   bool m_spread = true;
+  bool m_bridge_on = false;
+  BRM_CONVO_Bridge m_bridge;
+  BridgeLane m_lane[2];
+  // Per channel: an audible block's transforms (with or without its newest product), and the
+  // older products' inverse transform.
+  BRM_SteppedWork m_newest_work[2];
+  BRM_SteppedWork m_spectrum_work[2];
+  BRM_SteppedWork m_older_work[2];
+  StepContext m_step_context[2] = {};
+  // The older products' result and the newest product's, 2F doubles each, per channel.
+  BRM_TypedBuf<double> m_older[2];
+  BRM_TypedBuf<double> m_newest[2];
+  BRM_TypedBuf<double> m_blocks[2][2];
+  BRM_TypedBuf<double> m_bridge_scratch;
   double* m_get_ptrs[2] = {nullptr, nullptr};
   // The longest call the queues have been reserved for since the channels were set up.
   int m_reserved_len = 0;

@@ -10,6 +10,9 @@ constexpr int kMaxFFTSize = 32768;
 // Below it a whole block costs little in the call that completes it, and the many small steps
 // would cost more CPU than they save.
 constexpr int kMinSpreadFFTSize = 8192;
+// Engines from this size up bridge their blocks' first outputs (see
+// BRM_ConvolutionEngine::SetBridging): their two large transforms would not fit one short call.
+constexpr int kMinBridgeFFTSize = 16384;
 
 bool IsPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
 
@@ -47,6 +50,7 @@ int BRM_ConvolutionEngine_Div::SetImpulse(const BRM_ImpulseBuffer* impulse, int 
     engine->m_seg_offset = static_cast<int>(position);
     engine->m_preroll = 0;
     engine->SetSpreading(m_spread && engineFFT >= kMinSpreadFFTSize);
+    engine->SetBridging(m_spread && engineFFT >= kMinBridgeFFTSize);
     if (!m_engines.Add(engine)) {
       delete engine;
       break;

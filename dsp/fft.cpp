@@ -18,9 +18,9 @@ void BRM_fft(BRM_FFT_COMPLEX *buf, int len, int inverse) { brm_fft::BestKernels(
 
 void BRM_fft_pass(BRM_FFT_COMPLEX *buf, int len, int inverse) { brm_fft::BestKernels().pass(buf, len, inverse); }
 
-void BRM_real_fft_combine(double *buf, int len, int inverse) {
+void BRM_real_fft_combine(double *buf, int len, int inverse, int first, int end) {
   BRM_fft_init();
-  brm_fft::RealCombine(buf, len, inverse);
+  brm_fft::RealCombine(buf, len, inverse, first, end);
 }
 
 void BRM_real_fft(double *buf, int len, int inverse) { brm_fft::RealTransform(buf, len, inverse, BRM_fft); }

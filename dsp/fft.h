@@ -33,8 +33,9 @@ void BRM_fft_pass(BRM_FFT_COMPLEX *buf, int len, int inverse);
 void BRM_real_fft(double *buf, int len, int inverse);
 
 // The real transform's own step (len = 4..32768): forward, what follows the len/2-point complex
-// transform; inverse, what precedes it.
-void BRM_real_fft_combine(double *buf, int len, int inverse);
+// transform; inverse, what precedes it. It is made of len/4 + 1 independent steps, of which
+// this does first..end-1, so that it too can be done a piece at a time.
+void BRM_real_fft_combine(double *buf, int len, int inverse, int first, int end);
 
 // Position of frequency bin `bin` in a transform of `size` values; -1 when size is not a
 // supported length or bin is outside 0..size-1.

@@ -7,8 +7,9 @@ namespace brm_fft {
 
 using ComplexTransform = void (*)(BRM_FFT_COMPLEX *buf, int len, int inverse);
 
-// The step between the half-length complex transform and the real spectrum (len >= 4).
-void RealCombine(double *buf, int len, int inverse);
+// Steps first..end-1 of the len/4 + 1 that lie between the half-length complex transform and the
+// real spectrum (len >= 4).
+void RealCombine(double *buf, int len, int inverse, int first, int end);
 
 void RealTransform(double *buf, int len, int inverse, ComplexTransform complex);
 

@@ -114,4 +114,48 @@ TEST(Spreading, SharedBlocksMatchTheLiteralEngine) {
   }
 }
 
+// A bridged engine against the literal one, on its own: a silent stretch (silent blocks, then no
+// older products at all), an impulse whose first block is silent (blocks that only join the ring),
+// and a stereo impulse, whose second channel bridges.
+TEST(Bridging, MatchesTheLiteralEngineForEveryCallPattern) {
+  struct Case {
+    const char* name;
+    int silentImpulseHead;
+    bool stereoImpulse;
+  };
+  for (const Case& c : {Case{"mono", 0, false}, Case{"silent first block", 1024, false}, Case{"stereo impulse", 0, true}}) {
+    std::vector<double> left = conv_test::DecayingNoise(9000, 41), right = conv_test::DecayingNoise(9000, 42);
+    std::fill(left.begin(), left.begin() + c.silentImpulseHead, 0.0);
+    BRM_ImpulseBuffer impulse;
+    Fill(impulse, left, c.stereoImpulse ? &right : nullptr);
+    const int channels = c.stereoImpulse ? 2 : 1;
+    std::vector<std::vector<double>> x;
+    for (int ch = 0; ch < channels; ++ch) {
+      x.push_back(Noise(20000, 43 + ch));
+      std::fill(x.back().begin() + 9000, x.back().begin() + 15000, 0.0);
+    }
+    BRM_ConvolutionEngine literal;
+    literal.SetImpulse(&impulse, 2048);
+    literal.SetSpreading(false);
+    const auto want = conv_test::Stream(literal, x, 64);
+    std::vector<std::vector<double>> first;
+    for (int size : {1, 7, 64, 333, 4096}) {
+      BRM_ConvolutionEngine bridged;
+      bridged.SetImpulse(&impulse, 2048);
+      bridged.SetBridging(true);
+      ASSERT_TRUE(bridged.GetBridging()) << c.name;
+      const auto got = conv_test::Stream(bridged, x, size);
+      for (int ch = 0; ch < channels; ++ch) {
+        ASSERT_EQ(got[ch].size(), want[ch].size()) << c.name;
+        for (size_t t = 0; t < want[ch].size(); ++t)
+          ASSERT_NEAR(got[ch][t], want[ch][t], 1e-12 * Peak(want[ch])) << c.name << " channel " << ch << " sample " << t;
+      }
+      if (first.empty())
+        first = got;
+      else
+        EXPECT_EQ(got, first) << c.name << ": calls of " << size << " give other bits than calls of 1";
+    }
+  }
+}
+
 }  // namespace
