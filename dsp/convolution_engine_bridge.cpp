@@ -12,7 +12,6 @@ namespace {
 using brm_convo::AsComplex;
 using brm_convo::kSampleBytes;
 
-
 // Outputs bridged at the start of each block: the newest block's two large transforms are
 // spread over the calls that take this many samples.
 constexpr int kHeadDivisor = 16;
@@ -53,16 +52,20 @@ bool BRM_ConvolutionEngine::BuildBridge() {
         m_older_work[d].AddRealTransform(0, fft, 1);
     if (!laidOut) return false;
   }
-  // The newest product's circular kernel: the block route's response to a unit impulse.
+  // The newest product's circular kernel: the block route's response to a unit impulse (none
+  // when the impulse's first block is silent, as the route then adds no product).
   const int f = m_imp_nch - 1;
   double* unit = m_half[0].Get();
   double* kernel = m_bridge_scratch.Get();
-  std::memset(unit, 0, sizeof(double) * fft);
-  unit[0] = 1.0;
-  BRM_real_fft(unit, fft, 0);
-  m_half_map.Combine(AsComplex(kernel), AsComplex(unit), nullptr,
-                     reinterpret_cast<const BRM_CONVO_IMPULSEBUFCPLXf*>(m_imp_spectra[f].Get()));
-  BRM_real_fft(kernel, fft, 1);
+  std::memset(kernel, 0, sizeof(double) * fft);
+  if (m_imp_block_flags[f].Get()[0] >= 2) {
+    std::memset(unit, 0, sizeof(double) * fft);
+    unit[0] = 1.0;
+    BRM_real_fft(unit, fft, 0);
+    m_half_map.Combine(AsComplex(kernel), AsComplex(unit), nullptr,
+                       reinterpret_cast<const BRM_CONVO_IMPULSEBUFCPLXf*>(m_imp_spectra[f].Get()));
+    BRM_real_fft(kernel, fft, 1);
+  }
   return m_bridge.Build(kernel, blockLen, head);
 }
 
