@@ -76,6 +76,7 @@ int BRM_ConvolutionEngine::SetImpulse(const BRM_ImpulseBuffer* impulse, int fft_
   m_pending[0].Drop();
   m_pending[1].Drop();
   m_unexpanded[0] = m_unexpanded[1] = -1;
+  m_pre_pos[0] = m_pre_pos[1] = -1;
   m_bridge_on = false;
   ResetBridgeLanes();
 
@@ -208,6 +209,7 @@ void BRM_ConvolutionEngine::SetUpChannels(int nch) {
     }
     m_pending[i].Drop();
     m_unexpanded[i] = -1;
+    m_pre_pos[i] = -1;
     m_prepared[i] = false;
   }
   ResetBridgeLanes();
@@ -298,7 +300,8 @@ int BRM_ConvolutionEngine::Avail(int want) {
                         m_out_queue[d].Available() == m_out_queue[d + 1].Available();
       bool sharedAllowed = true;
       bool blockDone = false;
-      for (; m_out_queue[d].Available() < wantBytes && (m_lane[d].tailDue || m_in_queue[d].Available() >= blockBytes);
+      for (; m_out_queue[d].Available() < wantBytes &&
+             (m_lane[d].tailDue || m_pre_pos[d] >= 0 || m_in_queue[d].Available() >= blockBytes);
            blockDone = true) {
         if (m_lane[d].tailDue)
           StepNewResult(d, f, 1, 1);
@@ -306,7 +309,7 @@ int BRM_ConvolutionEngine::Avail(int want) {
           ProcessBlock(d, f, pair, sharedAllowed);
       }
       if (m_bridge_on) StepBridge(d, f);
-      if (m_lane[d].stage == BridgeStage::kIdle) StepPending(d, blockDone);
+      if (m_lane[d].stage == BridgeStage::kIdle) StepPending(d, f, blockDone);
       if (pair) ++d;
     }
   }
@@ -329,6 +332,10 @@ void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAl
   const int fft = m_fft_size, blockLen = fft / 2, blocks = BlockCount();
   const int blockBytes = blockLen * kSampleBytes;
   const int pos = m_hist_block[d] = (m_hist_block[d] + 1) % blocks;
+  if (m_pre_pos[d] == pos) {
+    ProcessRealBlock(d, f, pos);
+    return;
+  }
   double* entry = m_in_spectra[d].Get() + static_cast<long long>(pos) * 2 * fft;
 
   const int partner = d + 1;
@@ -421,15 +428,28 @@ bool BRM_ConvolutionEngine::TakeRealBlock(int d, int pos) {
 void BRM_ConvolutionEngine::ProcessRealBlock(int d, int f, int pos) {
   const int fft = m_fft_size;
   double* block = m_half[d].Get();
-  const bool audible = TakeRealBlock(d, pos);
+  const bool transformed = m_pre_pos[d] == pos;
+  m_pre_pos[d] = -1;
+  const bool audible = transformed ? m_pre_audible[d] : TakeRealBlock(d, pos);
   if (audible) {
-    BRM_real_fft(block, fft, 0);
+    if (!transformed) BRM_real_fft(block, fft, 0);
     m_unexpanded[d] = pos;
   }
   const BRM_FFT_COMPLEX* sum = m_pending[d].Finish(pos);
+  int olderTerms = m_pending[d].GetTerms();
+  if (!sum) {
+    // The sum ahead was dropped (spreading turned off) after the block was taken early.
+    BRM_FFT_COMPLEX* whole = AsComplex(m_work.Get() + fft);
+    olderTerms = CollectTerms(d, f, pos, false, 1, m_term_inputs.Get(), m_term_impulses.Get());
+    if (olderTerms > 0)
+      m_mirrored.MulSum(whole, m_term_inputs.Get(), m_term_impulses.Get(), olderTerms);
+    else
+      std::memset(static_cast<void*>(whole), 0, sizeof(BRM_FFT_COMPLEX) * fft);
+    sum = whole;
+  }
   const bool newest = audible && m_imp_block_flags[f].Get()[0] >= 2;
   double* result = m_work.Get();
-  if (newest || m_pending[d].GetTerms() > 0) {
+  if (newest || olderTerms > 0) {
     // The older products are summed already; the newest is added last.
     m_half_map.Combine(AsComplex(result), newest ? AsComplex(block) : nullptr, sum,
                        reinterpret_cast<const BRM_CONVO_IMPULSEBUFCPLXf*>(m_imp_spectra[f].Get()));
@@ -519,7 +539,7 @@ void BRM_ConvolutionEngine::StartPending(int d, int f, int pos) {
   pending.Start(next, terms, Mirrored(d, f) ? &m_mirrored : nullptr);
 }
 
-void BRM_ConvolutionEngine::StepPending(int d, bool blockDone) {
+void BRM_ConvolutionEngine::StepPending(int d, int f, bool blockDone) {
   if (m_unexpanded[d] >= 0) {
     if (blockDone) return;
     ExpandRingEntry(d);
@@ -527,6 +547,15 @@ void BRM_ConvolutionEngine::StepPending(int d, bool blockDone) {
   const long long blockLen = m_fft_size / 2;
   const long long queued = m_in_queue[d].Available() / kSampleBytes;
   m_pending[d].StepTo(std::min(queued + m_reserved_len, blockLen), blockLen);
+  // A block complete in a call that does not yet need its output (the host's calls end on the
+  // block's boundary) is transformed now, leaving the rest of its work to the call that does. A
+  // lone channel has no partner that could take the block another way.
+  const int next = (m_hist_block[d] + 1) % BlockCount();
+  if (m_chan_count == 1 && m_pre_pos[d] < 0 && queued >= blockLen && RealBlockReady(d, f, next)) {
+    m_pre_audible[d] = TakeRealBlock(d, next);
+    if (m_pre_audible[d]) BRM_real_fft(m_half[d].Get(), m_fft_size, 0);
+    m_pre_pos[d] = next;
+  }
 }
 
 void BRM_ConvolutionEngine::SetSpreading(bool on) {
@@ -557,6 +586,7 @@ void BRM_ConvolutionEngine::AddSilenceToOutput(int len, int nch) {
 
 void BRM_ConvolutionEngine::Reset() {
   m_hist_block[0] = m_hist_block[1] = 0;
+  m_pre_pos[0] = m_pre_pos[1] = -1;
   ResetBridgeLanes();
   m_unexpanded[0] = m_unexpanded[1] = -1;
   m_pending[0].Drop();

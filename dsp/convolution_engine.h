@@ -91,7 +91,7 @@ class BRM_ConvolutionEngine {
   // Starts summing the older products of channel d's block after pos, and moves that work on by
   // the share of the block already queued (plus one call, so it is done before the block is).
   void StartPending(int d, int f, int pos);
-  void StepPending(int d, bool blockDone);
+  void StepPending(int d, int f, bool blockDone);
   // Whether channel d's products with impulse channel f are all between spectra of real signals.
   bool Mirrored(int d, int f) const;
 
@@ -168,6 +168,9 @@ class BRM_ConvolutionEngine {
   // Channel d's last real block in the half layout, and its ring position until expanded (-1).
   BRM_TypedBuf<double> m_half[2];
   int m_unexpanded[2] = {-1, -1};
+  // A block already taken from the queue and transformed ahead of its call (-1: none).
+  int m_pre_pos[2] = {-1, -1};
+  bool m_pre_audible[2] = {false, false};
   bool m_spread = true;
   bool m_bridge_on = false;
   BRM_CONVO_Bridge m_bridge;

@@ -158,4 +158,30 @@ TEST(Bridging, MatchesTheLiteralEngineForEveryCallPattern) {
   }
 }
 
+// With output to spare, a complete block is taken and transformed in the call before its output
+// is due; turning spreading off in between must still give the block's whole sum.
+TEST(Spreading, TurningItOffAfterABlockWasTakenEarlyKeepsTheOutput) {
+  BRM_ImpulseBuffer impulse;
+  Fill(impulse, conv_test::DecayingNoise(5000, 51));
+  const std::vector<double> x = Noise(12000, 52);
+  std::vector<double> got, want;
+  for (bool switchOff : {false, true}) {
+    BRM_ConvolutionEngine engine;
+    engine.SetImpulse(&impulse, 2048);
+    engine.SetSpreading(switchOff);
+    engine.AddSilenceToOutput(1024 + 64, 1);
+    std::vector<double>& out = switchOff ? got : want;
+    for (int at = 0; at < 12000; at += 64) {
+      double* ptrs[1] = {const_cast<double*>(x.data()) + at};
+      engine.Add(ptrs, 64, 1);
+      const int ready = std::min(engine.Avail(64), 64);
+      out.insert(out.end(), engine.Get()[0], engine.Get()[0] + ready);
+      engine.Advance(ready);
+      if (switchOff && at + 64 == 5 * 1024) engine.SetSpreading(false);
+    }
+  }
+  ASSERT_EQ(got.size(), want.size());
+  for (size_t t = 0; t < want.size(); ++t) ASSERT_NEAR(got[t], want[t], 1e-12 * Peak(want)) << t;
+}
+
 }  // namespace
