@@ -181,9 +181,11 @@ class BRM_ConvolutionEngine {
   BRM_SteppedWork m_spectrum_work[2];
   BRM_SteppedWork m_older_work[2];
   StepContext m_step_context[2] = {};
-  // The older products' result and the newest product's, 2F doubles each, per channel.
+  // The older products' result and the newest product's, F doubles each, per channel.
   BRM_TypedBuf<double> m_older[2];
   BRM_TypedBuf<double> m_newest[2];
+  // Two block buffers per channel, taking turns: one fills as its block is queued while the
+  // other's transforms run.
   BRM_TypedBuf<double> m_blocks[2][2];
   BRM_TypedBuf<double> m_bridge_scratch;
   double* m_get_ptrs[2] = {nullptr, nullptr};
