@@ -163,7 +163,7 @@ TEST(Bridging, MatchesTheLiteralEngineForEveryCallPattern) {
 TEST(Spreading, TurningItOffAfterABlockWasTakenEarlyKeepsTheOutput) {
   BRM_ImpulseBuffer impulse;
   Fill(impulse, conv_test::DecayingNoise(5000, 51));
-  const std::vector<double> x = Noise(12000, 52);
+  const std::vector<double> x = Noise(12288, 52);
   std::vector<double> got, want;
   for (bool switchOff : {false, true}) {
     BRM_ConvolutionEngine engine;
@@ -171,7 +171,7 @@ TEST(Spreading, TurningItOffAfterABlockWasTakenEarlyKeepsTheOutput) {
     engine.SetSpreading(switchOff);
     engine.AddSilenceToOutput(1024 + 64, 1);
     std::vector<double>& out = switchOff ? got : want;
-    for (int at = 0; at < 12000; at += 64) {
+    for (int at = 0; at < 12288; at += 64) {
       double* ptrs[1] = {const_cast<double*>(x.data()) + at};
       engine.Add(ptrs, 64, 1);
       const int ready = std::min(engine.Avail(64), 64);
