@@ -110,7 +110,8 @@ TEST(Spreading, SharedBlocksMatchTheLiteralEngine) {
   const auto got = conv_test::Stream(spread, {a, b}, 100), want = conv_test::Stream(literal, {a, b}, 100);
   for (int c = 0; c < 2; ++c) {
     ASSERT_EQ(got[c].size(), want[c].size());
-    for (size_t t = 0; t < want[c].size(); ++t) ASSERT_NEAR(got[c][t], want[c][t], 1e-12 * Peak(want[c])) << c << " " << t;
+    const double tol = 1e-12 * Peak(want[c]);
+    for (size_t t = 0; t < want[c].size(); ++t) ASSERT_NEAR(got[c][t], want[c][t], tol) << c << " " << t;
   }
 }
 
@@ -147,8 +148,9 @@ TEST(Bridging, MatchesTheLiteralEngineForEveryCallPattern) {
       const auto got = conv_test::Stream(bridged, x, size);
       for (int ch = 0; ch < channels; ++ch) {
         ASSERT_EQ(got[ch].size(), want[ch].size()) << c.name;
+        const double tol = 1e-12 * Peak(want[ch]);
         for (size_t t = 0; t < want[ch].size(); ++t)
-          ASSERT_NEAR(got[ch][t], want[ch][t], 1e-12 * Peak(want[ch])) << c.name << " channel " << ch << " sample " << t;
+          ASSERT_NEAR(got[ch][t], want[ch][t], tol) << c.name << " channel " << ch << " sample " << t;
       }
       if (first.empty())
         first = got;
@@ -181,7 +183,8 @@ TEST(Spreading, TurningItOffAfterABlockWasTakenEarlyKeepsTheOutput) {
     }
   }
   ASSERT_EQ(got.size(), want.size());
-  for (size_t t = 0; t < want.size(); ++t) ASSERT_NEAR(got[t], want[t], 1e-12 * Peak(want)) << t;
+  const double tol = 1e-12 * Peak(want);
+  for (size_t t = 0; t < want.size(); ++t) ASSERT_NEAR(got[t], want[t], tol) << t;
 }
 
 }  // namespace
