@@ -403,8 +403,19 @@ void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAl
 }
 
 bool BRM_ConvolutionEngine::RealBlockReady(int d, int f, int pos) const {
-  return m_half_map.GetFFTSize() == m_fft_size && m_half[d].GetSize() == m_fft_size && m_pending[d].GetKey() == pos &&
-         m_pending[d].IsMirrored() && Mirrored(d, f);
+  if (!m_spread || m_half_map.GetFFTSize() != m_fft_size || m_half[d].GetSize() != m_fft_size || !Mirrored(d, f))
+    return false;
+  // Without a sum ahead (the first block, or silence since) there must be nothing older to sum.
+  return (m_pending[d].GetKey() == pos && m_pending[d].IsMirrored()) || !HasOlderTerms(d, f, pos);
+}
+
+bool BRM_ConvolutionEngine::HasOlderTerms(int d, int f, int pos) const {
+  const int blocks = BlockCount();
+  const char* impulseFlags = m_imp_block_flags[f].Get();
+  const char* ringFlags = m_in_block_flags[d].Get();
+  for (int j = 1; j < blocks; ++j)
+    if (impulseFlags[j] >= 2 && ringFlags[(pos - j + blocks) % blocks] != 0) return true;
+  return false;
 }
 
 bool BRM_ConvolutionEngine::TakeRealBlock(int d, int pos) {
@@ -438,7 +449,8 @@ void BRM_ConvolutionEngine::ProcessRealBlock(int d, int f, int pos) {
   const BRM_FFT_COMPLEX* sum = m_pending[d].Finish(pos);
   int olderTerms = m_pending[d].GetTerms();
   if (!sum) {
-    // The sum ahead was dropped (spreading turned off) after the block was taken early.
+    // No sum ahead: there was nothing older to sum, or it was dropped (spreading turned off)
+    // after the block was taken early.
     BRM_FFT_COMPLEX* whole = AsComplex(m_work.Get() + fft);
     olderTerms = CollectTerms(d, f, pos, false, 1, m_term_inputs.Get(), m_term_impulses.Get());
     if (olderTerms > 0)
@@ -549,9 +561,10 @@ void BRM_ConvolutionEngine::StepPending(int d, int f, bool blockDone) {
   m_pending[d].StepTo(std::min(queued + m_reserved_len, blockLen), blockLen);
   // A block complete in a call that does not yet need its output (the host's calls end on the
   // block's boundary) is transformed now, leaving the rest of its work to the call that does. A
-  // lone channel has no partner that could take the block another way.
+  // lone channel has no partner that could take the block another way; a bridged engine takes
+  // its blocks as they are queued.
   const int next = (m_hist_block[d] + 1) % BlockCount();
-  if (m_chan_count == 1 && m_pre_pos[d] < 0 && queued >= blockLen && RealBlockReady(d, f, next)) {
+  if (!m_bridge_on && m_chan_count == 1 && m_pre_pos[d] < 0 && queued >= blockLen && RealBlockReady(d, f, next)) {
     m_pre_audible[d] = TakeRealBlock(d, next);
     if (m_pre_audible[d]) BRM_real_fft(m_half[d].Get(), m_fft_size, 0);
     m_pre_pos[d] = next;

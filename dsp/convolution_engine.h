@@ -70,6 +70,8 @@ class BRM_ConvolutionEngine {
   void ProcessBlock(int d, int f, bool pair, bool& sharedAllowed);
   // A block of a real channel whose older products are summed ahead, through real transforms.
   bool RealBlockReady(int d, int f, int pos) const;
+  // Whether block pos of channel d has products with older blocks (a real channel's).
+  bool HasOlderTerms(int d, int f, int pos) const;
   void ProcessRealBlock(int d, int f, int pos);
   // Moves block pos of real channel d from the queue into m_half[d] (zero-padded), denormals
   // filtered; returns whether it is audible, as its ring flag says.

@@ -113,7 +113,7 @@ bool BRM_ConvolutionEngine::BridgeReady(int d, int f, int pos) {
   if ((lane.stage == BridgeStage::kOlderInverse || lane.stage == BridgeStage::kOlderReady) && lane.olderKey == pos) return true;
   if (m_pending[d].GetKey() == pos && m_pending[d].IsMirrored()) return true;
   // Nothing older to sum (the first block, or silence since): the older result is zero.
-  return CollectTerms(d, f, pos, false, 1, m_term_inputs.Get(), m_term_impulses.Get()) == 0;
+  return !HasOlderTerms(d, f, pos);
 }
 
 void BRM_ConvolutionEngine::StartOlderInverse(int d, int f, const BRM_FFT_COMPLEX* sum, int key) {
