@@ -13,15 +13,8 @@ using C = BRM_FFT_COMPLEX;
 
 #ifdef BRM_FFT_WIDE
 
-template <int N>
-inline void ForwardPass(C *a) {
-  vec256::ForwardPass(a, N / 4, TwiddlesFor(N), N >= 1024);
-}
-
-template <int N>
-inline void InversePass(C *a) {
-  vec256::InversePass(a, N / 4, TwiddlesFor(N), N >= 1024);
-}
+using vec256::ForwardPass;
+using vec256::InversePass;
 
 #else
 

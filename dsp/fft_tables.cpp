@@ -11,6 +11,11 @@ alignas(64) int _idxperm[2 * 32768];
 
 namespace {
 
+constexpr int kFirstSplitLength = 32;
+
+// Block of the pass of length n starts at n - kFirstSplitLength.
+alignas(64) double split_twiddles[2 * kMaxLength - kFirstSplitLength];
+
 // Every angle is computed once, in the smallest table holding it; odd entries of a larger table
 // copy the same angle from the half-length table so all lengths share identical values.
 void __fft_gen(BRM_FFT_COMPLEX *table, const BRM_FFT_COMPLEX *previous, int count, int full) {
@@ -43,6 +48,19 @@ void idx_perm_calc(int offset, int n) {
   for (int i = 1; i < n; ++i) _idxperm[offset + n - static_cast<int>(fftfreq_c(i, n))] = i;
 }
 
+void SplitTwiddles(int n) {
+  const int q = n / 4;
+  const BRM_FFT_COMPLEX *d = TwiddlesFor(n);
+  double *out = split_twiddles + n - kFirstSplitLength;
+  for (int k = 0; k < q; ++k) {
+    BRM_FFT_COMPLEX w = {1.0, 0.0};
+    if (k > 0) w = n <= 512 ? d[k - 1] : EighthTwiddle(d, q, k);
+    double *pair = out + 4 * (k & ~1) + (k & 1) * 2;
+    pair[0] = pair[1] = w.re;
+    pair[4] = pair[5] = w.im;
+  }
+}
+
 int BuildTables() {
   __fft_gen(d16, nullptr, 3, 1);
   __fft_gen(d32, d16, 7, 1);
@@ -57,6 +75,7 @@ int BuildTables() {
   __fft_gen(d16384, d8192, 2047, 0);
   __fft_gen(d32768, d16384, 4095, 0);
   for (int n = 2; n <= kMaxLength; n <<= 1) idx_perm_calc(n - 2, n);
+  for (int n = kFirstSplitLength; n <= kMaxLength; n <<= 1) SplitTwiddles(n);
   return 1;
 }
 
@@ -79,6 +98,8 @@ const BRM_FFT_COMPLEX *TwiddlesFor(int n) {
     default: return nullptr;
   }
 }
+
+const double *SplitTwiddlesFor(int n) { return split_twiddles + n - kFirstSplitLength; }
 
 }  // namespace brm_fft
 
