@@ -1,6 +1,7 @@
 #pragma once
 // The split-radix recursion and the point-wise products on vector registers. Included once by
 // each vector code path; BRM_FFT_WIDE selects two-complex (AVX2) passes and products.
+#include "dsp/fft_real.h"
 #include "dsp/fft_vec128.h"
 #ifdef BRM_FFT_WIDE
 #include "dsp/fft_vec256.h"
@@ -111,6 +112,11 @@ void PassAnyLength(C *buf, int len, int inverse) {
       }
     }
   });
+}
+
+void RealCombineAnyLength(double *buf, int len, int inverse) {
+  BRM_fft_init();
+  CombineHalves(buf, len, inverse, [](C *p, C *q, double f, double s) { vec128::RealPair(p, q, f, s); });
 }
 
 // Applies `step(i)` to every pair i, i+1; nothing unless n is even and at least 2.
