@@ -15,9 +15,23 @@ using C = BRM_FFT_COMPLEX;
 #ifdef BRM_FFT_WIDE
 
 using vec256::ForwardPass;
+using vec256::ForwardTwoPasses;
 using vec256::InversePass;
+using vec256::InverseTwoPasses;
+
+// Transforms whose first two levels of passes are done in one sweep. Above 1024 the sixteen
+// values of a sweep step lie 2 KiB or more apart and compete for the same cache sets.
+constexpr bool TwoPassesPay(int n) { return n >= 128 && n <= 1024; }
 
 #else
+
+// Every pass sweeps the data on its own.
+constexpr bool TwoPassesPay(int) { return false; }
+
+template <int N>
+inline void ForwardTwoPasses(C *) {}
+template <int N>
+inline void InverseTwoPasses(C *) {}
 
 template <int N>
 inline C PassTwiddle(const C *d, int k) {
@@ -51,6 +65,11 @@ inline void InversePass(C *a) {
 #endif
 
 template <int N>
+void ForwardAfterPass(C *a);
+template <int N>
+void InverseBeforePass(C *a);
+
+template <int N>
 void Forward(C *a) {
   if constexpr (N == 2) {
     vec128::c2(a);
@@ -60,12 +79,23 @@ void Forward(C *a) {
     vec128::c8(a);
   } else if constexpr (N == 16) {
     vec128::c16(a);
+  } else if constexpr (TwoPassesPay(N)) {
+    ForwardTwoPasses<N>(a);
+    ForwardAfterPass<N / 2>(a);
+    ForwardAfterPass<N / 4>(a + N / 2);
+    ForwardAfterPass<N / 4>(a + 3 * N / 4);
   } else {
     ForwardPass<N>(a);
-    Forward<N / 2>(a);
-    Forward<N / 4>(a + N / 2);
-    Forward<N / 4>(a + 3 * N / 4);
+    ForwardAfterPass<N>(a);
   }
+}
+
+// The three transforms a pass of length N leaves.
+template <int N>
+void ForwardAfterPass(C *a) {
+  Forward<N / 2>(a);
+  Forward<N / 4>(a + N / 2);
+  Forward<N / 4>(a + 3 * N / 4);
 }
 
 template <int N>
@@ -78,12 +108,22 @@ void Inverse(C *a) {
     vec128::u8(a);
   } else if constexpr (N == 16) {
     vec128::u16(a);
+  } else if constexpr (TwoPassesPay(N)) {
+    InverseBeforePass<N / 2>(a);
+    InverseBeforePass<N / 4>(a + N / 2);
+    InverseBeforePass<N / 4>(a + 3 * N / 4);
+    InverseTwoPasses<N>(a);
   } else {
-    Inverse<N / 2>(a);
-    Inverse<N / 4>(a + N / 2);
-    Inverse<N / 4>(a + 3 * N / 4);
+    InverseBeforePass<N>(a);
     InversePass<N>(a);
   }
+}
+
+template <int N>
+void InverseBeforePass(C *a) {
+  Inverse<N / 2>(a);
+  Inverse<N / 4>(a + N / 2);
+  Inverse<N / 4>(a + 3 * N / 4);
 }
 
 template <int N>

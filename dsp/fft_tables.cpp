@@ -8,13 +8,11 @@ namespace brm_fft {
 alignas(64) BRM_FFT_COMPLEX d16[3], d32[7], d64[15], d128[31], d256[63], d512[127];
 alignas(64) BRM_FFT_COMPLEX d1024[127], d2048[255], d4096[511], d8192[1023], d16384[2047], d32768[4095];
 alignas(64) int _idxperm[2 * 32768];
+// Block of the pass of length n starts at n - kFirstSplitLength.
+alignas(64) double split_twiddles[2 * kMaxLength - kFirstSplitLength];
 
 namespace {
 
-constexpr int kFirstSplitLength = 32;
-
-// Block of the pass of length n starts at n - kFirstSplitLength.
-alignas(64) double split_twiddles[2 * kMaxLength - kFirstSplitLength];
 
 // Every angle is computed once, in the smallest table holding it; odd entries of a larger table
 // copy the same angle from the half-length table so all lengths share identical values.
@@ -98,8 +96,6 @@ const BRM_FFT_COMPLEX *TwiddlesFor(int n) {
     default: return nullptr;
   }
 }
-
-const double *SplitTwiddlesFor(int n) { return split_twiddles + n - kFirstSplitLength; }
 
 }  // namespace brm_fft
 
