@@ -25,13 +25,8 @@ constexpr bool TwoPassesPay(int n) { return n >= 128 && n <= 1024; }
 
 #else
 
-// Every pass sweeps the data on its own.
+// Every pass sweeps the data on its own, so the two-pass branches below are never instantiated.
 constexpr bool TwoPassesPay(int) { return false; }
-
-template <int N>
-inline void ForwardTwoPasses(C *) {}
-template <int N>
-inline void InverseTwoPasses(C *) {}
 
 template <int N>
 inline C PassTwiddle(const C *d, int k) {

@@ -33,6 +33,7 @@ void RealTransform(double *buf, int len, int inverse, ComplexTransform complex, 
     RealTwoPoint(buf, inverse);
     return;
   }
+  // The buffer is only ever accessed as pairs of doubles, which is exactly this struct's layout.
   auto *z = reinterpret_cast<BRM_FFT_COMPLEX *>(buf);
   if (!inverse) complex(z, len / 2, 0);
   combine(buf, len, inverse);

@@ -13,7 +13,6 @@ alignas(64) double split_twiddles[2 * kMaxLength - kFirstSplitLength];
 
 namespace {
 
-
 // Every angle is computed once, in the smallest table holding it; odd entries of a larger table
 // copy the same angle from the half-length table so all lengths share identical values.
 void __fft_gen(BRM_FFT_COMPLEX *table, const BRM_FFT_COMPLEX *previous, int count, int full) {
@@ -46,6 +45,7 @@ void idx_perm_calc(int offset, int n) {
   for (int i = 1; i < n; ++i) _idxperm[offset + n - static_cast<int>(fftfreq_c(i, n))] = i;
 }
 
+// The split block of the pass of length n, from the same entries the scalar pass reads.
 void SplitTwiddles(int n) {
   const int q = n / 4;
   const BRM_FFT_COMPLEX *d = TwiddlesFor(n);
