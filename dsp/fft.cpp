@@ -19,11 +19,13 @@ void BRM_fft(BRM_FFT_COMPLEX *buf, int len, int inverse) { brm_fft::BestKernels(
 void BRM_fft_pass(BRM_FFT_COMPLEX *buf, int len, int inverse) { brm_fft::BestKernels().pass(buf, len, inverse); }
 
 void BRM_real_fft_combine(double *buf, int len, int inverse, int first, int end) {
-  BRM_fft_init();
-  brm_fft::RealCombine(buf, len, inverse, first, end);
+  brm_fft::BestKernels().real_combine(buf, len, inverse, first, end);
 }
 
-void BRM_real_fft(double *buf, int len, int inverse) { brm_fft::RealTransform(buf, len, inverse, BRM_fft); }
+void BRM_real_fft(double *buf, int len, int inverse) {
+  const brm_fft::FastKernels &k = brm_fft::BestKernels();
+  brm_fft::RealTransform(buf, len, inverse, k.transform, k.real_combine);
+}
 
 void BRM_fft_complexmul(BRM_FFT_COMPLEX *a, const BRM_FFT_COMPLEX *b, int n) { brm_fft::BestKernels().complexmul(a, b, n); }
 

@@ -9,6 +9,7 @@ struct FastKernels {
   const char *name;
   void (*transform)(BRM_FFT_COMPLEX *buf, int len, int inverse);
   void (*pass)(BRM_FFT_COMPLEX *buf, int len, int inverse);
+  void (*real_combine)(double *buf, int len, int inverse, int first, int end);
   void (*complexmul)(BRM_FFT_COMPLEX *a, const BRM_FFT_COMPLEX *b, int n);
   void (*complexmul2)(BRM_FFT_COMPLEX *c, const BRM_FFT_COMPLEX *a, const BRM_FFT_COMPLEX *b, int n);
   void (*complexmul3)(BRM_FFT_COMPLEX *c, const BRM_FFT_COMPLEX *a, const BRM_FFT_COMPLEX *b, int n);

@@ -4,6 +4,7 @@
 #include <immintrin.h>
 
 #include "dsp/fft_fast.h"
+#include "dsp/fft_real.h"
 #include "dsp/fft_tables.h"
 
 #pragma GCC push_options
@@ -13,7 +14,7 @@
 
 namespace brm_fft {
 
-const FastKernels kAvx2Kernels = {"avx2", TransformAnyLength, PassAnyLength, Multiply, Multiply2, Multiply3};
+const FastKernels kAvx2Kernels = {"avx2", TransformAnyLength, PassAnyLength, RealCombineAnyLength, Multiply, Multiply2, Multiply3};
 
 }  // namespace brm_fft
 

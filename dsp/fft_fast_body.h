@@ -1,6 +1,7 @@
 #pragma once
 // The split-radix recursion and the point-wise products on vector registers. Included once by
 // each vector code path; BRM_FFT_WIDE selects two-complex (AVX2) passes and products.
+#include "dsp/fft_real.h"
 #include "dsp/fft_vec128.h"
 #ifdef BRM_FFT_WIDE
 #include "dsp/fft_vec256.h"
@@ -13,17 +14,19 @@ using C = BRM_FFT_COMPLEX;
 
 #ifdef BRM_FFT_WIDE
 
-template <int N>
-inline void ForwardPass(C *a) {
-  vec256::ForwardPass(a, N / 4, TwiddlesFor(N), N >= 1024);
-}
+using vec256::ForwardPass;
+using vec256::ForwardTwoPasses;
+using vec256::InversePass;
+using vec256::InverseTwoPasses;
 
-template <int N>
-inline void InversePass(C *a) {
-  vec256::InversePass(a, N / 4, TwiddlesFor(N), N >= 1024);
-}
+// Transforms whose first two levels of passes are done in one sweep. Above 1024 the sixteen
+// values of a sweep step lie 2 KiB or more apart and compete for the same cache sets.
+constexpr bool TwoPassesPay(int n) { return n >= 128 && n <= 1024; }
 
 #else
+
+// Every pass sweeps the data on its own, so the two-pass branches below are never instantiated.
+constexpr bool TwoPassesPay(int) { return false; }
 
 template <int N>
 inline C PassTwiddle(const C *d, int k) {
@@ -57,6 +60,11 @@ inline void InversePass(C *a) {
 #endif
 
 template <int N>
+void ForwardAfterPass(C *a);
+template <int N>
+void InverseBeforePass(C *a);
+
+template <int N>
 void Forward(C *a) {
   if constexpr (N == 2) {
     vec128::c2(a);
@@ -66,12 +74,23 @@ void Forward(C *a) {
     vec128::c8(a);
   } else if constexpr (N == 16) {
     vec128::c16(a);
+  } else if constexpr (TwoPassesPay(N)) {
+    ForwardTwoPasses<N>(a);
+    ForwardAfterPass<N / 2>(a);
+    ForwardAfterPass<N / 4>(a + N / 2);
+    ForwardAfterPass<N / 4>(a + 3 * N / 4);
   } else {
     ForwardPass<N>(a);
-    Forward<N / 2>(a);
-    Forward<N / 4>(a + N / 2);
-    Forward<N / 4>(a + 3 * N / 4);
+    ForwardAfterPass<N>(a);
   }
+}
+
+// The three transforms a pass of length N leaves.
+template <int N>
+void ForwardAfterPass(C *a) {
+  Forward<N / 2>(a);
+  Forward<N / 4>(a + N / 2);
+  Forward<N / 4>(a + 3 * N / 4);
 }
 
 template <int N>
@@ -84,12 +103,22 @@ void Inverse(C *a) {
     vec128::u8(a);
   } else if constexpr (N == 16) {
     vec128::u16(a);
+  } else if constexpr (TwoPassesPay(N)) {
+    InverseBeforePass<N / 2>(a);
+    InverseBeforePass<N / 4>(a + N / 2);
+    InverseBeforePass<N / 4>(a + 3 * N / 4);
+    InverseTwoPasses<N>(a);
   } else {
-    Inverse<N / 2>(a);
-    Inverse<N / 4>(a + N / 2);
-    Inverse<N / 4>(a + 3 * N / 4);
+    InverseBeforePass<N>(a);
     InversePass<N>(a);
   }
+}
+
+template <int N>
+void InverseBeforePass(C *a) {
+  Inverse<N / 2>(a);
+  Inverse<N / 4>(a + N / 2);
+  Inverse<N / 4>(a + 3 * N / 4);
 }
 
 template <int N>
@@ -118,6 +147,11 @@ void PassAnyLength(C *buf, int len, int inverse) {
       }
     }
   });
+}
+
+void RealCombineAnyLength(double *buf, int len, int inverse, int first, int end) {
+  BRM_fft_init();
+  CombineHalves(buf, len, inverse, first, end, [](C *p, C *q, double f, double s) { vec128::RealPair(p, q, f, s); });
 }
 
 // Applies `step(i)` to every pair i, i+1; nothing unless n is even and at least 2.

@@ -4,6 +4,6 @@
 
 namespace brm_fft {
 
-const FastKernels kSse2Kernels = {"sse2", TransformAnyLength, PassAnyLength, Multiply, Multiply2, Multiply3};
+const FastKernels kSse2Kernels = {"sse2", TransformAnyLength, PassAnyLength, RealCombineAnyLength, Multiply, Multiply2, Multiply3};
 
 }  // namespace brm_fft

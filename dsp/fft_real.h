@@ -1,16 +1,56 @@
 #pragma once
-// The real transform, built on whichever complex transform the caller supplies so that the
-// reference and the fast path share the pre- and post-processing.
+// The real transform, built on whichever complex transform and combine step the caller supplies
+// so that the reference and the fast paths share the pre- and post-processing.
 #include "dsp/fft.h"
+#include "dsp/fft_tables.h"
 
 namespace brm_fft {
 
 using ComplexTransform = void (*)(BRM_FFT_COMPLEX *buf, int len, int inverse);
+// Steps first..end-1 of the len/4 + 1 of the real transform's own step (see CombineHalves).
+using RealStep = void (*)(double *buf, int len, int inverse, int first, int end);
 
-// Steps first..end-1 of the len/4 + 1 that lie between the half-length complex transform and the
-// real spectrum (len >= 4).
+// The reference's step between the half-length complex transform and the real spectrum.
 void RealCombine(double *buf, int len, int inverse, int first, int end);
 
-void RealTransform(double *buf, int len, int inverse, ComplexTransform complex);
+void RealTransform(double *buf, int len, int inverse, ComplexTransform complex, RealStep combine);
+
+// Splits the half-length complex spectrum into the real spectrum (forward) or joins it back
+// (inverse) for a supported len >= 4, doing nothing otherwise. Bins k and H-k are handled
+// together by pair(p, q, f, s) with f = -cos (forward) or cos (inverse) and s = sin of the
+// angle 2pi k/len, so every code path walks the bins and picks the twiddles the same way. The
+// work is len/4 + 1 independent steps (step 0 the shared element of bins 0 and H, step len/4 the
+// middle bin, the others one pair each); this does steps first..end-1, so that it can be done a
+// piece at a time.
+template <typename Pair>
+inline void CombineHalves(double *buf, int len, int inverse, int first, int end, Pair pair) {
+  if (!IsSupportedLength(len) || len < 4) return;
+  // The buffer is only ever accessed as pairs of doubles, which is exactly this struct's layout.
+  auto *z = reinterpret_cast<BRM_FFT_COMPLEX *>(buf);
+  const int half = len / 2;
+  const int quarter = len / 4;
+  const int *tab = BRM_fft_permute_tab(half);
+  const BRM_FFT_COMPLEX *d = len >= 16 ? TwiddlesFor(len) : nullptr;
+
+  if (first <= 0 && end > 0) {
+    const BRM_FFT_COMPLEX dc = z[0];
+    if (inverse) {
+      z[0] = {dc.re + dc.im, dc.re - dc.im};
+    } else {
+      z[0] = {2.0 * (dc.re + dc.im), 2.0 * (dc.re - dc.im)};
+    }
+  }
+
+  const int last = end < quarter ? end : quarter;
+  for (int k = first > 1 ? first : 1; k < last; ++k) {
+    const BRM_FFT_COMPLEX w = EighthTwiddle(d, quarter, k);
+    pair(z + tab[k], z + tab[half - k], inverse ? w.re : -w.re, w.im);
+  }
+
+  if (first <= quarter && end > quarter) {
+    BRM_FFT_COMPLEX &mid = z[tab[quarter]];
+    mid = {2.0 * mid.re, -2.0 * mid.im};
+  }
+}
 
 }  // namespace brm_fft

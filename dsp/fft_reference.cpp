@@ -167,7 +167,8 @@ void BRM_fft_reference(BRM_FFT_COMPLEX *buf, int len, int inverse) {
 }
 
 void BRM_real_fft_reference(double *buf, int len, int inverse) {
-  brm_fft::RealTransform(buf, len, inverse, BRM_fft_reference);
+  BRM_fft_init();
+  brm_fft::RealTransform(buf, len, inverse, BRM_fft_reference, brm_fft::RealCombine);
 }
 
 void BRM_fft_complexmul_reference(BRM_FFT_COMPLEX *a, const BRM_FFT_COMPLEX *b, int n) {

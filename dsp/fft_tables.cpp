@@ -8,6 +8,8 @@ namespace brm_fft {
 alignas(64) BRM_FFT_COMPLEX d16[3], d32[7], d64[15], d128[31], d256[63], d512[127];
 alignas(64) BRM_FFT_COMPLEX d1024[127], d2048[255], d4096[511], d8192[1023], d16384[2047], d32768[4095];
 alignas(64) int _idxperm[2 * 32768];
+// Block of the pass of length n starts at n - kFirstSplitLength.
+alignas(64) double split_twiddles[2 * kMaxLength - kFirstSplitLength];
 
 namespace {
 
@@ -43,6 +45,20 @@ void idx_perm_calc(int offset, int n) {
   for (int i = 1; i < n; ++i) _idxperm[offset + n - static_cast<int>(fftfreq_c(i, n))] = i;
 }
 
+// The split block of the pass of length n, from the same entries the scalar pass reads.
+void SplitTwiddles(int n) {
+  const int q = n / 4;
+  const BRM_FFT_COMPLEX *d = TwiddlesFor(n);
+  double *out = split_twiddles + n - kFirstSplitLength;
+  for (int k = 0; k < q; ++k) {
+    BRM_FFT_COMPLEX w = {1.0, 0.0};
+    if (k > 0) w = n <= 512 ? d[k - 1] : EighthTwiddle(d, q, k);
+    double *pair = out + 4 * (k & ~1) + (k & 1) * 2;
+    pair[0] = pair[1] = w.re;
+    pair[4] = pair[5] = w.im;
+  }
+}
+
 int BuildTables() {
   __fft_gen(d16, nullptr, 3, 1);
   __fft_gen(d32, d16, 7, 1);
@@ -57,6 +73,7 @@ int BuildTables() {
   __fft_gen(d16384, d8192, 2047, 0);
   __fft_gen(d32768, d16384, 4095, 0);
   for (int n = 2; n <= kMaxLength; n <<= 1) idx_perm_calc(n - 2, n);
+  for (int n = kFirstSplitLength; n <= kMaxLength; n <<= 1) SplitTwiddles(n);
   return 1;
 }
 

@@ -127,5 +127,17 @@ inline __m128d Product(__m128d a, __m128d b) {
   return _mm_add_pd(_mm_mul_pd(a, br), _mm_xor_pd(_mm_mul_pd(Swap(a), bi), NegLo()));
 }
 
+// The real transform's step for the bins at p and q (see CombineHalves), with x = p + q and
+// y = p - q: u = f x.im + s y.re and v = s x.im - f y.re, adding -(f y.re) for the subtraction.
+inline void RealPair(C *p, C *q, double f, double s) {
+  const __m128d vp = Load(p), vq = Load(q);
+  const __m128d x = _mm_add_pd(vp, vq), y = _mm_sub_pd(vp, vq);
+  const __m128d uv = _mm_add_pd(_mm_mul_pd(_mm_unpackhi_pd(x, x), _mm_set_pd(s, f)),
+                                _mm_mul_pd(_mm_unpacklo_pd(y, y), _mm_set_pd(-f, s)));
+  const __m128d base = _mm_move_sd(y, x);  // (x.re, y.im)
+  Store(p, _mm_sub_pd(base, uv));
+  Store(q, _mm_xor_pd(_mm_add_pd(base, uv), NegHi()));
+}
+
 }  // namespace
 }  // namespace brm_fft::vec128

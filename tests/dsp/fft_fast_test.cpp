@@ -72,11 +72,13 @@ TEST_P(FastFft, ComplexTransformsEqualReferenceAtEveryLength) {
 TEST_P(FastFft, RealTransformsEqualReferenceAtEveryLength) {
   const brm_fft::FastKernels &k = *GetParam();
   for (int n = 2; n <= 32768; n *= 2) {
-    for (int inverse : {0, 1}) {
-      std::vector<C> ours = Signal(n / 2 > 0 ? n / 2 : 1, n, false), ref = ours;
-      brm_fft::RealTransform(&ours[0].re, n, inverse, k.transform);
-      BRM_real_fft_reference(&ref[0].re, n, inverse);
-      ASSERT_TRUE(SameBits(ours, ref)) << k.name << " n=" << n << " inverse=" << inverse;
+    for (bool awkward : {false, true}) {
+      for (int inverse : {0, 1}) {
+        std::vector<C> ours = Signal(n / 2, n, awkward), ref = ours;
+        brm_fft::RealTransform(&ours[0].re, n, inverse, k.transform, k.real_combine);
+        BRM_real_fft_reference(&ref[0].re, n, inverse);
+        ASSERT_TRUE(SameBits(ours, ref)) << k.name << " n=" << n << " inverse=" << inverse << " awkward=" << awkward;
+      }
     }
   }
 }
