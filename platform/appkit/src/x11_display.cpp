@@ -43,6 +43,13 @@ NSEventModifierFlags ModifiersOfState(unsigned int state) {
   return flags;
 }
 
+// Set while a window id from outside is being checked; the check's error is expected.
+bool s_badWindowSeen = false;
+int NoteBadWindow(::Display*, XErrorEvent*) {
+  s_badWindowSeen = true;
+  return 0;
+}
+
 // Multi-clicks: presses of one button close in time and place.
 constexpr Time kDoubleClickMilliseconds = 500;
 constexpr int kDoubleClickDistance = 5;
@@ -53,6 +60,8 @@ class X11Display::Impl : public DisplayBackend {
  public:
   struct Shown {
     Window xWindow = 0;
+    // Whether the window manager has been given the window's protocols and size hints.
+    bool managed = false;
     XImage* image = nullptr;
     int width = 0;
     int height = 0;
@@ -128,13 +137,23 @@ class X11Display::Impl : public DisplayBackend {
     int width = window->backingWidth();
     int height = window->backingHeight();
     if (width <= 0 || height <= 0) return;
-    int x = static_cast<int>(std::lround(window->frame().origin.x * mScale));
-    int y = static_cast<int>(std::lround((screenFrame().size.height - NSMaxY(window->frame())) * mScale));
+    auto embedded = mEmbedIn.find(window->windowNumber());
+    const bool isEmbedded = embedded != mEmbedIn.end();
+    // An embedded window fills its parent's top left corner; the parent's owner places it.
+    int x = isEmbedded ? 0 : static_cast<int>(std::lround(window->frame().origin.x * mScale));
+    int y = isEmbedded ? 0
+                       : static_cast<int>(std::lround((screenFrame().size.height - NSMaxY(window->frame())) * mScale));
     if (!shown.xWindow) {
-      shown.xWindow = XCreateSimpleWindow(mDisplay, mRoot, x, y, width, height, 0, 0, 0);
+      shown.xWindow = XCreateSimpleWindow(mDisplay, isEmbedded ? embedded->second : mRoot, x, y, width, height, 0,
+                                          0, 0);
       XSelectInput(mDisplay, shown.xWindow,
                    ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
                        KeyReleaseMask | StructureNotifyMask);
+    }
+    if (isEmbedded) {
+      XMoveResizeWindow(mDisplay, shown.xWindow, x, y, width, height);
+    } else if (!shown.managed) {
+      shown.managed = true;
       XSetWMProtocols(mDisplay, shown.xWindow, &mDeleteWindow, 1);
       XSizeHints hints{};
       hints.flags = PPosition | PMinSize | PMaxSize;
@@ -146,7 +165,7 @@ class X11Display::Impl : public DisplayBackend {
     } else {
       XMoveResizeWindow(mDisplay, shown.xWindow, x, y, width, height);
     }
-    XStoreName(mDisplay, shown.xWindow, window->title().UTF8String());
+    if (!isEmbedded) XStoreName(mDisplay, shown.xWindow, window->title().UTF8String());
     if (shown.width != width || shown.height != height) {
       if (shown.image) XDestroyImage(shown.image);
       shown.image = nullptr;
@@ -339,6 +358,8 @@ class X11Display::Impl : public DisplayBackend {
   Atom mDeleteWindow = 0, mProtocols = 0, mClipboard = 0, mUtf8 = 0, mTargets = 0, mTransfer = 0;
   CGFloat mScale;
   std::map<NSInteger, Shown> mShown;
+  // The parent X window of each window embedded in another program's window.
+  std::map<NSInteger, Window> mEmbedIn;
   std::vector<NSWindow*> mOpened;
   std::optional<NSString> mOwnedText;
   Cursor mInvisibleCursor = 0;
@@ -512,8 +533,32 @@ NSWindow* X11Display::openWindow(NSView* view, const NSString& title, NSPoint or
   NSRect frame = NSMakeRect(origin.x, origin.y, NSWidth(view->frame()), NSHeight(view->frame()));
   NSWindow* window = new NSWindow(frame, NSWindowStyleMaskTitled | NSWindowStyleMaskClosable,
                                   NSBackingStoreBuffered, false);
-  window->setReleasedWhenClosed(false);
   window->setTitle(title);
+  return show(window, view);
+}
+
+NSWindow* X11Display::openWindowIn(NSView* view, unsigned long parentXWindow) {
+  if (!isOpen() || !view || !parentXWindow) return nullptr;
+  ::Display* display = mImpl->mDisplay;
+  // The id comes from another program: a window that does not exist must not end this process the
+  // way Xlib's default error handler would.
+  XSync(display, False);
+  s_badWindowSeen = false;
+  XErrorHandler previous = XSetErrorHandler(NoteBadWindow);
+  XWindowAttributes attributes;
+  const bool exists = XGetWindowAttributes(display, parentXWindow, &attributes) != 0;
+  XSync(display, False);
+  XSetErrorHandler(previous);
+  if (!exists || s_badWindowSeen) return nullptr;
+  // Titled, so it can become key and take typed values; a child window has no frame drawn anyway.
+  NSWindow* window = new NSWindow(NSMakeRect(0, 0, NSWidth(view->frame()), NSHeight(view->frame())),
+                                  NSWindowStyleMaskTitled, NSBackingStoreBuffered, false);
+  mImpl->mEmbedIn[window->windowNumber()] = parentXWindow;
+  return show(window, view);
+}
+
+NSWindow* X11Display::show(NSWindow* window, NSView* view) {
+  window->setReleasedWhenClosed(false);
   window->contentView()->addSubview(view);
   view->setFrameOrigin(NSZeroPoint);
   mImpl->mOpened.push_back(window);
@@ -529,6 +574,7 @@ void X11Display::closeWindow(NSWindow* window) {
   if (at == opened.end()) return;
   opened.erase(at);
   window->close();
+  mImpl->mEmbedIn.erase(window->windowNumber());
   window->release();
   DrainThreadAutoreleasePool();
   if (mImpl->mDisplay) XFlush(mImpl->mDisplay);
