@@ -109,11 +109,14 @@ class LV2UITest : public ::testing::Test {
     auto* self = static_cast<LV2UITest*>(controller);
     float value = std::numeric_limits<float>::quiet_NaN();
     if (size == sizeof(float) && format == 0) std::memcpy(&value, buffer, sizeof(value));
-    self->mLog += "W" + std::to_string(port) + " ";
+    self->mLog += 'W';
+    self->mLog += std::to_string(port) + " ";
     self->mWritten.push_back(value);
   }
   static void Touch(LV2UI_Feature_Handle handle, uint32_t port, bool grabbed) {
-    static_cast<LV2UITest*>(handle)->mLog += (grabbed ? "T+" : "T-") + std::to_string(port) + " ";
+    std::string& log = static_cast<LV2UITest*>(handle)->mLog;
+    log += grabbed ? "T+" : "T-";
+    log += std::to_string(port) + " ";
   }
   static int Resize(LV2UI_Feature_Handle handle, int w, int h) {
     static_cast<LV2UITest*>(handle)->mSize = {w, h};
