@@ -226,5 +226,19 @@ TEST_F(LV2UITest, MissingOrUnknownParentWindowIsRefused) {
   Open();
 }
 
+TEST_F(LV2UITest, HostWindowDestroyedBeforeCleanupEndsNothing) {
+  for (bool idleBetween : {false, true}) {
+    SCOPED_TRACE(idleBetween);
+    Open();
+    XDestroyWindow(mX, mParent);
+    XSync(mX, False);
+    if (idleBetween) SendPort(kWetPort, 0.0f);
+    mDescriptor->cleanup(mUI);
+    mUI = nullptr;
+    mParent = XCreateSimpleWindow(mX, DefaultRootWindow(mX), 10, 10, 400, 700, 0, 0, 0);
+    XSync(mX, False);
+  }
+}
+
 }  // namespace
 }  // namespace korv_test

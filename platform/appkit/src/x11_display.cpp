@@ -139,6 +139,8 @@ class X11Display::Impl : public DisplayBackend {
     if (width <= 0 || height <= 0) return;
     auto embedded = mEmbedIn.find(window->windowNumber());
     const bool isEmbedded = embedded != mEmbedIn.end();
+    // The other program destroyed its window, and the one inside with it: nothing can show there.
+    if (isEmbedded && !embedded->second) return;
     // An embedded window fills its parent's top left corner; the parent's owner places it.
     int x = isEmbedded ? 0 : static_cast<int>(std::lround(window->frame().origin.x * mScale));
     int y = isEmbedded ? 0
@@ -332,6 +334,15 @@ class X11Display::Impl : public DisplayBackend {
   void answerSelectionRequest(const XSelectionRequestEvent& request);
   void send(NSWindow* window, NSEvent::Fields fields, int x, int y, unsigned int state);
 
+  void forgetDestroyed(NSWindow* window) {
+    auto at = mShown.find(window->windowNumber());
+    if (at == mShown.end()) return;
+    at->second.xWindow = 0;
+    destroyShown(at->second);
+    auto embedded = mEmbedIn.find(window->windowNumber());
+    if (embedded != mEmbedIn.end()) embedded->second = 0;
+  }
+
   void destroyShown(Shown& shown) {
     if (shown.image) XDestroyImage(shown.image);
     if (shown.xWindow) XDestroyWindow(mDisplay, shown.xWindow);
@@ -496,6 +507,11 @@ void X11Display::Impl::handle(const XEvent& event) {
     case KeyRelease:
       handleKey(window, event.xkey);
       break;
+    case DestroyNotify:
+      // Only an embedding program destroys one of our windows (with its own): drawing into it or
+      // destroying it again would be an X error, which ends the program by default.
+      if (event.xdestroywindow.window == event.xdestroywindow.event) forgetDestroyed(window);
+      break;
     case ClientMessage:
       if (event.xclient.message_type == mProtocols &&
           static_cast<Atom>(event.xclient.data.l[0]) == mDeleteWindow) {
@@ -573,6 +589,14 @@ void X11Display::closeWindow(NSWindow* window) {
   auto at = std::find(opened.begin(), opened.end(), window);
   if (at == opened.end()) return;
   opened.erase(at);
+  if (mImpl->mEmbedIn.count(window->windowNumber()) && mImpl->mDisplay) {
+    // The embedding program may have destroyed its window just now; then ours is gone already.
+    const Window xWindow = xWindowOf(window);
+    XEvent destroyed;
+    XSync(mImpl->mDisplay, False);
+    if (xWindow && XCheckTypedWindowEvent(mImpl->mDisplay, xWindow, DestroyNotify, &destroyed))
+      mImpl->forgetDestroyed(window);
+  }
   window->close();
   mImpl->mEmbedIn.erase(window->windowNumber());
   window->release();
