@@ -61,9 +61,9 @@ class LV2UITest : public ::testing::Test {
 
   // Instantiates with the host's features: parent (unless withParent is false), URID map, touch, resize.
   LV2UI_Handle Instantiate(bool withParent = true, Window parent = 0) {
-    parentFeature = {LV2_UI__parent, reinterpret_cast<void*>(parent ? parent : mParent)};
-    std::vector<const LV2_Feature*> features = {&mapFeature, &touchFeature, &resizeFeature};
-    if (withParent) features.push_back(&parentFeature);
+    mParentFeature = {LV2_UI__parent, reinterpret_cast<void*>(parent ? parent : mParent)};
+    std::vector<const LV2_Feature*> features = {&mMapFeature, &mTouchFeature, &mResizeFeature};
+    if (withParent) features.push_back(&mParentFeature);
     features.push_back(nullptr);
     const std::string bundle = std::string(KORV_LV2_BUNDLE_DIR) + "/";
     return mDescriptor->instantiate(mDescriptor, "urn:brightmooraudio:korvaline", bundle.c_str(), Write, this,
@@ -134,10 +134,10 @@ class LV2UITest : public ::testing::Test {
   UridTable mUrids;
   LV2UI_Touch mTouch{this, Touch};
   LV2UI_Resize mResize{this, Resize};
-  LV2_Feature mapFeature{LV2_URID__map, mUrids.Map()};
-  LV2_Feature touchFeature{LV2_UI__touch, &mTouch};
-  LV2_Feature resizeFeature{LV2_UI__resize, &mResize};
-  LV2_Feature parentFeature{};
+  LV2_Feature mMapFeature{LV2_URID__map, mUrids.Map()};
+  LV2_Feature mTouchFeature{LV2_UI__touch, &mTouch};
+  LV2_Feature mResizeFeature{LV2_UI__resize, &mResize};
+  LV2_Feature mParentFeature{};
   std::string mLog;
   std::vector<float> mWritten;
   std::pair<int, int> mSize{0, 0};
