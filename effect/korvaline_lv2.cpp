@@ -1,4 +1,5 @@
-// What the LV2 binding needs to know of KORVAL-Q34 beyond its parameters: its URI and the unit of "Out".
+// What the LV2 binding needs to know of KORVAL-Q34 beyond its parameters: its and its editor's URIs and
+// the unit of "Out".
 #include "effect/korvaline.h"
 #include "lv2/lv2_plugin_info.h"
 
@@ -7,4 +8,5 @@ const LV2ParamUnit kKorvalineUnits[] = {{kOut, "http://lv2plug.in/ns/extensions/
 }  // namespace
 
 const LV2PluginInfo kLV2PluginInfo = {"urn:brightmooraudio:korvaline", kKorvalineUnits,
-                                      static_cast<int>(sizeof(kKorvalineUnits) / sizeof(kKorvalineUnits[0]))};
+                                      static_cast<int>(sizeof(kKorvalineUnits) / sizeof(kKorvalineUnits[0])),
+                                      "urn:brightmooraudio:korvaline#ui"};

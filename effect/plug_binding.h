@@ -18,9 +18,11 @@ inline IGraphics* MakeBindingGraphics(KorvalineBinding* pPlug, int w, int h, int
 class IGraphics;
 using KorvalineBinding = IFxLV2;
 
-// An LV2 editor is a separate object in the host's UI process that keeps its own parameter model,
-// so the plug-in itself builds none.
-inline IGraphics* MakeBindingGraphics(KorvalineBinding*, int, int, int) { return nullptr; }
+// An LV2 editor lives in the host's UI process on a plug-in object of its own, its parameter model;
+// only that object makes one (the running instance makes none).
+inline IGraphics* MakeBindingGraphics(KorvalineBinding* pPlug, int w, int h, int fps) {
+  return pPlug->MakeEditorGraphics(w, h, fps);
+}
 #else
 #include "framework/fx_no_host.h"
 class IGraphics;

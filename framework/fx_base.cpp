@@ -73,6 +73,17 @@ IFxBase::~IFxBase() {
   delete mLatencyDelay;
 }
 
+namespace {
+// The instance the calling thread is in an ExclusiveUse scope of, if any.
+thread_local const IFxBase* t_exclusivelyUsed = nullptr;
+}  // namespace
+
+IFxBase::ExclusiveUse::ExclusiveUse(const IFxBase* pPlug) { t_exclusivelyUsed = pPlug; }
+
+IFxBase::ExclusiveUse::~ExclusiveUse() { t_exclusivelyUsed = nullptr; }
+
+bool IFxBase::IsUsedExclusivelyHere() const { return t_exclusivelyUsed == this; }
+
 void IFxBase::Reset() { IMutexLock lock(this); }
 
 void IFxBase::OnParamChange(int) { IMutexLock lock(this); }

@@ -48,14 +48,27 @@ class IFxBase {
     explicit OutChannel(double** pDest) : mDest(pDest) {}
   };
 
-  // Holds the plug-in's recursive instance mutex for its lifetime; a null plug-in locks nothing.
+  // Holds the plug-in's recursive instance mutex for its lifetime; a null plug-in locks nothing, and
+  // neither does a plug-in the calling thread holds in an ExclusiveUse scope.
   class IMutexLock {
    public:
-    explicit IMutexLock(IFxBase* pPlug) : mLock(pPlug ? &pPlug->mMutex : nullptr) {}
+    explicit IMutexLock(IFxBase* pPlug) : mLock(pPlug && !pPlug->IsUsedExclusivelyHere() ? &pPlug->mMutex : nullptr) {}
 
    private:
     BRM_MutexLock mLock;
   };
+
+  // For a binding whose host's rules already keep every writer of the instance off other threads
+  // while a call runs: the instance's own locks on this thread lock nothing for the scope's
+  // lifetime, so an audio call can change parameters without waiting. Scopes do not nest.
+  class ExclusiveUse {
+   public:
+    explicit ExclusiveUse(const IFxBase* pPlug);
+    ~ExclusiveUse();
+    ExclusiveUse(const ExclusiveUse&) = delete;
+    ExclusiveUse& operator=(const ExclusiveUse&) = delete;
+  };
+  bool IsUsedExclusivelyHere() const;
 
   // channelIOStr lists the legal configurations as "in-out" pairs separated by spaces ("1-1 2-2").
   // Names longer than 127 bytes are cut.

@@ -114,6 +114,10 @@ void IFxLV2::ApplyControlPorts() {
 }
 
 void IFxLV2::Run(uint32_t nFrames) {
+  // The host's rules keep every other call that changes the instance (instantiation, activation,
+  // state restore) off other threads while run runs; a state save may read it meanwhile. So the
+  // effect's own locks, in OnParamChange above all, need not wait here.
+  ExclusiveUse exclusive(this);
   const LV2PortLayout layout = Ports();
   if (float* pLatency = static_cast<float*>(mPorts.Get()[layout.Latency()])) *pLatency = static_cast<float>(GetLatency());
   if (!mActive) {
@@ -147,4 +151,21 @@ void IFxLV2::RunPiece(uint32_t offset, int nFrames) {
   AttachOutputBuffers(0, layout.mNOut, outputs);
   if (IsBypassed()) PassThroughBuffers(0.0f, nFrames);
   else ProcessBuffers(0.0f, nFrames);
+}
+
+IGraphics* IFxLV2::MakeEditorGraphics(int w, int h, int fps) {
+  return mEditorHost ? mEditorHost->MakeEditor(this, w, h, fps) : nullptr;
+}
+
+void IFxLV2::BeginInformHostOfParamChange(int paramIdx) {
+  if (mEditorHost) mEditorHost->BeginGesture(paramIdx);
+}
+
+void IFxLV2::InformHostOfParamChange(int paramIdx, double) {
+  // The parameter holds the value already; the port carries it plain.
+  if (mEditorHost && GetParam(paramIdx)) mEditorHost->ParamChanged(paramIdx, GetParam(paramIdx)->Value());
+}
+
+void IFxLV2::EndInformHostOfParamChange(int paramIdx) {
+  if (mEditorHost) mEditorHost->EndGesture(paramIdx);
 }

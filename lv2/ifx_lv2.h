@@ -9,6 +9,7 @@
 #include "base/heap_buf.h"
 #include "framework/fx_no_host.h"
 #include "framework/instance_info.h"
+#include "lv2/lv2_editor_host.h"
 #include "lv2/lv2_ports.h"
 
 class IFxLV2 : public IFxNoHost {
@@ -46,8 +47,16 @@ class IFxLV2 : public IFxNoHost {
   LV2_State_Status RestoreState(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
 
   // The host hears of changes through its control ports alone, and no transport reaches the plug-in:
-  // those hooks stay the host-less binding's.
+  // those hooks stay the host-less binding's, except in an editor's parameter model.
   EAPI GetAPI() override { return kAPILV2; }
+
+  // Makes this object an editor's parameter model: its editor is made by pHost, and changes from the
+  // editor go to pHost. Set before the editor is made; null (the running instance) makes none.
+  void SetEditorHost(LV2EditorHost* pHost) { mEditorHost = pHost; }
+  IGraphics* MakeEditorGraphics(int w, int h, int fps);
+  void BeginInformHostOfParamChange(int paramIdx) override;
+  void InformHostOfParamChange(int paramIdx, double normalizedValue) override;
+  void EndInformHostOfParamChange(int paramIdx) override;
 
  private:
   void ApplyControlPorts();
@@ -58,10 +67,9 @@ class IFxLV2 : public IFxNoHost {
   LV2_URID mStateKey = 0, mChunkType = 0;
   // Where each port's data lives, null while the host has connected none.
   BRM_TypedBuf<void*> mPorts;
-  // The control values last taken from the ports: only a change reaches the effect, so a run with
-  // steady controls enters no lock (a change enters the effect's instance mutex in OnParamChange,
-  // which only a concurrent state save can hold).
+  // The control values last taken from the ports: only a change reaches the effect.
   BRM_TypedBuf<float> mLastControl;
+  LV2EditorHost* mEditorHost = nullptr;
   // Read in place of an unconnected audio input, written in place of an unconnected output.
   BRM_TypedBuf<float> mSilence, mDiscard;
 };

@@ -2,39 +2,56 @@
 # (lib/lv2 is on every LV2 host's default path); set it to $HOME/.lv2 for a user install.
 set(KORV_LV2_INSTALL_DIR "lib/lv2" CACHE PATH "Install directory of the LV2 bundles")
 
-# korv_add_lv2_bundle(NAME name TARGET module-target TTL_GENERATOR executable OUTPUT_DIRECTORY dir)
-# Lays out dir/NAME.lv2/: NAME.so (the module, exporting only lv2_descriptor), and manifest.ttl and
-# NAME.ttl written by the generator at build time. Sets NAME_LV2_BUNDLE_DIR in the caller's scope and
-# installs the bundle.
+# korv_add_lv2_bundle(NAME name TARGET module-target UI_TARGET ui-module-target TTL_GENERATOR executable
+#                     OUTPUT_DIRECTORY dir PICTURE_ROOT root PICTURES files...)
+# Lays out dir/NAME.lv2/: NAME.so (the module, exporting only lv2_descriptor), NAME_ui.so (the editor,
+# exporting only lv2ui_descriptor), the editor's pictures at their paths below root, and manifest.ttl
+# and NAME.ttl written by the generator at build time. Sets NAME_LV2_BUNDLE_DIR in the caller's scope
+# and installs the bundle.
 function(korv_add_lv2_bundle)
-  cmake_parse_arguments(ARG "" "NAME;TARGET;TTL_GENERATOR;OUTPUT_DIRECTORY" "" ${ARGN})
-  if(NOT ARG_NAME OR NOT ARG_TARGET OR NOT ARG_TTL_GENERATOR OR NOT ARG_OUTPUT_DIRECTORY)
-    message(FATAL_ERROR "korv_add_lv2_bundle needs NAME, TARGET, TTL_GENERATOR and OUTPUT_DIRECTORY")
+  cmake_parse_arguments(ARG "" "NAME;TARGET;UI_TARGET;TTL_GENERATOR;OUTPUT_DIRECTORY;PICTURE_ROOT" "PICTURES" ${ARGN})
+  if(NOT ARG_NAME OR NOT ARG_TARGET OR NOT ARG_UI_TARGET OR NOT ARG_TTL_GENERATOR OR NOT ARG_OUTPUT_DIRECTORY)
+    message(FATAL_ERROR "korv_add_lv2_bundle needs NAME, TARGET, UI_TARGET, TTL_GENERATOR and OUTPUT_DIRECTORY")
   endif()
   set(bundle ${ARG_OUTPUT_DIRECTORY}/${ARG_NAME}.lv2)
-  set(exports ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/exports.map)
-  set_target_properties(${ARG_TARGET} PROPERTIES
+  korv_lv2_module(${ARG_TARGET} ${bundle} ${ARG_NAME} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/exports.map)
+  korv_lv2_module(${ARG_UI_TARGET} ${bundle} ${ARG_NAME}_ui ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/ui_exports.map)
+
+  set(turtle ${bundle}/manifest.ttl ${bundle}/${ARG_NAME}.ttl)
+  add_custom_command(OUTPUT ${turtle}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${bundle}
+    COMMAND ${ARG_TTL_GENERATOR} ${bundle} ${ARG_NAME}.so ${ARG_NAME}_ui.so ${ARG_NAME}.ttl
+    DEPENDS ${ARG_TTL_GENERATOR}
+    COMMENT "Describing ${ARG_NAME}.lv2"
+    VERBATIM)
+  set(copies)
+  foreach(picture IN LISTS ARG_PICTURES)
+    file(RELATIVE_PATH relative ${ARG_PICTURE_ROOT} ${picture})
+    add_custom_command(OUTPUT ${bundle}/${relative}
+      COMMAND ${CMAKE_COMMAND} -E copy ${picture} ${bundle}/${relative}
+      DEPENDS ${picture}
+      VERBATIM)
+    list(APPEND copies ${bundle}/${relative})
+  endforeach()
+  add_custom_target(${ARG_NAME}_lv2_files DEPENDS ${turtle} ${copies})
+  add_dependencies(${ARG_TARGET} ${ARG_NAME}_lv2_files)
+  add_dependencies(${ARG_UI_TARGET} ${ARG_NAME}_lv2_files)
+
+  install(DIRECTORY ${bundle} DESTINATION ${KORV_LV2_INSTALL_DIR})
+  set(${ARG_NAME}_LV2_BUNDLE_DIR ${bundle} PARENT_SCOPE)
+endfunction()
+
+# A module of a bundle: a shared object in the bundle's folder exporting only what the map names.
+function(korv_lv2_module target bundle name exports)
+  set_target_properties(${target} PROPERTIES
     LIBRARY_OUTPUT_DIRECTORY ${bundle}
-    OUTPUT_NAME ${ARG_NAME}
+    OUTPUT_NAME ${name}
     PREFIX ""
     SUFFIX ".so"
     # The bundle needs nothing of the build tree, and is copied as it is when installed.
     SKIP_BUILD_RPATH TRUE
     LINK_DEPENDS ${exports})
-  # Only libraries it uses: the framework's libraries bring the platform stand-in along, which the
-  # effect does not call and an installed bundle could not find.
-  target_link_options(${ARG_TARGET} PRIVATE -Wl,--version-script=${exports} -Wl,--no-undefined -Wl,--as-needed)
-
-  set(turtle ${bundle}/manifest.ttl ${bundle}/${ARG_NAME}.ttl)
-  add_custom_command(OUTPUT ${turtle}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${bundle}
-    COMMAND ${ARG_TTL_GENERATOR} ${bundle} ${ARG_NAME}.so ${ARG_NAME}.ttl
-    DEPENDS ${ARG_TTL_GENERATOR}
-    COMMENT "Describing ${ARG_NAME}.lv2"
-    VERBATIM)
-  add_custom_target(${ARG_NAME}_lv2_turtle DEPENDS ${turtle})
-  add_dependencies(${ARG_TARGET} ${ARG_NAME}_lv2_turtle)
-
-  install(DIRECTORY ${bundle} DESTINATION ${KORV_LV2_INSTALL_DIR})
-  set(${ARG_NAME}_LV2_BUNDLE_DIR ${bundle} PARENT_SCOPE)
+  # Only libraries it uses: the framework's libraries bring the shared platform stand-in along, which
+  # the module does not call (or carries its own copy of) and an installed bundle could not find.
+  target_link_options(${target} PRIVATE -Wl,--version-script=${exports} -Wl,--no-undefined -Wl,--as-needed)
 endfunction()

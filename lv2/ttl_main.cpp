@@ -18,8 +18,8 @@ bool WriteFile(const std::string& path, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: %s BUNDLE_DIR BINARY_NAME TTL_NAME\n", argv[0]);
+  if (argc != 5) {
+    std::fprintf(stderr, "usage: %s BUNDLE_DIR BINARY_NAME UI_BINARY_NAME TTL_NAME\n", argv[0]);
     return 2;
   }
   const std::string dir = argv[1];
@@ -28,8 +28,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the plug-in could not be constructed\n");
     return 1;
   }
-  if (!WriteFile(dir + "/manifest.ttl", LV2ManifestTurtle(kLV2PluginInfo, argv[2], argv[3])) ||
-      !WriteFile(dir + "/" + argv[3], LV2PluginTurtle(*pPlug, kLV2PluginInfo))) {
+  if (!WriteFile(dir + "/manifest.ttl", LV2ManifestTurtle(kLV2PluginInfo, argv[2], argv[3], argv[4])) ||
+      !WriteFile(dir + "/" + argv[4], LV2PluginTurtle(*pPlug, kLV2PluginInfo))) {
     std::fprintf(stderr, "cannot write the Turtle into %s\n", dir.c_str());
     return 1;
   }

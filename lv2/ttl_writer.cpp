@@ -12,6 +12,7 @@ const char* const kPrefixes =
     "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
     "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
+    "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
     "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
     "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
@@ -83,9 +84,11 @@ std::string LV2Symbol(const char* name) {
   return symbol;
 }
 
-std::string LV2ManifestTurtle(const LV2PluginInfo& info, const char* binaryName, const char* ttlName) {
+std::string LV2ManifestTurtle(const LV2PluginInfo& info, const char* binaryName, const char* uiBinaryName,
+                              const char* ttlName) {
   return std::string(kPrefixes) + "<" + info.mURI + ">\n  a lv2:Plugin ;\n  lv2:binary <" + binaryName +
-         "> ;\n  rdfs:seeAlso <" + ttlName + "> .\n";
+         "> ;\n  rdfs:seeAlso <" + ttlName + "> .\n\n<" + info.mUIURI + ">\n  a ui:X11UI ;\n  ui:binary <" +
+         uiBinaryName + "> ;\n  rdfs:seeAlso <" + ttlName + "> .\n";
 }
 
 std::string LV2PluginTurtle(IFxLV2& plug, const LV2PluginInfo& info) {
@@ -95,7 +98,7 @@ std::string LV2PluginTurtle(IFxLV2& plug, const LV2PluginInfo& info) {
                     " ] ;\n  lv2:minorVersion " + std::to_string((version >> 8) & 0xff) + " ;\n  lv2:microVersion " +
                     std::to_string(version & 0xff) +
                     " ;\n  lv2:optionalFeature lv2:hardRTCapable , urid:map , opts:options ;\n"
-                    "  lv2:extensionData state:interface ;\n  lv2:port\n";
+                    "  lv2:extensionData state:interface ;\n  ui:ui <" + info.mUIURI + "> ;\n  lv2:port\n";
   const LV2PortLayout layout = plug.Ports();
   std::set<std::string> taken;
   for (int c = 0; c < layout.mNIn; ++c) ttl += AudioPort(static_cast<uint32_t>(c), true, c, &taken) + " ,\n";
@@ -108,5 +111,11 @@ std::string LV2PluginTurtle(IFxLV2& plug, const LV2PluginInfo& info) {
          " ;\n    lv2:symbol " + Quoted(UniqueSymbol("latency", &taken).c_str()) +
          " ;\n    lv2:name \"Latency\" ;\n    lv2:portProperty lv2:reportsLatency , lv2:integer ;\n"
          "    units:unit units:frame ;\n  ] .\n";
+  // The editor works through the ports alone; it draws inside the host's window and is served by
+  // the host's idle calls.
+  ttl += std::string("\n<") + info.mUIURI +
+         ">\n  a ui:X11UI ;\n  lv2:requiredFeature ui:parent ;\n"
+         "  lv2:optionalFeature ui:idleInterface , ui:resize , ui:touch , urid:map ;\n"
+         "  lv2:extensionData ui:idleInterface .\n";
   return ttl;
 }

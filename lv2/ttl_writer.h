@@ -6,9 +6,12 @@
 #include "lv2/ifx_lv2.h"
 #include "lv2/lv2_plugin_info.h"
 
-// The manifest naming the plug-in, its shared object binaryName and its description ttlName.
-std::string LV2ManifestTurtle(const LV2PluginInfo& info, const char* binaryName, const char* ttlName);
-// The description: identity, features, extensions and every port with name, symbol, range, default, unit.
+// The manifest naming the plug-in with its shared object binaryName, its editor with uiBinaryName, and
+// their description ttlName.
+std::string LV2ManifestTurtle(const LV2PluginInfo& info, const char* binaryName, const char* uiBinaryName,
+                              const char* ttlName);
+// The description: identity, features, extensions, every port with name, symbol, range, default, unit,
+// and the editor with the features it needs and can use.
 std::string LV2PluginTurtle(IFxLV2& plug, const LV2PluginInfo& info);
 // A port symbol from a name: lowercase letters, digits and '_', never starting with a digit.
 std::string LV2Symbol(const char* name);

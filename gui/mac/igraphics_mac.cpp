@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "au/ifx_au.h"
+#include "framework/fx_base.h"
 #include "framework/trace.h"
 #include "gui/icontrol.h"
 #include "gui/mac/igraphics_cocoa.h"
@@ -292,7 +292,7 @@ int IGraphicsMac::GetUserOSVersion() {
   return version;
 }
 
-IGraphicsMac* MakeGraphics(IFxAU* pPlug, int w, int h, int fps) {
+IGraphicsMac* MakeGraphics(IFxBase* pPlug, int w, int h, int fps) {
   IGraphicsMac* pGraphics = new IGraphicsMac(pPlug, w, h, fps);
   pGraphics->SetBundleID(kKorvalineBundleID);
   return pGraphics;

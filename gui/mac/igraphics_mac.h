@@ -16,6 +16,9 @@ class IGraphicsMac : public IGraphics {
 
   void SetBundleID(const char* bundleID) { mBundleID.Set(bundleID); }
   const char* GetBundleID() const { return mBundleID.Get(); }
+  // Pictures are then read from files under this directory (their names are paths relative to it)
+  // instead of the bundle's resources: for editors whose plug-in comes in a plain folder.
+  void SetPictureDirectory(const char* directory) { mPictureDirectory.Set(directory); }
 
   bool DrawScreen(IRECT* pR) override;
   // Measures inside its own autorelease pool: text objects the measuring makes go with it.
@@ -66,11 +69,11 @@ class IGraphicsMac : public IGraphics {
   // The editor's own reference to the open view, dropped when the view closes.
   IGraphicsCocoa_vKORVALINE_au* mView = nullptr;
   BRM_String mBundleID;
+  BRM_String mPictureDirectory;
   CGColorSpaceRef mColorSpace = nullptr;
   BRM_HeapBuf mDoubleBuffer{4096};
   NSWindow* mHostWindow = nullptr;
 };
 
-// The editor for a plug-in on the Audio Unit binding, finding its pictures in the effect's bundle.
-class IFxAU;
-IGraphicsMac* MakeGraphics(IFxAU* pPlug, int w, int h, int fps = 0);
+// The editor for a plug-in on any binding, finding its pictures in the effect's bundle.
+IGraphicsMac* MakeGraphics(IFxBase* pPlug, int w, int h, int fps = 0);

@@ -87,4 +87,11 @@ RAST_IBitmap* IGraphicsMac::LoadImgFromResourceOSX(const char* bundleID, const c
   return RAST_LoadPNG(path.UTF8String(), nullptr);
 }
 
-RAST_IBitmap* IGraphicsMac::OSLoadBitmap(int, const char* name) { return LoadImgFromResourceOSX(GetBundleID(), name); }
+RAST_IBitmap* IGraphicsMac::OSLoadBitmap(int, const char* name) {
+  if (!mPictureDirectory.GetLength()) return LoadImgFromResourceOSX(GetBundleID(), name);
+  if (!name || !*name) return nullptr;
+  BRM_String path(mPictureDirectory.Get());
+  if (path.Get()[path.GetLength() - 1] != '/') path.Append("/");
+  path.Append(name);
+  return RAST_LoadPNG(path.Get(), nullptr);
+}

@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 #include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
+#include <lv2/ui/ui.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
 #include <limits>
 
 #include "support/alloc_counter.h"
+#include "support/lock_counter.h"
 #include "lv2/lilv_test_host.h"
 
 namespace korv_test {
@@ -82,6 +85,36 @@ TEST_F(LV2BindingTest, DescribesEveryParameterAsAControlPort) {
   lilv_nodes_free(required);
 }
 
+TEST_F(LV2BindingTest, DescribesItsX11EditorInTheBundle) {
+  LilvUIs* uis = lilv_plugin_get_uis(host.Plugin());
+  ASSERT_EQ(lilv_uis_size(uis), 1u);
+  const LilvUI* ui = lilv_uis_get(uis, lilv_uis_begin(uis));
+  LilvNode* x11 = lilv_new_uri(host.World(), LV2_UI__X11UI);
+  EXPECT_TRUE(lilv_ui_is_a(ui, x11));
+  lilv_node_free(x11);
+  char* binary = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(ui)), nullptr);
+  EXPECT_EQ(access(binary, R_OK), 0) << binary;
+  lilv_free(binary);
+  struct Expected {
+    const char* predicate;
+    std::vector<const char*> objects;
+  };
+  const Expected expected[] = {
+      {LV2_CORE__requiredFeature, {LV2_UI__parent}},
+      {LV2_CORE__optionalFeature, {LV2_UI__idleInterface, LV2_UI__resize, LV2_UI__touch, LV2_URID__map}},
+      {LV2_CORE__extensionData, {LV2_UI__idleInterface}}};
+  for (const Expected& e : expected) {
+    SCOPED_TRACE(e.predicate);
+    LilvNode* predicate = lilv_new_uri(host.World(), e.predicate);
+    LilvNodes* objects = lilv_world_find_nodes(host.World(), lilv_ui_get_uri(ui), predicate, nullptr);
+    EXPECT_EQ(lilv_nodes_size(objects), e.objects.size());
+    for (const char* object : e.objects) EXPECT_TRUE(HasNode(objects, object)) << object;
+    lilv_nodes_free(objects);
+    lilv_node_free(predicate);
+  }
+  lilv_uis_free(uis);
+}
+
 TEST_F(LV2BindingTest, EveryBlockSizeAndInPlaceRenderTheSame) {
   const std::vector<float> input = TestSignal(kFrames);
   TestInstance reference(host);
@@ -97,20 +130,27 @@ TEST_F(LV2BindingTest, EveryBlockSizeAndInPlaceRenderTheSame) {
   EXPECT_EQ(inPlace.Render(input, 64, true), expected);
 }
 
-TEST_F(LV2BindingTest, RunAllocatesNothingWhileControlsChange) {
+TEST_F(LV2BindingTest, RunAllocatesAndLocksNothingWhileControlsChange) {
   TestInstance instance(host);
   ASSERT_NE(instance.Get(), nullptr);
   const std::vector<float> input = TestSignal(4096);
   instance.Render(input, 512);
   float& wet = instance.Control("wet");
   float& out = instance.Control("out");
-  AllocationScope scope;
+  AllocationScope allocations;
+  LockScope locks;
   for (int i = 0; i < 16; ++i) {
     wet = 0.05f * static_cast<float>(i);
     out = static_cast<float>(i) - 8.0f;
     lilv_instance_run(instance.Get(), 256);
   }
-  EXPECT_EQ(scope.Count(), 0);
+  EXPECT_EQ(allocations.Count(), 0);
+  EXPECT_EQ(locks.Count(), 0);
+  // The count sees the plug-in's locks: activation takes the instance mutex.
+  LockScope activation;
+  lilv_instance_deactivate(instance.Get());
+  lilv_instance_activate(instance.Get());
+  EXPECT_GT(activation.Count(), 0);
 }
 
 TEST_F(LV2BindingTest, ControlValuesReachTheAudioClampedAndFinite) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The bundle through the standard LV2 tools: lv2ls finds it, lv2info shows its ports, serdi parses its
-# Turtle, lv2apply renders the demo input exactly as korval-host does at the same control values, and
+# Turtle (the editor's too), lv2apply renders the demo input exactly as korval-host does at the same control values, and
 # lv2bench runs it; `cmake --install` puts it where hosts look under the prefix.
 # Usage: lv2_tools_test.sh BUNDLE_DIR KORVAL_HOST WAV_COMPARE WORK_DIR CMAKE BUILD_DIR LV2_INSTALL_DIR
 set -euo pipefail
@@ -12,12 +12,15 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 lv2ls | grep -qx "$uri" || fail "lv2ls does not list $uri"
 # An installed bundle has no build tree to find libraries in.
-! ldd "$bundle/KORVALINE.so" | grep -q "not found" || fail "the shared object needs a library it cannot find"
+for module in KORVALINE.so KORVALINE_ui.so; do
+  ! ldd "$bundle/$module" | grep -q "not found" || fail "$module needs a library it cannot find"
+  ! ldd "$bundle/$module" | grep -q "libkorv" || fail "$module needs a library of the build tree"
+done
 
 info="$(lv2info "$uri")"
 for expected in "Name:              KORVAL-Q34" "Symbol:      dry" "Symbol:      wet" "Symbol:      out" \
                 "Name:        Out" "Minimum:     -15.000000" "Maximum:     15.000000" "Symbol:      latency" \
-                "http://lv2plug.in/ns/lv2core#hardRTCapable"; do
+                "http://lv2plug.in/ns/lv2core#hardRTCapable" "http://lv2plug.in/ns/extensions/ui#X11UI"; do
   grep -qF -- "$expected" <<<"$info" || fail "lv2info lacks '$expected'"
 done
 
@@ -46,5 +49,6 @@ if [[ "$installDir" != /* ]]; then
   rm -rf "$work/prefix"
   "$cmake" --install "$build" --prefix "$work/prefix" >/dev/null
   LV2_PATH="$work/prefix/$installDir" lv2ls | grep -qx "$uri" || fail "the installed bundle is not found under the prefix"
+  [[ -f "$work/prefix/$installDir/KORVALINE.lv2/resources/img/bg.png" ]] || fail "the editor's pictures are not installed"
 fi
 echo "all LV2 tool checks passed"

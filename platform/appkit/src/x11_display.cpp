@@ -43,6 +43,13 @@ NSEventModifierFlags ModifiersOfState(unsigned int state) {
   return flags;
 }
 
+// Set while a window id from outside is being checked; the check's error is expected.
+bool s_badWindowSeen = false;
+int NoteBadWindow(::Display*, XErrorEvent*) {
+  s_badWindowSeen = true;
+  return 0;
+}
+
 // Multi-clicks: presses of one button close in time and place.
 constexpr Time kDoubleClickMilliseconds = 500;
 constexpr int kDoubleClickDistance = 5;
@@ -53,6 +60,8 @@ class X11Display::Impl : public DisplayBackend {
  public:
   struct Shown {
     Window xWindow = 0;
+    // Whether the window manager has been given the window's protocols and size hints.
+    bool managed = false;
     XImage* image = nullptr;
     int width = 0;
     int height = 0;
@@ -128,13 +137,25 @@ class X11Display::Impl : public DisplayBackend {
     int width = window->backingWidth();
     int height = window->backingHeight();
     if (width <= 0 || height <= 0) return;
-    int x = static_cast<int>(std::lround(window->frame().origin.x * mScale));
-    int y = static_cast<int>(std::lround((screenFrame().size.height - NSMaxY(window->frame())) * mScale));
+    auto embedded = mEmbedIn.find(window->windowNumber());
+    const bool isEmbedded = embedded != mEmbedIn.end();
+    // The other program destroyed its window, and the one inside with it: nothing can show there.
+    if (isEmbedded && !embedded->second) return;
+    // An embedded window fills its parent's top left corner; the parent's owner places it.
+    int x = isEmbedded ? 0 : static_cast<int>(std::lround(window->frame().origin.x * mScale));
+    int y = isEmbedded ? 0
+                       : static_cast<int>(std::lround((screenFrame().size.height - NSMaxY(window->frame())) * mScale));
     if (!shown.xWindow) {
-      shown.xWindow = XCreateSimpleWindow(mDisplay, mRoot, x, y, width, height, 0, 0, 0);
+      shown.xWindow = XCreateSimpleWindow(mDisplay, isEmbedded ? embedded->second : mRoot, x, y, width, height, 0,
+                                          0, 0);
       XSelectInput(mDisplay, shown.xWindow,
                    ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
                        KeyReleaseMask | StructureNotifyMask);
+    }
+    if (isEmbedded) {
+      XMoveResizeWindow(mDisplay, shown.xWindow, x, y, width, height);
+    } else if (!shown.managed) {
+      shown.managed = true;
       XSetWMProtocols(mDisplay, shown.xWindow, &mDeleteWindow, 1);
       XSizeHints hints{};
       hints.flags = PPosition | PMinSize | PMaxSize;
@@ -146,7 +167,7 @@ class X11Display::Impl : public DisplayBackend {
     } else {
       XMoveResizeWindow(mDisplay, shown.xWindow, x, y, width, height);
     }
-    XStoreName(mDisplay, shown.xWindow, window->title().UTF8String());
+    if (!isEmbedded) XStoreName(mDisplay, shown.xWindow, window->title().UTF8String());
     if (shown.width != width || shown.height != height) {
       if (shown.image) XDestroyImage(shown.image);
       shown.image = nullptr;
@@ -313,6 +334,15 @@ class X11Display::Impl : public DisplayBackend {
   void answerSelectionRequest(const XSelectionRequestEvent& request);
   void send(NSWindow* window, NSEvent::Fields fields, int x, int y, unsigned int state);
 
+  void forgetDestroyed(NSWindow* window) {
+    auto at = mShown.find(window->windowNumber());
+    if (at == mShown.end()) return;
+    at->second.xWindow = 0;
+    destroyShown(at->second);
+    auto embedded = mEmbedIn.find(window->windowNumber());
+    if (embedded != mEmbedIn.end()) embedded->second = 0;
+  }
+
   void destroyShown(Shown& shown) {
     if (shown.image) XDestroyImage(shown.image);
     if (shown.xWindow) XDestroyWindow(mDisplay, shown.xWindow);
@@ -339,6 +369,8 @@ class X11Display::Impl : public DisplayBackend {
   Atom mDeleteWindow = 0, mProtocols = 0, mClipboard = 0, mUtf8 = 0, mTargets = 0, mTransfer = 0;
   CGFloat mScale;
   std::map<NSInteger, Shown> mShown;
+  // The parent X window of each window embedded in another program's window.
+  std::map<NSInteger, Window> mEmbedIn;
   std::vector<NSWindow*> mOpened;
   std::optional<NSString> mOwnedText;
   Cursor mInvisibleCursor = 0;
@@ -475,6 +507,11 @@ void X11Display::Impl::handle(const XEvent& event) {
     case KeyRelease:
       handleKey(window, event.xkey);
       break;
+    case DestroyNotify:
+      // Only an embedding program destroys one of our windows (with its own): drawing into it or
+      // destroying it again would be an X error, which ends the program by default.
+      if (event.xdestroywindow.window == event.xdestroywindow.event) forgetDestroyed(window);
+      break;
     case ClientMessage:
       if (event.xclient.message_type == mProtocols &&
           static_cast<Atom>(event.xclient.data.l[0]) == mDeleteWindow) {
@@ -512,8 +549,32 @@ NSWindow* X11Display::openWindow(NSView* view, const NSString& title, NSPoint or
   NSRect frame = NSMakeRect(origin.x, origin.y, NSWidth(view->frame()), NSHeight(view->frame()));
   NSWindow* window = new NSWindow(frame, NSWindowStyleMaskTitled | NSWindowStyleMaskClosable,
                                   NSBackingStoreBuffered, false);
-  window->setReleasedWhenClosed(false);
   window->setTitle(title);
+  return show(window, view);
+}
+
+NSWindow* X11Display::openWindowIn(NSView* view, unsigned long parentXWindow) {
+  if (!isOpen() || !view || !parentXWindow) return nullptr;
+  ::Display* display = mImpl->mDisplay;
+  // The id comes from another program: a window that does not exist must not end this process the
+  // way Xlib's default error handler would.
+  XSync(display, False);
+  s_badWindowSeen = false;
+  XErrorHandler previous = XSetErrorHandler(NoteBadWindow);
+  XWindowAttributes attributes;
+  const bool exists = XGetWindowAttributes(display, parentXWindow, &attributes) != 0;
+  XSync(display, False);
+  XSetErrorHandler(previous);
+  if (!exists || s_badWindowSeen) return nullptr;
+  // Titled, so it can become key and take typed values; a child window has no frame drawn anyway.
+  NSWindow* window = new NSWindow(NSMakeRect(0, 0, NSWidth(view->frame()), NSHeight(view->frame())),
+                                  NSWindowStyleMaskTitled, NSBackingStoreBuffered, false);
+  mImpl->mEmbedIn[window->windowNumber()] = parentXWindow;
+  return show(window, view);
+}
+
+NSWindow* X11Display::show(NSWindow* window, NSView* view) {
+  window->setReleasedWhenClosed(false);
   window->contentView()->addSubview(view);
   view->setFrameOrigin(NSZeroPoint);
   mImpl->mOpened.push_back(window);
@@ -528,7 +589,16 @@ void X11Display::closeWindow(NSWindow* window) {
   auto at = std::find(opened.begin(), opened.end(), window);
   if (at == opened.end()) return;
   opened.erase(at);
+  if (mImpl->mEmbedIn.count(window->windowNumber()) && mImpl->mDisplay) {
+    // The embedding program may have destroyed its window just now; then ours is gone already.
+    const Window xWindow = xWindowOf(window);
+    XEvent destroyed;
+    XSync(mImpl->mDisplay, False);
+    if (xWindow && XCheckTypedWindowEvent(mImpl->mDisplay, xWindow, DestroyNotify, &destroyed))
+      mImpl->forgetDestroyed(window);
+  }
   window->close();
+  mImpl->mEmbedIn.erase(window->windowNumber());
   window->release();
   DrainThreadAutoreleasePool();
   if (mImpl->mDisplay) XFlush(mImpl->mDisplay);

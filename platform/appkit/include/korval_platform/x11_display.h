@@ -23,6 +23,10 @@ class X11Display {
   // its content view; null when the display is not open. The window goes when the user closes it or
   // closeWindow is called.
   NSWindow* openWindow(NSView* view, const NSString& title, NSPoint origin = NSZeroPoint);
+  // A shown window of the view's size inside the X window parentXWindow of another program (a host's
+  // editor area), at its top left corner; null when the display is not open or that window does not
+  // exist. Close it with closeWindow before the parent goes.
+  NSWindow* openWindowIn(NSView* view, unsigned long parentXWindow);
   void closeWindow(NSWindow* window);
   // The X window showing the window, 0 when there is none.
   unsigned long xWindowOf(NSWindow* window) const;
@@ -35,6 +39,7 @@ class X11Display {
   class Impl;
 
  private:
+  NSWindow* show(NSWindow* window, NSView* view);
   std::unique_ptr<Impl> mImpl;
 };
 
