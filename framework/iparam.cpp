@@ -44,7 +44,7 @@ void IParam::InitDouble(const char* name, double defaultValue, double minVal, do
   CopyTextCut(mName, name);
   CopyTextCut(mLabel, label);
   CopyTextCut(mGroup, group);
-  mValue = defaultValue;
+  std::atomic_ref<double>(mValue).store(defaultValue, std::memory_order_relaxed);
   mMin = minVal;
   mMax = minVal + step > maxVal ? minVal + step : maxVal;
   mStep = step;
@@ -73,7 +73,7 @@ void IParam::SetShape(double shape) {
 // NaN from a host or a file is ignored rather than stored.
 void IParam::Set(double value) {
   if (std::isnan(value)) return;
-  mValue = value < mMin ? mMin : (value > mMax ? mMax : value);
+  std::atomic_ref<double>(mValue).store(value < mMin ? mMin : (value > mMax ? mMax : value), std::memory_order_relaxed);
 }
 
 // A normalised value from a file or a host may lie outside 0..1 or be infinite; whatever it is, the
@@ -87,9 +87,9 @@ void IParam::SetNormalized(double normalizedValue) {
   Set(value);
 }
 
-double IParam::DBToAmp() const { return ::DBToAmp(mValue); }
+double IParam::DBToAmp() const { return ::DBToAmp(Value()); }
 
-double IParam::GetNormalized() const { return GetNormalized(mValue); }
+double IParam::GetNormalized() const { return GetNormalized(Value()); }
 
 double IParam::GetNormalized(double nonNormalizedValue) const {
   double v = nonNormalizedValue < mMin ? mMin : (nonNormalizedValue > mMax ? mMax : nonNormalizedValue);
@@ -146,4 +146,4 @@ bool IParam::MapDisplayText(const char* text, int* pValue) const {
   return false;
 }
 
-const char* IParam::GetLabelForHost() const { return GetDisplayText(TruncToInt(mValue))[0] ? "" : mLabel; }
+const char* IParam::GetLabelForHost() const { return GetDisplayText(Int())[0] ? "" : mLabel; }

@@ -1,7 +1,9 @@
 #pragma once
 // One automatable parameter: kind, range, resolution, curve to the 0..1 control range, names and
-// optional texts shown for particular values. Holds no lock; the plug-in's instance mutex guards
-// every access from more than one thread.
+// optional texts shown for particular values. Holds no lock: the plug-in's instance mutex guards
+// its setup from more than one thread, and its value is read and written whole.
+#include <atomic>
+
 #include "base/heap_buf.h"
 #include "framework/int_convert.h"
 
@@ -45,9 +47,10 @@ class IParam {
   // Rounded to the step for all but continuous parameters, then clamped to the range; NaN is ignored.
   void SetNormalized(double normalizedValue);
 
-  double Value() const { return mValue; }
-  bool Bool() const { return mValue >= 0.5; }
-  int Int() const { return TruncToInt(mValue); }
+  // A binding may change the value on the audio thread while another thread saves the state.
+  double Value() const { return std::atomic_ref<double>(const_cast<double&>(mValue)).load(std::memory_order_relaxed); }
+  bool Bool() const { return Value() >= 0.5; }
+  int Int() const { return TruncToInt(Value()); }
   double DBToAmp() const;
   double GetNormalized() const;
   double GetNormalized(double nonNormalizedValue) const;
@@ -56,8 +59,8 @@ class IParam {
 
   // Writes at most kParamDisplayLen bytes including the terminator.
   void GetDisplayForHost(double value, bool normalized, char* buf, bool withDisplayText = true) const;
-  void GetDisplayForHost(char* buf) const { GetDisplayForHost(mValue, false, buf); }
-  void GetDisplayForHostNoDisplayText(char* buf) const { GetDisplayForHost(mValue, false, buf, false); }
+  void GetDisplayForHost(char* buf) const { GetDisplayForHost(Value(), false, buf); }
+  void GetDisplayForHostNoDisplayText(char* buf) const { GetDisplayForHost(Value(), false, buf, false); }
 
   // "" when the value has no display text; a repeated value keeps its first text.
   const char* GetDisplayText(int value) const;
