@@ -159,6 +159,8 @@ TEST_F(HostSnapshot, GeneratedLayoutsShowEveryParameterAndFollowItsValue) {
           leftmostDifference = std::min(leftmostDifference, x);
         }
     EXPECT_GT(differing, 20) << layout;
-    if (layout == "knobs") EXPECT_GT(leftmostDifference, low->getWidth() / 2) << "only the third knob moves";
+    if (layout == "knobs") {
+      EXPECT_GT(leftmostDifference, low->getWidth() / 2) << "only the third knob moves";
+    }
   }
 }
