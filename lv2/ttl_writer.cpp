@@ -1,6 +1,7 @@
 #include "lv2/ttl_writer.h"
 
 #include <charconv>
+#include <cstdint>
 #include <set>
 
 namespace {
@@ -93,15 +94,18 @@ std::string LV2ManifestTurtle(const LV2PluginInfo& info, const char* binaryName,
 }
 
 std::string LV2PluginTurtle(IFxLV2& plug, const LV2PluginInfo& info) {
-  const int version = plug.GetEffectVersion(false);
+  // The plug-in's version is major (16 bits), minor, bug fix (8 bits each). LV2 takes minor version 0,
+  // or an odd minor or micro version, for a development build hosts may hide, so a release maps onto
+  // even numbers that grow with it: major and minor into the minor version, the bug fix into the micro.
+  const auto version = static_cast<uint32_t>(plug.GetEffectVersion(false));
   // The maker is the maintainer of the project the plug-in belongs to: DOAP gives projects maintainers,
   // and hosts look for the author there too.
   std::string ttl = std::string(kPrefixes) + "<" + info.mURI + ">\n  a lv2:Plugin , <" + info.mClassURI +
                     "> ;\n  doap:name " + Quoted(plug.GetEffectName()) + " ;\n  lv2:project [\n    a doap:Project ;\n"
                     "    doap:name " + Quoted(plug.GetEffectName()) + " ;\n    doap:maintainer [ foaf:name " +
                     Quoted(plug.GetMfrName()) + " ] ;\n  ] ;\n  doap:license <" + info.mLicenseURI +
-                    "> ;\n  lv2:minorVersion " + std::to_string((version >> 8) & 0xff) + " ;\n  lv2:microVersion " +
-                    std::to_string(version & 0xff) +
+                    "> ;\n  lv2:minorVersion " + std::to_string(2 * (version >> 8)) + " ;\n  lv2:microVersion " +
+                    std::to_string(2 * (version & 0xff)) +
                     " ;\n  lv2:optionalFeature lv2:hardRTCapable , urid:map , opts:options ;\n"
                     "  lv2:extensionData state:interface ;\n  ui:ui <" + info.mUIURI + "> ;\n  lv2:port\n";
   const LV2PortLayout layout = plug.Ports();

@@ -12,11 +12,13 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # -x: ecasound otherwise updates an existing output in place and keeps whatever lay past the new end.
 "$host" demo-input "$work/stereo.wav" >/dev/null
-ecasound -q -x -i "$work/stereo.wav" -chcopy:1,2 -f:f32_le -o "$work/in.wav" >/dev/null || fail "ecasound cannot copy the input"
+ecasound -q -x -i "$work/stereo.wav" -chcopy:1,2 -f:f32_le -o "$work/in.wav" >/dev/null \
+  || fail "ecasound cannot copy the input"
 while read -r block dry wet out; do
-  "$host" render "$work/in.wav" "$work/host.wav" --param "Dry=$dry" --param "Wet=$wet" --param "Out=$out" --tail 0 >/dev/null
-  ecasound -q -x -b:"$block" -i "$work/in.wav" -elv2:"$uri,$dry,$wet,$out" -f:f32_le -o "$work/ecasound.wav" >/dev/null \
-    || fail "ecasound failed"
+  "$host" render "$work/in.wav" "$work/host.wav" --param "Dry=$dry" --param "Wet=$wet" --param "Out=$out" \
+    --tail 0 >/dev/null
+  ecasound -q -x -b:"$block" -i "$work/in.wav" -elv2:"$uri,$dry,$wet,$out" -f:f32_le -o "$work/ecasound.wav" \
+    >/dev/null || fail "ecasound failed"
   echo -n "block $block, dry $dry wet $wet out $out: "
   "$compare" "$work/host.wav" "$work/ecasound.wav" 0 || fail "ecasound and korval-host differ"
 done <<'VALUES'
