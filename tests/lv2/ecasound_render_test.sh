@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A real host renders through the built bundle: ecasound runs the demo input, made dual-mono, through
-# the plug-in, at the defaults and with every control away from its default at an odd block size, and
-# its output must be bit-identical to korval-host's render of the same file at the same values.
+# the plug-in, at the defaults and with every control away from its default at a block size that is no
+# power of two, and its output must be bit-identical to korval-host's render of the same file at the
+# same values.
 # Usage: ecasound_render_test.sh BUNDLE_DIR KORVAL_HOST WAV_COMPARE WORK_DIR
 set -euo pipefail
 bundle="$1" host="$2" compare="$3" work="$4"
