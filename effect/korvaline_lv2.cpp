@@ -1,5 +1,5 @@
-// What the LV2 binding needs to know of KORVAL-Q34 beyond its parameters: its and its editor's URIs and
-// the unit of "Out".
+// What the LV2 binding needs to know of KORVAL-Q34 beyond its parameters: its and its editor's URIs,
+// the unit of "Out", its class and its licence.
 #include "effect/korvaline.h"
 #include "lv2/lv2_plugin_info.h"
 
@@ -7,6 +7,12 @@ namespace {
 const LV2ParamUnit kKorvalineUnits[] = {{kOut, "http://lv2plug.in/ns/extensions/units#db"}};
 }  // namespace
 
-const LV2PluginInfo kLV2PluginInfo = {"urn:brightmooraudio:korvaline", kKorvalineUnits,
-                                      static_cast<int>(sizeof(kKorvalineUnits) / sizeof(kKorvalineUnits[0])),
-                                      "urn:brightmooraudio:korvaline#ui"};
+const LV2PluginInfo kLV2PluginInfo = {
+    "urn:brightmooraudio:korvaline",
+    kKorvalineUnits,
+    static_cast<int>(sizeof(kKorvalineUnits) / sizeof(kKorvalineUnits[0])),
+    "urn:brightmooraudio:korvaline#ui",
+    "http://lv2plug.in/ns/lv2core#ReverbPlugin",
+    "urn:brightmooraudio:license:proprietary",
+    "Proprietary software of BrightmoorAudio. All rights reserved; no licence to copy, modify or "
+    "redistribute is granted."};

@@ -1,11 +1,13 @@
 #include "lv2/ttl_writer.h"
 
 #include <charconv>
+#include <cstdint>
 #include <set>
 
 namespace {
 
 const char* const kPrefixes =
+    "@prefix dcterms: <http://purl.org/dc/terms/> .\n"
     "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
     "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
     "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
@@ -87,16 +89,23 @@ std::string LV2Symbol(const char* name) {
 std::string LV2ManifestTurtle(const LV2PluginInfo& info, const char* binaryName, const char* uiBinaryName,
                               const char* ttlName) {
   return std::string(kPrefixes) + "<" + info.mURI + ">\n  a lv2:Plugin ;\n  lv2:binary <" + binaryName +
-         "> ;\n  rdfs:seeAlso <" + ttlName + "> .\n\n<" + info.mUIURI + ">\n  a ui:X11UI ;\n  ui:binary <" +
+         "> ;\n  rdfs:seeAlso <" + ttlName + "> .\n\n<" + info.mUIURI + ">\n  a ui:X11UI ;\n  lv2:binary <" +
          uiBinaryName + "> ;\n  rdfs:seeAlso <" + ttlName + "> .\n";
 }
 
 std::string LV2PluginTurtle(IFxLV2& plug, const LV2PluginInfo& info) {
-  const int version = plug.GetEffectVersion(false);
-  std::string ttl = std::string(kPrefixes) + "<" + info.mURI + ">\n  a lv2:Plugin ;\n  doap:name " +
-                    Quoted(plug.GetEffectName()) + " ;\n  doap:maintainer [ foaf:name " + Quoted(plug.GetMfrName()) +
-                    " ] ;\n  lv2:minorVersion " + std::to_string((version >> 8) & 0xff) + " ;\n  lv2:microVersion " +
-                    std::to_string(version & 0xff) +
+  // The plug-in's version is major (16 bits), minor, bug fix (8 bits each). LV2 takes minor version 0,
+  // or an odd minor or micro version, for a development build hosts may hide, so a release maps onto
+  // even numbers that grow with it: major and minor into the minor version, the bug fix into the micro.
+  const auto version = static_cast<uint32_t>(plug.GetEffectVersion(false));
+  // The maker is the maintainer of the project the plug-in belongs to: DOAP gives projects maintainers,
+  // and hosts look for the author there too.
+  std::string ttl = std::string(kPrefixes) + "<" + info.mURI + ">\n  a lv2:Plugin , <" + info.mClassURI +
+                    "> ;\n  doap:name " + Quoted(plug.GetEffectName()) + " ;\n  lv2:project [\n    a doap:Project ;\n"
+                    "    doap:name " + Quoted(plug.GetEffectName()) + " ;\n    doap:maintainer [ foaf:name " +
+                    Quoted(plug.GetMfrName()) + " ] ;\n  ] ;\n  doap:license <" + info.mLicenseURI +
+                    "> ;\n  lv2:minorVersion " + std::to_string(2 * (version >> 8)) + " ;\n  lv2:microVersion " +
+                    std::to_string(2 * (version & 0xff)) +
                     " ;\n  lv2:optionalFeature lv2:hardRTCapable , urid:map , opts:options ;\n"
                     "  lv2:extensionData state:interface ;\n  ui:ui <" + info.mUIURI + "> ;\n  lv2:port\n";
   const LV2PortLayout layout = plug.Ports();
@@ -109,7 +118,7 @@ std::string LV2PluginTurtle(IFxLV2& plug, const LV2PluginInfo& info) {
            " ,\n";
   ttl += "  [\n    a lv2:ControlPort , lv2:OutputPort ;\n    lv2:index " + std::to_string(layout.Latency()) +
          " ;\n    lv2:symbol " + Quoted(UniqueSymbol("latency", &taken).c_str()) +
-         " ;\n    lv2:name \"Latency\" ;\n    lv2:portProperty lv2:reportsLatency , lv2:integer ;\n"
+         " ;\n    lv2:name \"Latency\" ;\n    lv2:designation lv2:latency ;\n    lv2:portProperty lv2:integer ;\n"
          "    units:unit units:frame ;\n  ] .\n";
   // The editor works through the ports alone; it draws inside the host's window and is served by
   // the host's idle calls.
@@ -117,5 +126,7 @@ std::string LV2PluginTurtle(IFxLV2& plug, const LV2PluginInfo& info) {
          ">\n  a ui:X11UI ;\n  lv2:requiredFeature ui:parent ;\n"
          "  lv2:optionalFeature ui:idleInterface , ui:resize , ui:touch , urid:map ;\n"
          "  lv2:extensionData ui:idleInterface .\n";
+  ttl += std::string("\n<") + info.mLicenseURI + ">\n  a dcterms:LicenseDocument ;\n  rdfs:label " +
+         Quoted(info.mLicenseText) + " .\n";
   return ttl;
 }
