@@ -24,6 +24,7 @@ int RunValidate(const HostContext& context, const Arguments& arguments);
 int RunDemoInput(const Arguments& arguments);
 int RunSnapshot(const HostContext& context, const Arguments& arguments);
 int RunEdit(const HostContext& context, const Arguments& arguments);
+int RunPlot(const HostContext& context, const Arguments& arguments);
 int RunImpulse(const Arguments& arguments);
 
 // The sample rates the unit is measured at and its impulse written for.
