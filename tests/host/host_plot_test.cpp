@@ -1,15 +1,21 @@
-// The figures korval-host plot draws, against the same figures computed directly from the rendered
-// response: energy sums for the decay and reverb time, a plain DFT for the magnitude response.
+// korval-host plot: the figures it draws, against the same figures computed directly from the
+// rendered response (energy sums for the decay and reverb time, a plain DFT for the magnitude
+// response), and the command itself.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <complex>
+#include <cstdio>
+#include <memory>
 #include <numbers>
 
 #include "host/response_measure.h"
 #include "host/response_render.h"
+#include "host_test_support.h"
+#include "raster/rast_png.h"
 
 using namespace korval_host;
+using namespace korval_host_test;
 
 namespace {
 
@@ -129,6 +135,39 @@ TEST(ResponseMeasure, DryAloneIsFlatAtTheOutputGainWithNoReverbTime) {
   EXPECT_NEAR(measured.frequencies.back(), kRate / 2, 1e-9);
   for (size_t i = 0; i < measured.levelsDb.size(); ++i)
     ASSERT_NEAR(measured.levelsDb[i], 6.0, 1e-3) << measured.frequencies[i] << " Hz";
+}
+
+TEST(HostPlot, DrawsTheFiguresMeasuredThroughTheBundle) {
+  TempDir dir;
+  const HostRun run = RunHost({"plot", dir.Path("response.png"), "--rate", "8000", "--param", "Out=3"});
+  ASSERT_EQ(run.exitStatus, 0) << run.output;
+  const ResponseMeasurement measured = MeasureResponse(RenderThroughBundle({{2, 3.0f}}).samples, kRate);
+  char rt60[32];
+  std::snprintf(rt60, sizeof rt60, "RT60 %.3f s", measured.fit.rt60Seconds);
+  EXPECT_NE(run.output.find(rt60), std::string::npos) << run.output << " (measured: " << rt60 << ")";
+  const std::unique_ptr<RAST_IBitmap> picture(RAST_LoadPNG(dir.Path("response.png").c_str()));
+  ASSERT_NE(picture, nullptr);
+  EXPECT_GT(picture->getWidth(), 800);
+  EXPECT_GT(picture->getHeight(), 600);
+}
+
+TEST(HostPlot, RefusesBadOptionsAndLeavesNoFile) {
+  TempDir dir;
+  const std::string out = dir.Path("response.png");
+  for (const auto& [arguments, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"plot"}, "needs an output file name"},
+           {{"plot", out, "--rate", "7999"}, "--rate takes"},
+           {{"plot", out, "--rate", "768001"}, "--rate takes"},
+           {{"plot", out, "--rate"}, "--rate needs a value"},
+           {{"plot", out, "--param", "Nope=1"}, "no parameter \"Nope\""},
+           {{"plot", out, "--param", "Out=99"}, "out of range"},
+           {{"plot", out, "--scale", "2"}, "unexpected argument --scale"},
+           {{"plot", dir.Path("missing/response.png"), "--rate", "8000"}, "cannot write"}}) {
+    const HostRun run = RunHost(arguments);
+    EXPECT_EQ(run.exitStatus, 2) << run.output;
+    EXPECT_NE(run.output.find(message), std::string::npos) << run.output;
+    EXPECT_TRUE(dir.Files().empty()) << run.output;
+  }
 }
 
 }  // namespace
