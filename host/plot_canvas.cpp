@@ -20,7 +20,10 @@ double Fraction(const PlotAxis& axis, double value) {
   return (value - axis.low) / (axis.high - axis.low);
 }
 
-int Pixel(double position) { return static_cast<int>(std::lround(std::clamp(position, -kFarPixel, kFarPixel))); }
+int Pixel(double position) {
+  if (std::isnan(position)) return static_cast<int>(kFarPixel);
+  return static_cast<int>(std::lround(std::clamp(position, -kFarPixel, kFarPixel)));
+}
 
 bool OpenFont(RAST_CachedFont* font, int size, int weight) {
   HFONT handle = CreateFont(size, 0, 0, 0, weight, 0, 0, 0, 0, 0, 0, ANTIALIASED_QUALITY, 0, kFace);

@@ -110,9 +110,12 @@ void LegendEntry(PlotCanvas* canvas, const PlotPanel& panel, int row, RAST_pixel
 // The fitted line across the panel, dashed, and solid over the part of the decay it was fitted to.
 void DrawDecayFit(PlotCanvas* canvas, const PlotPanel& panel, const DecayFit& fit) {
   const auto timeAt = [&](double db) { return (db - fit.interceptDb) / fit.slopeDbPerSecond; };
-  const double start = std::max(0.0, timeAt(0));
-  canvas->DashedLine(panel, panel.PixelX(start), panel.PixelY(fit.interceptDb + fit.slopeDbPerSecond * start),
-                     panel.PixelX(timeAt(panel.y.low)), panel.PixelY(panel.y.low), kFitColour);
+  const auto dbAt = [&](double seconds) { return fit.interceptDb + fit.slopeDbPerSecond * seconds; };
+  // Ends kept within the panel's times, so that a slow decay's line stays a short one.
+  const double start = std::clamp(timeAt(0), 0.0, panel.x.high);
+  const double end = std::clamp(timeAt(panel.y.low), start, panel.x.high);
+  canvas->DashedLine(panel, panel.PixelX(start), panel.PixelY(dbAt(start)), panel.PixelX(end), panel.PixelY(dbAt(end)),
+                     kFitColour);
   canvas->Line(panel, panel.PixelX(timeAt(fit.fromDb)), panel.PixelY(fit.fromDb), panel.PixelX(timeAt(fit.toDb)),
                panel.PixelY(fit.toDb), kFitColour, true);
 }

@@ -36,8 +36,10 @@ std::string RenderImpulseResponse(HostedUnit& unit, int sampleRate, double level
   if (status == noErr) status = AudioUnitInitialize(unit.Unit());
   if (status != noErr) return "the unit cannot be prepared for rendering (" + StatusText(status) + ")";
 
+  // The level as the unit receives it, so that the response is divided by what went in.
+  const float impulse = static_cast<float>(level);
   response->sampleRate = sampleRate;
-  response->impulseLevel = level;
+  response->impulseLevel = impulse;
   response->samples.clear();
   response->diedAway = false;
   const auto limit = static_cast<size_t>(std::llround(ResponseLimitSeconds(unit) * sampleRate));
@@ -45,16 +47,23 @@ std::string RenderImpulseResponse(HostedUnit& unit, int sampleRate, double level
   SilenceWatch silence(sampleRate, 1);
   float relative[kBlock];
   std::fill_n(renderer.Input(0), kBlock, 0.0f);
-  renderer.Input(0)[0] = static_cast<float>(level);
+  renderer.Input(0)[0] = impulse;
   while (response->samples.size() < limit && !silence.Reached()) {
     const auto frames = static_cast<UInt32>(std::min<size_t>(kBlock, limit - response->samples.size()));
     status = renderer.Render(frames);
     if (status != noErr) return "the unit failed to render (" + StatusText(status) + ")";
     renderer.Input(0)[0] = 0.0f;
     const float* output = renderer.Output(0);
-    for (UInt32 i = 0; i < frames; ++i) relative[i] = static_cast<float>(output[i] / level);
+    for (UInt32 i = 0; i < frames; ++i) {
+      // The figures would all be meaningless; say so rather than draw them.
+      if (!std::isfinite(output[i]))
+        return "the unit rendered a sample that is not a finite number at frame " +
+               std::to_string(response->samples.size() + i);
+      // The watch compares magnitudes only; capped, they stay within a float.
+      relative[i] = static_cast<float>(std::min(std::abs(static_cast<double>(output[i]) / impulse), 1.0));
+    }
     const sf_count_t kept = silence.Follow(relative, frames);
-    for (sf_count_t i = 0; i < kept; ++i) response->samples.push_back(output[i] / level);
+    for (sf_count_t i = 0; i < kept; ++i) response->samples.push_back(static_cast<double>(output[i]) / impulse);
   }
   response->diedAway = silence.Reached();
   return {};
