@@ -85,8 +85,9 @@ int RunPlot(const HostContext& context, const Arguments& arguments) {
   if (!error.empty()) return Fail(kExitBadInput, error);
 
   const DecayFit& fit = measurement.fit;
-  const std::string reverb = fit.found ? Format("RT60 %.3f s", fit.rt60Seconds) + Format(" (T%.0f fit)", fit.fromDb - fit.toDb)
-                                       : std::string("no reverb time (no decay from -5 to -25 dB to fit)");
+  const std::string reverb = fit.found
+                                 ? Format("RT60 %.3f s", fit.rt60Seconds) + Format(" (T%.0f fit)", fit.fromDb - fit.toDb)
+                                 : std::string("no reverb time (no decay from -5 to -25 dB to fit)");
   std::printf("wrote %s: %s, impulse response of %.3f s at %d Hz measured with an impulse at %.0f dBFS\n",
               options.outputPath.c_str(), reverb.c_str(), static_cast<double>(response.samples.size()) / options.rate,
               options.rate, impulseDb);

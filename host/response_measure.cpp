@@ -94,8 +94,8 @@ PowerSpectrum::PowerSpectrum(const std::vector<double>& response, double sampleR
       for (size_t n = start; n < end; ++n) folded[n - start] += response[n] * turn;
     }
     for (int r = 0; r < kFFTLength; ++r) {
-      const std::complex<double> value =
-          folded[r] * std::polar(1.0, -2.0 * std::numbers::pi * static_cast<double>(m * r) / static_cast<double>(points));
+      const double turnsOfR = static_cast<double>(m * r) / static_cast<double>(points);
+      const std::complex<double> value = folded[r] * std::polar(1.0, -2.0 * std::numbers::pi * turnsOfR);
       transform[r] = {value.real(), value.imag()};
     }
     BRM_fft(transform.data(), kFFTLength, 0);
@@ -115,7 +115,10 @@ double PowerSpectrum::SmoothedLevelDb(double frequency) const {
   const double high = std::floor(frequency * kSmoothingEdgeRatio / mBinWidth);
   const auto first = static_cast<size_t>(std::clamp(low, 0.0, last));
   const auto end = static_cast<size_t>(std::clamp(high, -1.0, last) + 1);
-  if (first >= end) return Decibels(mPower[static_cast<size_t>(std::clamp(std::round(frequency / mBinWidth), 0.0, last))]);
+  if (first >= end) {
+    const double nearest = std::clamp(std::round(frequency / mBinWidth), 0.0, last);
+    return Decibels(mPower[static_cast<size_t>(nearest)]);
+  }
   double sum = 0;
   for (size_t j = first; j < end; ++j) sum += mPower[j];
   return Decibels(sum / static_cast<double>(end - first));

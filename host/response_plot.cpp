@@ -85,8 +85,10 @@ void DrawFrequencyGrid(PlotCanvas* canvas, const PlotPanel& panel) {
       const bool labelled = multiple == 1 || multiple == 2 || multiple == 5;
       const double x = panel.PixelX(hertz);
       canvas->Line(panel, x, panel.top, x, panel.Bottom(), labelled ? kGrid : kMinorGrid);
-      if (labelled)
-        canvas->Text(static_cast<int>(std::lround(x)), panel.Bottom() + 5, FrequencyLabel(hertz), kInk, TextAlign::kCenter);
+      if (labelled) {
+        canvas->Text(static_cast<int>(std::lround(x)), panel.Bottom() + 5, FrequencyLabel(hertz), kInk,
+                     TextAlign::kCenter);
+      }
     }
   }
 }
@@ -123,7 +125,8 @@ void DrawDecayFit(PlotCanvas* canvas, const PlotPanel& panel, const DecayFit& fi
 // The heading above a panel and the axis title below it.
 void DrawPanelTitles(PlotCanvas* canvas, const PlotPanel& panel, const std::string& heading, const std::string& axis) {
   canvas->Text(panel.left, panel.top - canvas->TextHeight() - 6, heading, kInk);
-  canvas->Text(panel.left + panel.width / 2, panel.Bottom() + canvas->TextHeight() + 10, axis, kInk, TextAlign::kCenter);
+  canvas->Text(panel.left + panel.width / 2, panel.Bottom() + canvas->TextHeight() + 10, axis, kInk,
+               TextAlign::kCenter);
 }
 
 // The first sample at or after the time of a column of the panel.
@@ -139,7 +142,8 @@ void DrawDecayLegend(PlotCanvas* canvas, const PlotPanel& panel, const DecayFit&
     return;
   }
   LegendEntry(canvas, panel, 2, kFitColour, LegendMark::kDashes,
-              Format("T%.0f fit", fit.fromDb - fit.toDb) + Format(" (solid: %g", fit.fromDb) + Format(" to %g dB)", fit.toDb));
+              Format("T%.0f fit", fit.fromDb - fit.toDb) + Format(" (solid: %g", fit.fromDb) +
+                  Format(" to %g dB)", fit.toDb));
   const double decayRate = -fit.slopeDbPerSecond;
   LegendEntry(canvas, panel, 3, kFitColour, LegendMark::kNone,
               Format("RT60 = 60 dB / %.1f dB/s = ", decayRate) + Format("%.2f s", fit.rt60Seconds));
