@@ -24,6 +24,12 @@ int RunValidate(const HostContext& context, const Arguments& arguments);
 int RunDemoInput(const Arguments& arguments);
 int RunSnapshot(const HostContext& context, const Arguments& arguments);
 int RunEdit(const HostContext& context, const Arguments& arguments);
+int RunPlot(const HostContext& context, const Arguments& arguments);
+int RunImpulse(const Arguments& arguments);
+
+// The sample rates the unit is measured at and its impulse written for.
+constexpr int kLowestUnitRate = 8000;
+constexpr int kHighestUnitRate = 768000;
 
 // Registers the bundle and opens the unit; null after printing why not.
 std::unique_ptr<HostedUnit> OpenUnit(const HostContext& context);
@@ -42,5 +48,7 @@ int ParseScaleOption(const std::string& text, int* scale);
 int ParseLayoutOption(const std::string& text, unsigned* layout);
 // Asks the unit to show that editor in the views it makes from now on.
 int SelectEditorLayout(const HostedUnit& unit, unsigned layout);
+// The value of "--rate": whole Hz from kLowestUnitRate to kHighestUnitRate.
+int ParseRateOption(const std::string& text, int* rate);
 
 }  // namespace korval_host

@@ -20,9 +20,14 @@ const char kUsage[] =
     "  snapshot OUT.png [--param NAME=VALUE]... [--scale 2] [--layout fixed|knobs|sliders]\n"
     "  snapshot --panel controls OUT.png\n"
     "  edit [--scale 2] [--save FILE.aupreset] [--layout fixed|knobs|sliders]\n"
+    "  plot OUT.png [--param NAME=VALUE]... [--rate R]\n"
+    "  impulse OUT.wav [--rate R]\n"
     "Parameters are given by name or index, in the units the info command shows.\n"
     "render goes on after the input until the output stays below -96 dBFS for 1 s, at most for the\n"
-    "unit's tail time (none when bypassed); --tail SECONDS renders that much tail instead.\n";
+    "unit's tail time (none when bypassed); --tail SECONDS renders that much tail instead.\n"
+    "plot draws the unit's impulse response measured at R Hz: its energy decay with the reverb time\n"
+    "(RT60) and its magnitude response. impulse writes the built-in impulse as the effect uses it at\n"
+    "R Hz as a mono 32-bit float WAV. R is whole Hz from 8000 to 768000, 48000 by default.\n";
 
 }  // namespace
 
@@ -62,6 +67,8 @@ int main(int argc, char** argv) {
   if (command == "demo-input") return RunDemoInput(arguments);
   if (command == "snapshot") return RunSnapshot(context, arguments);
   if (command == "edit") return RunEdit(context, arguments);
+  if (command == "plot") return RunPlot(context, arguments);
+  if (command == "impulse") return RunImpulse(arguments);
   std::fputs(kUsage, stderr);
   return Fail(kExitBadInput, "unknown command \"" + command + "\"");
 }
