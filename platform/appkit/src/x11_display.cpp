@@ -60,8 +60,6 @@ class X11Display::Impl : public DisplayBackend {
  public:
   struct Shown {
     Window xWindow = 0;
-    // Whether the window manager has been given the window's protocols and size hints.
-    bool managed = false;
     XImage* image = nullptr;
     int width = 0;
     int height = 0;
@@ -151,22 +149,19 @@ class X11Display::Impl : public DisplayBackend {
       XSelectInput(mDisplay, shown.xWindow,
                    ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
                        KeyReleaseMask | StructureNotifyMask);
-    }
-    if (isEmbedded) {
-      XMoveResizeWindow(mDisplay, shown.xWindow, x, y, width, height);
-    } else if (!shown.managed) {
-      shown.managed = true;
-      XSetWMProtocols(mDisplay, shown.xWindow, &mDeleteWindow, 1);
-      XSizeHints hints{};
-      hints.flags = PPosition | PMinSize | PMaxSize;
-      hints.x = x;
-      hints.y = y;
-      hints.min_width = hints.max_width = width;
-      hints.min_height = hints.max_height = height;
-      XSetWMNormalHints(mDisplay, shown.xWindow, &hints);
+      if (!isEmbedded) XSetWMProtocols(mDisplay, shown.xWindow, &mDeleteWindow, 1);
     } else {
       XMoveResizeWindow(mDisplay, shown.xWindow, x, y, width, height);
     }
+    // Windows keep their view's size: the window manager, or the host that embeds one (reading the
+    // hints of the window it was given), must neither shrink nor stretch it.
+    XSizeHints hints{};
+    hints.flags = PMinSize | PMaxSize | (isEmbedded ? 0 : PPosition);
+    hints.x = x;
+    hints.y = y;
+    hints.min_width = hints.max_width = width;
+    hints.min_height = hints.max_height = height;
+    XSetWMNormalHints(mDisplay, shown.xWindow, &hints);
     if (!isEmbedded) XStoreName(mDisplay, shown.xWindow, window->title().UTF8String());
     if (shown.width != width || shown.height != height) {
       if (shown.image) XDestroyImage(shown.image);
