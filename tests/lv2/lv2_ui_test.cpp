@@ -247,5 +247,22 @@ TEST_F(LV2UITest, HostWindowDestroyedBeforeCleanupEndsNothing) {
   }
 }
 
+// The editor's connection ends (as when the server goes): the UI says so through idle, and the host
+// goes on, its own connection untouched, and can open the editor again.
+TEST_F(LV2UITest, ALostConnectionEndsTheEditorNotTheHost) {
+  Open();
+  XKillClient(mX, Widget());
+  XSync(mX, False);
+  int idle = 0;
+  for (int i = 0; i < 100 && !idle; ++i) {
+    idle = mIdle->idle(mUI);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_NE(idle, 0);
+  mDescriptor->cleanup(mUI);
+  mUI = nullptr;
+  Open();
+}
+
 }  // namespace
 }  // namespace korv_test
