@@ -19,19 +19,28 @@ namespace {
 constexpr NSTimeInterval kServeSlice = 0.1;
 
 volatile std::sig_atomic_t gQuitRequested = 0;
+// The display being served, so that a signal also ends a dialog or menu open in it.
+korv_appkit::X11Display* volatile gServedDisplay = nullptr;
 
-void RequestQuit(int) { gQuitRequested = 1; }
+void RequestQuit(int) {
+  gQuitRequested = 1;
+  if (korv_appkit::X11Display* display = gServedDisplay) display->interrupt();
+}
 
-// Interrupting or terminating ends the session like closing the window, so the edits are saved.
+// Interrupting or terminating ends the session like closing the window, so the edits are saved. A
+// server that goes away must not end it either: writing to its closed connection would raise SIGPIPE.
 class QuitOnSignals {
  public:
   QuitOnSignals()
-      : mPreviousInterrupt(std::signal(SIGINT, RequestQuit)), mPreviousTerminate(std::signal(SIGTERM, RequestQuit)) {
+      : mPreviousInterrupt(std::signal(SIGINT, RequestQuit)),
+        mPreviousTerminate(std::signal(SIGTERM, RequestQuit)),
+        mPreviousPipe(std::signal(SIGPIPE, SIG_IGN)) {
     gQuitRequested = 0;
   }
   ~QuitOnSignals() {
     std::signal(SIGINT, mPreviousInterrupt);
     std::signal(SIGTERM, mPreviousTerminate);
+    std::signal(SIGPIPE, mPreviousPipe);
   }
   QuitOnSignals(const QuitOnSignals&) = delete;
   QuitOnSignals& operator=(const QuitOnSignals&) = delete;
@@ -39,6 +48,16 @@ class QuitOnSignals {
  private:
   void (*mPreviousInterrupt)(int);
   void (*mPreviousTerminate)(int);
+  void (*mPreviousPipe)(int);
+};
+
+// Makes the display the one a signal interrupts while it lives.
+class ServedDisplay {
+ public:
+  explicit ServedDisplay(korv_appkit::X11Display* display) { gServedDisplay = display; }
+  ~ServedDisplay() { gServedDisplay = nullptr; }
+  ServedDisplay(const ServedDisplay&) = delete;
+  ServedDisplay& operator=(const ServedDisplay&) = delete;
 };
 
 struct EditOptions {
@@ -138,6 +157,7 @@ int RunEdit(const HostContext& context, const Arguments& arguments) {
   korv_appkit::X11Display display(nullptr, options.scale);
   if (!display.isOpen())
     return Fail(kExitBadInput, "edit needs an X display, and none could be opened (is DISPLAY set?)");
+  ServedDisplay served(&display);
   std::unique_ptr<HostedUnit> unit = OpenUnit(context);
   if (!unit) return kExitFailed;
   ParameterPrinter printer(*unit);
@@ -160,6 +180,7 @@ int RunEdit(const HostContext& context, const Arguments& arguments) {
 
   while (!gQuitRequested && display.isOpen() && window->isVisible()) display.runFor(kServeSlice);
   const bool serverLost = !display.isOpen();
+  const bool destroyedElsewhere = display.wasDestroyedElsewhere(window);
   display.closeWindow(window);
   window->release();
   editor.reset();
@@ -169,6 +190,7 @@ int RunEdit(const HostContext& context, const Arguments& arguments) {
     if (const int status = SaveUnitPreset(*unit, options.presetPath); status != kExitOk) return status;
   }
   if (serverLost) return Fail(kExitFailed, "the connection to the X server was lost");
+  if (destroyedElsewhere) return Fail(kExitFailed, "the editor's window was destroyed by another program");
   return kExitOk;
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <korval_platform/x11_display.h>
 
+#include <optional>
 #include <string>
 
 #include "support/xvfb_server.h"
@@ -151,5 +152,66 @@ TEST(X11RoundTrip, AnUnreachableServerLeavesTheDisplayClosed) {
   EXPECT_EQ(display.openWindow(view, "none"), nullptr);
   display.runFor(0.01);
   EXPECT_FALSE(display.runUntilAllWindowsClosed());
+  view->release();
+}
+
+// While the save dialog is open, clicks on the other windows do not reach them (a second dialog
+// cannot open from inside the first), and an interrupt (a signal) cancels the dialog.
+TEST(X11RoundTrip, TheSaveDialogTakesAllInputUntilAnInterruptCancelsIt) {
+  XvfbServer server("640x480x24");
+  ASSERT_FALSE(server.Name().empty()) << "Xvfb did not start";
+  X11Display display(server.Name().c_str(), 1);
+  ASSERT_TRUE(display.isOpen());
+  ::Display* probe = XOpenDisplay(server.Name().c_str());
+  ASSERT_NE(probe, nullptr);
+  DragView* view = new DragView();
+  NSWindow* window = display.openWindow(view, "below the dialog", NSMakePoint(0, 240 - 40));
+  ASSERT_NE(window, nullptr);
+  display.runFor(0.2);
+  int rootX = 0, rootY = 0;
+  Window child;
+  XTranslateCoordinates(probe, display.xWindowOf(window), DefaultRootWindow(probe), 0, 0, &rootX, &rootY, &child);
+
+  int step = 0;
+  NSTimer* script = NSTimer::timerWithTimeInterval(
+      0.2, nullptr,
+      [&](NSTimer*) {
+        if (++step == 1) {
+          XTestFakeMotionEvent(probe, -1, rootX + 20, rootY + 20, 0);
+          XTestFakeButtonEvent(probe, 1, True, 0);
+          XTestFakeButtonEvent(probe, 1, False, 0);
+          XFlush(probe);
+        } else if (step == 3) {
+          display.interrupt();
+        }
+      },
+      nullptr, true);
+  NSRunLoop::currentRunLoop()->addTimer(script, kCFRunLoopCommonModes);
+  EXPECT_EQ(NSSavePanel::savePanel()->runModalForDirectory("/tmp", "dump.txt"), NSModalResponseCancel);
+  EXPECT_EQ(step, 3);
+  EXPECT_EQ(view->presses, 0);
+  script->invalidate();
+  display.closeWindow(window);
+  XCloseDisplay(probe);
+  view->release();
+}
+
+// The server ending under an open dialog: the dialog is cancelled, the display reports the loss, and
+// the program (which may be a host with displays of its own) goes on.
+TEST(X11RoundTrip, AServerGoingAwayCancelsTheDialogAndLeavesTheProgramRunning) {
+  std::optional<XvfbServer> server(std::in_place, "640x480x24");
+  ASSERT_FALSE(server->Name().empty()) << "Xvfb did not start";
+  X11Display display(server->Name().c_str(), 1);
+  ASSERT_TRUE(display.isOpen());
+  NSView* view = new NSView(NSMakeRect(0, 0, 40, 30));
+  NSWindow* window = display.openWindow(view, "lost");
+  ASSERT_NE(window, nullptr);
+  NSTimer* end = NSTimer::timerWithTimeInterval(0.2, nullptr, [&](NSTimer*) { server.reset(); }, nullptr, false);
+  NSRunLoop::currentRunLoop()->addTimer(end, kCFRunLoopCommonModes);
+  EXPECT_EQ(NSSavePanel::savePanel()->runModalForDirectory("/tmp", "dump.txt"), NSModalResponseCancel);
+  EXPECT_FALSE(server.has_value());
+  EXPECT_FALSE(display.isOpen());
+  EXPECT_FALSE(display.runUntilAllWindowsClosed());
+  display.closeWindow(window);
   view->release();
 }

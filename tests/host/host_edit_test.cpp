@@ -1,10 +1,12 @@
 // korval-host edit on a private X server: a knob dragged with synthetic input is reported as the
-// host's listener sees it, and the preset saved on closing holds the new value.
+// host's listener sees it, and the preset saved on closing holds the new value, however the session
+// ends (the window closed, a signal, the server or the window going away).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <optional>
 #include <thread>
 
 #include "host_test_support.h"
@@ -107,6 +109,58 @@ void CloseLikeAWindowManager(::Display* display, Window window) {
   XFlush(display);
 }
 
+// The top-level windows titled exactly title that are on screen.
+int CountShownWindows(::Display* display, const std::string& title) {
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return 0;
+  int shown = 0;
+  for (unsigned i = 0; i < count; ++i) {
+    char* name = nullptr;
+    XWindowAttributes attributes;
+    if (XFetchName(display, children[i], &name) && name) {
+      if (title == name && XGetWindowAttributes(display, children[i], &attributes) &&
+          attributes.map_state == IsViewable)
+        ++shown;
+      XFree(name);
+    }
+  }
+  if (children) XFree(children);
+  return shown;
+}
+
+// A press and release at (x, y) of the window.
+void Click(::Display* display, Window window, int x, int y) {
+  int rootX = 0, rootY = 0;
+  Window child;
+  XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &rootX, &rootY, &child);
+  XTestFakeMotionEvent(display, -1, rootX, rootY, 0);
+  XTestFakeButtonEvent(display, 1, True, 0);
+  XTestFakeButtonEvent(display, 1, False, 0);
+  XFlush(display);
+}
+
+// Drags the fixed layout's Wet knob 60 pixels down from its middle.
+void DragWetKnobDown(::Display* display, Window window) {
+  int rootX = 0, rootY = 0;
+  Window child;
+  XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &rootX, &rootY, &child);
+  // The middle of the Wet knob (99 x 99 at (52, 207)), then 60 pixels down in steps.
+  const int knobX = rootX + 52 + 49, knobY = rootY + 207 + 49;
+  XTestFakeMotionEvent(display, -1, knobX, knobY, 0);
+  XTestFakeButtonEvent(display, 1, True, 0);
+  XFlush(display);
+  Pause(100);
+  for (int step = 1; step <= 6; ++step) {
+    XTestFakeMotionEvent(display, -1, knobX, knobY + 10 * step, 0);
+    XFlush(display);
+    Pause(60);
+  }
+  XTestFakeButtonEvent(display, 1, False, 0);
+  XFlush(display);
+  Pause(300);
+}
+
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   size_t start = 0;
@@ -129,24 +183,7 @@ TEST(HostEdit, DraggingTheWetKnobDownIsReportedAndSaved) {
   const Window window = FindShownWindow(probe, "korval-host edit");
   ASSERT_NE(window, 0u) << ReadBytes(log);
   Pause(300);
-
-  int rootX = 0, rootY = 0;
-  Window child;
-  XTranslateCoordinates(probe, window, DefaultRootWindow(probe), 0, 0, &rootX, &rootY, &child);
-  // The middle of the Wet knob (99 x 99 at (52, 207)), then 60 pixels down in steps.
-  const int knobX = rootX + 52 + 49, knobY = rootY + 207 + 49;
-  XTestFakeMotionEvent(probe, -1, knobX, knobY, 0);
-  XTestFakeButtonEvent(probe, 1, True, 0);
-  XFlush(probe);
-  Pause(100);
-  for (int step = 1; step <= 6; ++step) {
-    XTestFakeMotionEvent(probe, -1, knobX, knobY + 10 * step, 0);
-    XFlush(probe);
-    Pause(60);
-  }
-  XTestFakeButtonEvent(probe, 1, False, 0);
-  XFlush(probe);
-  Pause(300);
+  DragWetKnobDown(probe, window);
   CloseLikeAWindowManager(probe, window);
   EXPECT_EQ(host.Wait(), 0) << ReadBytes(log);
   XCloseDisplay(probe);
@@ -196,6 +233,71 @@ TEST(HostEdit, AtScaleTwoTheWindowIsDoubledAndAnInterruptStillSaves) {
   const HostRun shown = RunHost({"preset", "show", preset});
   EXPECT_EQ(shown.exitStatus, 0) << shown.output;
   EXPECT_NE(shown.output.find("Wet = 1 ("), std::string::npos) << shown.output;
+}
+
+// The display going away ends the session with a message; the edit made before it is saved.
+TEST(HostEdit, LosingTheDisplayOrTheWindowSavesTheEditsAndSaysSo) {
+  enum class End { kServerStops, kConnectionKilled, kWindowDestroyed };
+  const std::pair<End, const char*> endings[] = {
+      {End::kServerStops, "the connection to the X server was lost"},
+      {End::kConnectionKilled, "the connection to the X server was lost"},
+      {End::kWindowDestroyed, "the editor's window was destroyed by another program"},
+  };
+  for (const auto& [end, message] : endings) {
+    SCOPED_TRACE(message);
+    std::optional<XvfbServer> server(std::in_place, "800x800x24");
+    ASSERT_FALSE(server->Name().empty()) << "Xvfb did not start";
+    ::Display* probe = XOpenDisplay(server->Name().c_str());
+    ASSERT_NE(probe, nullptr);
+    TempDir dir;
+    const std::string preset = dir.Path("kept.aupreset"), log = dir.Path("edit.log");
+    HostProcess host(server->Name(), {"edit", "--save", preset}, log);
+    const Window window = FindShownWindow(probe, "korval-host edit");
+    ASSERT_NE(window, 0u) << ReadBytes(log);
+    Pause(300);
+    DragWetKnobDown(probe, window);
+    if (end == End::kConnectionKilled) XKillClient(probe, window);
+    if (end == End::kWindowDestroyed) XDestroyWindow(probe, window);
+    XSync(probe, False);
+    XCloseDisplay(probe);
+    if (end == End::kServerStops) server.reset();
+
+    EXPECT_EQ(host.Wait(), 1) << ReadBytes(log);
+    const std::string output = ReadBytes(log);
+    EXPECT_NE(output.find("saved " + preset), std::string::npos) << output;
+    EXPECT_NE(output.find(message), std::string::npos) << output;
+    const HostRun shown = RunHost({"preset", "show", preset});
+    ASSERT_EQ(shown.exitStatus, 0) << shown.output;
+    EXPECT_EQ(shown.output.find("Wet = 1 ("), std::string::npos) << "the drag is kept\n" << shown.output;
+  }
+}
+
+// "Dump preset" clicked again while its dialog is open opens no second dialog, and a signal ends the
+// session at once with the dialog open, saving the preset.
+TEST(HostEdit, OneSaveDialogAtATimeAndASignalEndsItsSession) {
+  XvfbServer server("800x800x24");
+  ASSERT_FALSE(server.Name().empty()) << "Xvfb did not start";
+  ::Display* probe = XOpenDisplay(server.Name().c_str());
+  ASSERT_NE(probe, nullptr);
+  TempDir dir;
+  const std::string preset = dir.Path("dialog.aupreset"), log = dir.Path("edit.log");
+  HostProcess host(server.Name(), {"edit", "--layout", "sliders", "--save", preset}, log);
+  const Window window = FindShownWindow(probe, "korval-host edit");
+  ASSERT_NE(window, 0u) << ReadBytes(log);
+  Pause(300);
+  // The button is the sliders layout's first row, at the top left.
+  Click(probe, window, 12, 6);
+  ASSERT_NE(FindShownWindow(probe, "Save"), 0u) << ReadBytes(log);
+  Pause(600);
+  Click(probe, window, 12, 6);
+  for (const auto end = Clock::now() + std::chrono::seconds(2); Clock::now() < end; Pause(50))
+    if (CountShownWindows(probe, "Save") > 1) break;
+  EXPECT_EQ(CountShownWindows(probe, "Save"), 1);
+  XCloseDisplay(probe);
+
+  host.Signal(SIGTERM);
+  EXPECT_EQ(host.Wait(), 0) << ReadBytes(log);
+  EXPECT_NE(ReadBytes(log).find("saved " + preset), std::string::npos) << ReadBytes(log);
 }
 
 TEST(HostEdit, BadRequestsFailBeforeAnyWindowOpens) {

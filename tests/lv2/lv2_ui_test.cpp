@@ -155,6 +155,13 @@ TEST_F(LV2UITest, OpensInsideTheHostsWindowAndTellsItsSize) {
   ASSERT_TRUE(XGetWindowAttributes(mX, Widget(), &attributes));
   EXPECT_EQ(attributes.map_state, IsViewable);
   EXPECT_EQ(attributes.width, kKorvalineEditorWidth);
+  // A host sizes its frame from the hints of the window it was given: the editor does not resize.
+  XSizeHints hints{};
+  long supplied = 0;
+  ASSERT_TRUE(XGetWMNormalHints(mX, Widget(), &hints, &supplied));
+  ASSERT_EQ(hints.flags & (PMinSize | PMaxSize), PMinSize | PMaxSize);
+  EXPECT_EQ(std::make_pair(hints.min_width, hints.min_height), mSize);
+  EXPECT_EQ(std::make_pair(hints.max_width, hints.max_height), mSize);
   // The panel is drawn: the knob's area is not one flat colour.
   const std::vector<unsigned long> pixels = WetKnobPixels();
   ASSERT_FALSE(pixels.empty());
@@ -238,6 +245,23 @@ TEST_F(LV2UITest, HostWindowDestroyedBeforeCleanupEndsNothing) {
     mParent = XCreateSimpleWindow(mX, DefaultRootWindow(mX), 10, 10, 400, 700, 0, 0, 0);
     XSync(mX, False);
   }
+}
+
+// The editor's connection ends (as when the server goes): the UI says so through idle, and the host
+// goes on, its own connection untouched, and can open the editor again.
+TEST_F(LV2UITest, ALostConnectionEndsTheEditorNotTheHost) {
+  Open();
+  XKillClient(mX, Widget());
+  XSync(mX, False);
+  int idle = 0;
+  for (int i = 0; i < 100 && !idle; ++i) {
+    idle = mIdle->idle(mUI);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_NE(idle, 0);
+  mDescriptor->cleanup(mUI);
+  mUI = nullptr;
+  Open();
 }
 
 }  // namespace

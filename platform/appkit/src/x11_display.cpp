@@ -10,9 +10,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "platform/appkit/src/display_backend.h"
 #include "platform/appkit/src/x11_keys.h"
@@ -50,6 +52,52 @@ int NoteBadWindow(::Display*, XErrorEvent*) {
   return 0;
 }
 
+// Xlib's own handlers end the process when a connection breaks or a request fails. This code also
+// runs inside other programs (a host showing the editor), which the loss of our display must not end:
+// for our displays the process-wide handlers return (the display's exit handler then marks it lost),
+// and other displays' errors go on to the handlers that were there before.
+std::vector<::Display*> s_ownDisplays;
+XIOErrorHandler s_previousIOErrorHandler = nullptr;
+XErrorHandler s_previousErrorHandler = nullptr;
+
+bool IsOwn(::Display* display) {
+  return std::find(s_ownDisplays.begin(), s_ownDisplays.end(), display) != s_ownDisplays.end();
+}
+
+int ReturnOnOwnConnectionLoss(::Display* display) {
+  if (IsOwn(display)) return 0;
+  return s_previousIOErrorHandler ? s_previousIOErrorHandler(display) : 0;
+}
+
+// Requests on a window another program destroyed fail until its DestroyNotify is read.
+int IgnoreOwnGoneWindows(::Display* display, XErrorEvent* error) {
+  if (IsOwn(display) && (error->error_code == BadWindow || error->error_code == BadDrawable)) return 0;
+  return s_previousErrorHandler ? s_previousErrorHandler(display, error) : 0;
+}
+
+void AdoptDisplay(::Display* display) {
+  if (s_ownDisplays.empty()) {
+    s_previousIOErrorHandler = XSetIOErrorHandler(ReturnOnOwnConnectionLoss);
+    s_previousErrorHandler = XSetErrorHandler(IgnoreOwnGoneWindows);
+  }
+  s_ownDisplays.push_back(display);
+}
+
+// After the display is closed. Handlers installed over ours since stay (they may pass on to ours).
+void DisownDisplay(::Display* display) {
+  s_ownDisplays.erase(std::remove(s_ownDisplays.begin(), s_ownDisplays.end(), display), s_ownDisplays.end());
+  if (!s_ownDisplays.empty()) return;
+  if (XIOErrorHandler current = XSetIOErrorHandler(s_previousIOErrorHandler); current != ReturnOnOwnConnectionLoss)
+    XSetIOErrorHandler(current);
+  if (XErrorHandler current = XSetErrorHandler(s_previousErrorHandler); current != IgnoreOwnGoneWindows)
+    XSetErrorHandler(current);
+}
+
+bool IsInput(int eventType) {
+  return eventType == ButtonPress || eventType == ButtonRelease || eventType == MotionNotify ||
+         eventType == KeyPress || eventType == KeyRelease || eventType == ClientMessage;
+}
+
 // Multi-clicks: presses of one button close in time and place.
 constexpr Time kDoubleClickMilliseconds = 500;
 constexpr int kDoubleClickDistance = 5;
@@ -60,8 +108,6 @@ class X11Display::Impl : public DisplayBackend {
  public:
   struct Shown {
     Window xWindow = 0;
-    // Whether the window manager has been given the window's protocols and size hints.
-    bool managed = false;
     XImage* image = nullptr;
     int width = 0;
     int height = 0;
@@ -70,6 +116,9 @@ class X11Display::Impl : public DisplayBackend {
   Impl(const char* name, CGFloat scale) : mScale(scale > 0 ? scale : 1) {
     mDisplay = XOpenDisplay(name);
     if (!mDisplay) return;
+    AdoptDisplay(mDisplay);
+    XSetIOErrorExitHandler(
+        mDisplay, [](::Display*, void* impl) { static_cast<Impl*>(impl)->mLost = true; }, this);
     int screen = DefaultScreen(mDisplay);
     mVisual = DefaultVisual(mDisplay, screen);
     mDepth = DefaultDepth(mDisplay, screen);
@@ -89,10 +138,18 @@ class X11Display::Impl : public DisplayBackend {
   ~Impl() override {
     if (!mDisplay) return;
     for (auto& [number, shown] : mShown) destroyShown(shown);
-    if (mInvisibleCursor) XFreeCursor(mDisplay, mInvisibleCursor);
-    XDestroyWindow(mDisplay, mHelper);
+    if (live()) {
+      if (mInvisibleCursor) XFreeCursor(mDisplay, mInvisibleCursor);
+      XDestroyWindow(mDisplay, mHelper);
+    }
     XCloseDisplay(mDisplay);
+    DisownDisplay(mDisplay);
   }
+
+  // Connected, and the server has not gone away.
+  bool live() const { return mDisplay && !mLost; }
+  // And nobody has asked serving to end.
+  bool serving() const { return live() && !mInterrupted; }
 
   NSTimeInterval now() const override {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -105,16 +162,17 @@ class X11Display::Impl : public DisplayBackend {
   }
 
   void runUntil(NSTimeInterval date) override {
-    if (!mDisplay) return;
     NSRunLoop* loop = NSRunLoop::currentRunLoop();
     for (;;) {
-      while (XPending(mDisplay) > 0) {
+      while (serving() && XPending(mDisplay) > 0) {
         XEvent event;
         XNextEvent(mDisplay, &event);
         handle(event);
       }
+      if (!serving()) return;
       loop->fireDueTimers(now());
       DisplayAllWindows();
+      if (!serving()) return;
       XFlush(mDisplay);
       NSTimeInterval next = loop->nextFireDate();
       NSTimeInterval wakeUp = (next >= 0 && next < date) ? next : date;
@@ -132,7 +190,7 @@ class X11Display::Impl : public DisplayBackend {
   }
 
   void windowShown(NSWindow* window) override {
-    if (!mDisplay) return;
+    if (!live()) return;
     Shown& shown = mShown[window->windowNumber()];
     int width = window->backingWidth();
     int height = window->backingHeight();
@@ -151,22 +209,19 @@ class X11Display::Impl : public DisplayBackend {
       XSelectInput(mDisplay, shown.xWindow,
                    ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
                        KeyReleaseMask | StructureNotifyMask);
-    }
-    if (isEmbedded) {
-      XMoveResizeWindow(mDisplay, shown.xWindow, x, y, width, height);
-    } else if (!shown.managed) {
-      shown.managed = true;
-      XSetWMProtocols(mDisplay, shown.xWindow, &mDeleteWindow, 1);
-      XSizeHints hints{};
-      hints.flags = PPosition | PMinSize | PMaxSize;
-      hints.x = x;
-      hints.y = y;
-      hints.min_width = hints.max_width = width;
-      hints.min_height = hints.max_height = height;
-      XSetWMNormalHints(mDisplay, shown.xWindow, &hints);
+      if (!isEmbedded) XSetWMProtocols(mDisplay, shown.xWindow, &mDeleteWindow, 1);
     } else {
       XMoveResizeWindow(mDisplay, shown.xWindow, x, y, width, height);
     }
+    // Windows keep their view's size: the window manager, or the host that embeds one (reading the
+    // hints of the window it was given), must neither shrink nor stretch it.
+    XSizeHints hints{};
+    hints.flags = PMinSize | PMaxSize | (isEmbedded ? 0 : PPosition);
+    hints.x = x;
+    hints.y = y;
+    hints.min_width = hints.max_width = width;
+    hints.min_height = hints.max_height = height;
+    XSetWMNormalHints(mDisplay, shown.xWindow, &hints);
     if (!isEmbedded) XStoreName(mDisplay, shown.xWindow, window->title().UTF8String());
     if (shown.width != width || shown.height != height) {
       if (shown.image) XDestroyImage(shown.image);
@@ -189,12 +244,12 @@ class X11Display::Impl : public DisplayBackend {
     if (at == mShown.end()) return;
     destroyShown(at->second);
     mShown.erase(at);
-    XFlush(mDisplay);
+    if (live()) XFlush(mDisplay);
   }
 
   void present(NSWindow* window, int x, int y, int width, int height) override {
     auto at = mShown.find(window->windowNumber());
-    if (at == mShown.end() || !at->second.image) return;
+    if (!live() || at == mShown.end() || !at->second.image) return;
     Shown& shown = at->second;
     x = std::max(0, x);
     y = std::max(0, y);
@@ -216,7 +271,7 @@ class X11Display::Impl : public DisplayBackend {
   }
 
   NSMenuItem* popUpMenu(NSMenu* menu, NSPoint location, NSWindow* window, NSView*) override {
-    if (!mDisplay || !menu) return nullptr;
+    if (!serving() || !menu) return nullptr;
     const NSPoint onScreen = window ? window->convertBaseToScreen(location) : location;
     const int screen = DefaultScreen(mDisplay);
     X11MenuScreen target{mDisplay, mRoot, mVisual, mDepth, mRedShift, mGreenShift, mBlueShift,
@@ -233,14 +288,23 @@ class X11Display::Impl : public DisplayBackend {
             handle(event);
         },
         [this, loop] {
+          if (!serving()) return false;
           loop->fireDueTimers(now());
           DisplayAllWindows();
+          return serving();
         });
   }
 
   std::optional<NSString> runSavePanel(const NSString& directory, const NSString& name) override {
-    if (!mDisplay) return std::nullopt;
-    return RunSaveDialog(directory, name, [this] { runUntil(now() + 0.05); });
+    if (!serving()) return std::nullopt;
+    const NSInteger outer = mModalWindow;
+    std::optional<NSString> path = RunSaveDialog(directory, name, [this](NSWindow* dialog) {
+      mModalWindow = dialog->windowNumber();
+      runUntil(now() + 0.05);
+      return serving();
+    });
+    mModalWindow = outer;
+    return path;
   }
 
   bool openURL(const NSString& url) override {
@@ -254,7 +318,7 @@ class X11Display::Impl : public DisplayBackend {
   }
 
   std::optional<NSString> pasteboardString() override {
-    if (!mDisplay) return std::nullopt;
+    if (!live()) return std::nullopt;
     if (XGetSelectionOwner(mDisplay, mClipboard) == mHelper) return mOwnedText;
     if (XGetSelectionOwner(mDisplay, mClipboard) == None) return std::nullopt;
     XConvertSelection(mDisplay, mClipboard, mUtf8, mTransfer, mHelper, CurrentTime);
@@ -263,7 +327,7 @@ class X11Display::Impl : public DisplayBackend {
     NSTimeInterval deadline = now() + 1.0;
     XEvent event;
     while (!XCheckTypedWindowEvent(mDisplay, mHelper, SelectionNotify, &event)) {
-      if (now() > deadline) return std::nullopt;
+      if (now() > deadline || !live()) return std::nullopt;
       pollfd connection{ConnectionNumber(mDisplay), POLLIN, 0};
       poll(&connection, 1, 20);
     }
@@ -283,7 +347,7 @@ class X11Display::Impl : public DisplayBackend {
   }
 
   bool setPasteboardString(const std::optional<NSString>& text) override {
-    if (!mDisplay) return false;
+    if (!live()) return false;
     mOwnedText = text;
     XSetSelectionOwner(mDisplay, mClipboard, text ? mHelper : None, CurrentTime);
     XFlush(mDisplay);
@@ -291,7 +355,7 @@ class X11Display::Impl : public DisplayBackend {
   }
 
   bool setCursorHidden(bool hidden) override {
-    if (!mDisplay) return false;
+    if (!live()) return false;
     mCursorHiddenHere = hidden;
     for (auto& [number, shown] : mShown) {
       if (hidden) {
@@ -305,7 +369,7 @@ class X11Display::Impl : public DisplayBackend {
   }
 
   bool moveCursor(CGPoint point) override {
-    if (!mDisplay) return false;
+    if (!live()) return false;
     XWarpPointer(mDisplay, None, mRoot, 0, 0, 0, 0, static_cast<int>(std::lround(point.x * mScale)),
                  static_cast<int>(std::lround(point.y * mScale)));
     XFlush(mDisplay);
@@ -313,7 +377,7 @@ class X11Display::Impl : public DisplayBackend {
   }
 
   NSPoint mouseLocation() const override {
-    if (!mDisplay) return DisplayBackend::mouseLocation();
+    if (!live()) return DisplayBackend::mouseLocation();
     Window rootReturn, childReturn;
     int rootX = 0, rootY = 0, winX = 0, winY = 0;
     unsigned int mask = 0;
@@ -343,9 +407,21 @@ class X11Display::Impl : public DisplayBackend {
     if (embedded != mEmbedIn.end()) embedded->second = 0;
   }
 
+  // Like the window manager's close request: the window closes, and is released when we opened it.
+  void closeAsAsked(NSWindow* window) {
+    auto at = std::find(mOpened.begin(), mOpened.end(), window);
+    if (at != mOpened.end()) {
+      mOpened.erase(at);
+      window->close();
+      window->release();
+    } else {
+      window->close();
+    }
+  }
+
   void destroyShown(Shown& shown) {
     if (shown.image) XDestroyImage(shown.image);
-    if (shown.xWindow) XDestroyWindow(mDisplay, shown.xWindow);
+    if (shown.xWindow && live()) XDestroyWindow(mDisplay, shown.xWindow);
     shown = Shown();
   }
 
@@ -372,10 +448,16 @@ class X11Display::Impl : public DisplayBackend {
   // The parent X window of each window embedded in another program's window.
   std::map<NSInteger, Window> mEmbedIn;
   std::vector<NSWindow*> mOpened;
+  // Top-level windows that another program destroyed.
+  std::set<NSInteger> mDestroyedElsewhere;
+  // The dialog that takes all input while it is open (0: none).
+  NSInteger mModalWindow = 0;
   std::optional<NSString> mOwnedText;
   Cursor mInvisibleCursor = 0;
   bool mCursorHiddenHere = false;
+  // Set by Xlib when the connection breaks; then nothing is sent any more.
   bool mLost = false;
+  volatile std::sig_atomic_t mInterrupted = 0;
   unsigned int mLastButton = 0;
   Time mLastPressTime = 0;
   int mLastPressX = 0, mLastPressY = 0;
@@ -484,6 +566,13 @@ void X11Display::Impl::handle(const XEvent& event) {
   }
   NSWindow* window = windowOf(event.xany.window);
   if (!window) return;
+  if (mModalWindow && window->windowNumber() != mModalWindow && IsInput(event.type)) {
+    // One dialog at a time: the other windows are redrawn but take no input while it is open, and
+    // what is typed goes to it.
+    NSWindow* modal = NSWindow::windowWithNumber(mModalWindow);
+    if (!modal || (event.type != KeyPress && event.type != KeyRelease)) return;
+    window = modal;
+  }
   switch (event.type) {
     case Expose: {
       const XExposeEvent& expose = event.xexpose;
@@ -508,22 +597,20 @@ void X11Display::Impl::handle(const XEvent& event) {
       handleKey(window, event.xkey);
       break;
     case DestroyNotify:
-      // Only an embedding program destroys one of our windows (with its own): drawing into it or
-      // destroying it again would be an X error, which ends the program by default.
-      if (event.xdestroywindow.window == event.xdestroywindow.event) forgetDestroyed(window);
+      // Ours are forgotten before we destroy them: another program destroyed this one, an embedding
+      // program with its own window. Drawing into it or destroying it again would be an X error.
+      if (event.xdestroywindow.window != event.xdestroywindow.event) break;
+      forgetDestroyed(window);
+      // A window of its own gone from the screen ends like one the user closed.
+      if (!mEmbedIn.count(window->windowNumber())) {
+        mDestroyedElsewhere.insert(window->windowNumber());
+        closeAsAsked(window);
+      }
       break;
     case ClientMessage:
       if (event.xclient.message_type == mProtocols &&
-          static_cast<Atom>(event.xclient.data.l[0]) == mDeleteWindow) {
-        auto at = std::find(mOpened.begin(), mOpened.end(), window);
-        if (at != mOpened.end()) {
-          mOpened.erase(at);
-          window->close();
-          window->release();
-        } else {
-          window->close();
-        }
-      }
+          static_cast<Atom>(event.xclient.data.l[0]) == mDeleteWindow)
+        closeAsAsked(window);
       break;
     default:
       break;
@@ -542,7 +629,13 @@ X11Display::~X11Display() {
   UninstallDisplay(mImpl.get());
 }
 
-bool X11Display::isOpen() const { return mImpl->mDisplay != nullptr && !mImpl->mLost; }
+bool X11Display::isOpen() const { return mImpl->live(); }
+
+void X11Display::interrupt() { mImpl->mInterrupted = 1; }
+
+bool X11Display::wasDestroyedElsewhere(NSWindow* window) const {
+  return window && mImpl->mDestroyedElsewhere.count(window->windowNumber()) > 0;
+}
 
 NSWindow* X11Display::openWindow(NSView* view, const NSString& title, NSPoint origin) {
   if (!isOpen() || !view) return nullptr;
@@ -580,7 +673,7 @@ NSWindow* X11Display::show(NSWindow* window, NSView* view) {
   mImpl->mOpened.push_back(window);
   window->makeKeyAndOrderFront(nullptr);
   DisplayAllWindows();
-  XFlush(mImpl->mDisplay);
+  if (mImpl->live()) XFlush(mImpl->mDisplay);
   return window;
 }
 
@@ -589,7 +682,7 @@ void X11Display::closeWindow(NSWindow* window) {
   auto at = std::find(opened.begin(), opened.end(), window);
   if (at == opened.end()) return;
   opened.erase(at);
-  if (mImpl->mEmbedIn.count(window->windowNumber()) && mImpl->mDisplay) {
+  if (mImpl->mEmbedIn.count(window->windowNumber()) && mImpl->live()) {
     // The embedding program may have destroyed its window just now; then ours is gone already.
     const Window xWindow = xWindowOf(window);
     XEvent destroyed;
@@ -601,7 +694,7 @@ void X11Display::closeWindow(NSWindow* window) {
   mImpl->mEmbedIn.erase(window->windowNumber());
   window->release();
   DrainThreadAutoreleasePool();
-  if (mImpl->mDisplay) XFlush(mImpl->mDisplay);
+  if (mImpl->live()) XFlush(mImpl->mDisplay);
 }
 
 unsigned long X11Display::xWindowOf(NSWindow* window) const {
@@ -615,7 +708,7 @@ void X11Display::runFor(NSTimeInterval seconds) {
 }
 
 bool X11Display::runUntilAllWindowsClosed() {
-  while (isOpen() && !mImpl->mOpened.empty()) runFor(0.5);
+  while (mImpl->serving() && !mImpl->mOpened.empty()) runFor(0.5);
   return isOpen();
 }
 

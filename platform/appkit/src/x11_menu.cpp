@@ -97,7 +97,7 @@ class MenuSession {
     return true;
   }
 
-  NSMenuItem* run(const std::function<void(const XEvent&)>& otherEvent, const std::function<void()>& idle) {
+  NSMenuItem* run(const std::function<void(const XEvent&)>& otherEvent, const std::function<bool()>& idle) {
     mOpenedAt = Now();
     while (!mDone) {
       while (!mDone && XPending(mScreen.display) > 0) {
@@ -106,7 +106,7 @@ class MenuSession {
         handle(event, otherEvent);
       }
       if (mDone) break;
-      idle();
+      if (!idle()) return nullptr;
       XFlush(mScreen.display);
       pollfd connection{ConnectionNumber(mScreen.display), POLLIN, 0};
       if (poll(&connection, 1, 20) > 0 && (connection.revents & (POLLHUP | POLLERR))) break;
@@ -317,7 +317,7 @@ class MenuSession {
 }  // namespace
 
 NSMenuItem* RunX11Menu(const X11MenuScreen& screen, NSMenu* menu, int x, int y,
-                       const std::function<void(const XEvent&)>& otherEvent, const std::function<void()>& idle) {
+                       const std::function<void(const XEvent&)>& otherEvent, const std::function<bool()>& idle) {
   MenuSession session(screen);
   if (!session.open(menu, x, y)) return nullptr;
   return session.run(otherEvent, idle);

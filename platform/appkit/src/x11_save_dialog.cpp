@@ -102,7 +102,7 @@ class SaveDialogView : public NSView, public NSTextFieldDelegate {
 }  // namespace
 
 std::optional<NSString> RunSaveDialog(const NSString& directory, const NSString& name,
-                                      const std::function<void()>& serve) {
+                                      const std::function<bool(NSWindow* dialog)>& serve) {
   NSString path = directory;
   if (path.length() && !path.utf8().ends_with("/")) path = path.stringByAppendingString("/");
   path = path.stringByAppendingString(name);
@@ -115,7 +115,8 @@ std::optional<NSString> RunSaveDialog(const NSString& directory, const NSString&
   window->contentView()->addSubview(view);
   window->makeKeyAndOrderFront(nullptr);
   window->makeFirstResponder(view->field());
-  while (!view->done() && window->isVisible()) serve();
+  while (!view->done() && window->isVisible() && serve(window)) {
+  }
   std::optional<NSString> result = view->result();
   window->close();
   window->release();

@@ -16,8 +16,12 @@ class X11Display {
   X11Display(const X11Display&) = delete;
   X11Display& operator=(const X11Display&) = delete;
 
-  // False when the X server could not be reached; the display is then unusable.
+  // False when the X server could not be reached or has gone away (the server ended, or the connection
+  // was killed); the display is then unusable, and the program carries on.
   bool isOpen() const;
+  // Ends serving at once: runFor returns, an open save dialog or menu is cancelled, and serving
+  // calls after it return at once. Safe in a signal handler.
+  void interrupt();
 
   // A shown window of the view's size at origin (screen points, origin bottom left) with the view as
   // its content view; null when the display is not open. The window goes when the user closes it or
@@ -30,10 +34,14 @@ class X11Display {
   void closeWindow(NSWindow* window);
   // The X window showing the window, 0 when there is none.
   unsigned long xWindowOf(NSWindow* window) const;
+  // Whether another program destroyed the window's X window (a top-level window then closes as if
+  // the user had closed it).
+  bool wasDestroyedElsewhere(NSWindow* window) const;
 
   // Serves events, timers and redraws for that long (wall clock).
   void runFor(NSTimeInterval seconds);
-  // Serves until every window is closed. False when the display is not open or the server goes away.
+  // Serves until every window is closed or serving is interrupted. False when the display is not open
+  // or the server goes away.
   bool runUntilAllWindowsClosed();
 
   class Impl;
