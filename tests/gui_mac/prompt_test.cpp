@@ -94,13 +94,13 @@ TEST_F(PromptTest, FieldRefusesWhatItsFormatterFilters) {
   EXPECT_EQ(7.0, Value(kPSteps));
 }
 
-TEST_F(PromptTest, HostileTextEndsClampedOrAtZeroNeverNaN) {
+TEST_F(PromptTest, HostileTextEndsClampedOrLeavesTheValueNeverNaN) {
   struct Case {
     std::string text;
     double expected;
   };
-  const Case cases[] = {{"", 0.0},          {"   ", 0.0},     {"1e999", 15.0},  {"-1e999", -15.0}, {"nan", 0.0},
-                        {"-inf", 0.0},      {"99", 15.0},     {"-99", -15.0},   {"\xff\xfe\x80", 0.0},
+  const Case cases[] = {{"", 3.0},          {"   ", 3.0},     {"1e999", 15.0},  {"-1e999", -15.0}, {"nan", 3.0},
+                        {"-inf", 3.0},      {"99", 15.0},     {"-99", -15.0},   {"\xff\xfe\x80", 3.0},
                         {std::string(10000, '9'), 15.0},      {"-6.5abc", -6.5}};
   ICaptionControl* pCaption = static_cast<ICaptionControl*>(mPlug.Editor()->GetControl(1));
   for (const Case& c : cases) {
