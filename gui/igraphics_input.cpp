@@ -141,8 +141,8 @@ void IGraphics::PromptUserInput(IControl* pControl, IParam* pParam, IRECT* pText
 
 namespace {
 
-// The decimal number at the start of txt; false when the text does not start with one. Only plain
-// decimal notation is read, so texts such as "nan", "inf" or "0x1p4" cannot slip a special value through.
+// The decimal number at the start of txt; false when the text does not start with one. Only
+// plain decimal notation is read, so "nan", "inf" or "0x1p4" cannot slip a special value through.
 bool LeadingDecimal(const char* txt, double* pValue) {
   char number[64];
   int n = 0;
