@@ -77,7 +77,7 @@ class AGPresetSaveButtonControl : public IPanelControl {
 };
 
 // One knob per typed parameter on a grid of equal cells, each at least minWidth by minHeight and
-// big enough for every name and value text.
+// big enough for every name and display text.
 void GenerateKnobGUI(IGraphics* pGraphics, IFxBase* pPlug, IText* pText, const IColor* pBGColor,
                      const IColor* pFGColor, int minWidth, int minHeight);
 // Sliders in columns of columnWidth. tabMode 0: no tabs; 1: tabs numbered 1, 2, ...; otherwise tabs

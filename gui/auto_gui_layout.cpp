@@ -16,12 +16,18 @@ IRECT Measured(IGraphics* pGraphics, IText* pText, const char* str) {
   return r;
 }
 
-// Every display text of the parameter, and its values at both ends and now with the label, so
-// that a parameter without display texts still gets a value area that fits.
-IRECT ValueTextsArea(IGraphics* pGraphics, IText* pText, const IParam* pParam) {
+IRECT DisplayTextsArea(IGraphics* pGraphics, IText* pText, const IParam* pParam) {
   IRECT area;
   for (int i = 0; i < pParam->GetNDisplayTexts(); ++i)
     area = area.Union(Measured(pGraphics, pText, pParam->GetDisplayTextAtIdx(i)));
+  return area;
+}
+
+// The display texts, and the values at both ends and now with the label: a slider whose
+// parameters have no display texts would otherwise get a value area 0 wide that no click can hit.
+// The knob needs no such measure, its value area being as wide as its cell.
+IRECT SliderValueArea(IGraphics* pGraphics, IText* pText, const IParam* pParam) {
+  IRECT area = DisplayTextsArea(pGraphics, pText, pParam);
   for (double v : {0.0, 1.0, pParam->GetNormalized()}) {
     char display[kParamDisplayLen], text[2 * kParamDisplayLen];
     pParam->GetDisplayForHost(v, true, display);
@@ -42,7 +48,7 @@ void GenerateKnobGUI(IGraphics* pGraphics, IFxBase* pPlug, IText* pText, const I
   for (int i = 0; i < pPlug->NParams(); ++i) {
     const IParam* pParam = pPlug->GetParam(i);
     textArea = textArea.Union(Measured(pGraphics, pText, pParam->GetNameForHost()));
-    textArea = textArea.Union(ValueTextsArea(pGraphics, pText, pParam));
+    textArea = textArea.Union(DisplayTextsArea(pGraphics, pText, pParam));
   }
   int width = std::max(textArea.W(), minWidth);
   if (width % 2) ++width;
@@ -71,7 +77,7 @@ void GenerateSliderGUI(IGraphics* pGraphics, IFxBase* pPlug, IText* pText, const
   for (int i = 0; i < pPlug->NParams(); ++i) {
     const IParam* pParam = pPlug->GetParam(i);
     labelArea = labelArea.Union(Measured(pGraphics, pText, pParam->GetNameForHost()));
-    valueArea = valueArea.Union(ValueTextsArea(pGraphics, pText, pParam));
+    valueArea = valueArea.Union(SliderValueArea(pGraphics, pText, pParam));
     const char* group = pParam->GetParamGroupForHost();
     if (groups.empty() || std::strcmp(groups.back(), group)) groups.push_back(group);
   }

@@ -145,6 +145,8 @@ class IGraphics : public IEditorLink {
   // ---- Prompts ----
   // A menu of the parameter's display texts, or a text field with its current value.
   void PromptUserInput(IControl* pControl, IParam* pParam, IRECT* pTextRect);
+  // Typed text: a display text for enumerated and boolean parameters (unknown ones give index 0),
+  // else the number it starts with; a text holding no number leaves the value as it is.
   void SetFromStringAfterPrompt(IControl* pControl, IParam* pParam, const char* txt);
 
   // ---- Bitmap and pixel primitives ----

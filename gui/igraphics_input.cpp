@@ -141,9 +141,9 @@ void IGraphics::PromptUserInput(IControl* pControl, IParam* pParam, IRECT* pText
 
 namespace {
 
-// The decimal number at the start of txt (0 when there is none). Only plain decimal notation is
-// read, so texts such as "nan", "inf" or "0x1p4" cannot slip a special value through.
-double LeadingDecimal(const char* txt) {
+// The decimal number at the start of txt; false when the text does not start with one. Only
+// plain decimal notation is read, so "nan", "inf" or "0x1p4" cannot slip a special value through.
+bool LeadingDecimal(const char* txt, double* pValue) {
   char number[64];
   int n = 0;
   const char* p = txt;
@@ -158,7 +158,7 @@ double LeadingDecimal(const char* txt) {
     take(*p++);
     while (*p >= '0' && *p <= '9') take(*p++), digits = true;
   }
-  if (!digits) return 0.0;
+  if (!digits) return false;
   if ((*p == 'e' || *p == 'E') && ((p[1] >= '0' && p[1] <= '9') ||
                                    ((p[1] == '+' || p[1] == '-') && p[2] >= '0' && p[2] <= '9'))) {
     take(*p++);
@@ -166,7 +166,8 @@ double LeadingDecimal(const char* txt) {
     while (*p >= '0' && *p <= '9') take(*p++);
   }
   number[n] = 0;
-  return std::strtod(number, nullptr);
+  *pValue = std::strtod(number, nullptr);
+  return true;
 }
 
 }  // namespace
@@ -180,7 +181,8 @@ void IGraphics::SetFromStringAfterPrompt(IControl* pControl, IParam* pParam, con
     pParam->MapDisplayText(txt, &idx);
     value = static_cast<double>(idx);
   } else {
-    value = LeadingDecimal(txt);
+    // A field left empty or holding no number is a slip of the keyboard, not a request for 0.
+    if (!LeadingDecimal(txt, &value)) return;
     if (pParam->DisplayIsNegated()) value = -value;
   }
   pControl->SetValueFromUserInput(pParam->GetNormalized(value));

@@ -58,7 +58,7 @@ class IGraphicsCocoa_vKORVALINE_au : public NSView, public NSViewToolTipOwner, p
   // Opens a one-line field over rect holding str; ignored without an editor or control, or while
   // another field is open.
   void createTextEntry(IControl* pControl, IParam* pParam, const IText* pText, const char* str, NSRect rect);
-  // Return or Tab applies the typed text; Escape and losing the keyboard (a click elsewhere) drop it.
+  // Return, Tab or losing the keyboard (a click elsewhere) applies the typed text; Escape drops it.
   void controlTextDidEndEditing(NSNotification* notification) override;
   // Closes the field without applying its text.
   void endUserInput();
@@ -74,6 +74,7 @@ class IGraphicsCocoa_vKORVALINE_au : public NSView, public NSViewToolTipOwner, p
   NSTextField* mTextFieldView = nullptr;
   IControl* mEdControl = nullptr;
   IParam* mEdParam = nullptr;
+  NSString mEdInitialText;
 };
 
 // A borderless window that can still take the keyboard.

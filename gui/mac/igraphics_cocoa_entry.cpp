@@ -82,6 +82,7 @@ void IGraphicsCocoa_vKORVALINE_au::createTextEntry(IControl* pControl, IParam* p
   mTextFieldView = pField;
   mEdControl = pControl;
   mEdParam = pParam;
+  mEdInitialText = pField->stringValue();
   if (NSWindow* pWindow = window()) {
     pWindow->makeKeyAndOrderFront(nullptr);
     pWindow->makeFirstResponder(pField);
@@ -94,8 +95,12 @@ void IGraphicsCocoa_vKORVALINE_au::controlTextDidEndEditing(NSNotification* noti
     return;
   }
   const NSTextMovement movement = notification ? notification->textMovement : NSTextMovementOther;
-  if (movement == NSTextMovementReturn || movement == NSTextMovementTab) {
-    const NSString text = mTextFieldView->stringValue();
+  const NSString text = mTextFieldView->stringValue();
+  // Return, Tab and a click elsewhere all apply the text; only Escape takes it back. A field that
+  // merely lost the keyboard as it opened changes nothing: a click in and out must neither round the
+  // value to its display nor tell the host of a gesture.
+  const bool untouched = movement == NSTextMovementOther && text == mEdInitialText;
+  if (movement != NSTextMovementCancel && !untouched) {
     IControl* pControl = mEdControl;
     IParam* pParam = mEdParam;
     if (pParam) {
@@ -119,6 +124,7 @@ void IGraphicsCocoa_vKORVALINE_au::endUserInput() {
   mTextFieldView = nullptr;
   mEdControl = nullptr;
   mEdParam = nullptr;
+  mEdInitialText = NSString();
   // Detached first: leaving the window ends the field's editing, which must not apply the text.
   pField->setDelegate(nullptr);
   pField->removeFromSuperview();

@@ -84,9 +84,9 @@ int IGraphicsMac::ShowMessageBox(const char* text, const char* caption, int type
 }
 
 IPopupMenu* IGraphicsMac::CreateIPopupMenu(IPopupMenu* pMenu, IRECT* pAreaRect) {
-  if (!mView || !pMenu || !pAreaRect) return nullptr;
-  // The press that asked for the menu must not keep dragging the control.
+  // The press that asked for the menu must not keep dragging the control, shown or not.
   ReleaseMouseCapture();
+  if (!mView || !pMenu || !pAreaRect) return nullptr;
   return mView->createIPopupMenu(pMenu, mView->ToNSRect(*pAreaRect));
 }
 

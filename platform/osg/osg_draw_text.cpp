@@ -56,9 +56,9 @@ void LayOut(OSG_Font* font, const char* text, int length, int flags, Layout* out
     }
     out->codes.push_back(code);
   }
-  // A final line feed does not open an empty last line.
-  if (lineStart < out->codes.size() || out->lines.empty()) out->lines.push_back(Line{lineStart, out->codes.size(), 0});
-  if (out->codes.empty() && out->lines.size() == 1) out->lines.clear();
+  // Every line feed has ended a line, an empty one too; a final one does not open another, and a
+  // text without characters or line feeds has no line at all.
+  if (lineStart < out->codes.size()) out->lines.push_back(Line{lineStart, out->codes.size(), 0});
   for (Line& line : out->lines) {
     for (size_t i = line.begin; i < line.end; ++i) line.width += font->Advance(out->codes[i]);
     out->width = std::max(out->width, line.width);

@@ -59,6 +59,21 @@ TEST_F(AutoGuiTest, KnobGridHasEqualEvenCellsThatWrapBeforeTheRightEdge) {
   }
 }
 
+TEST_F(AutoGuiTest, KnobCellsFitNamesAndDisplayTextsOnly) {
+  Make(400, 400);
+  IRECT texts;
+  for (const char* s : {"Dry", "Wet", "Out", "Mode", "Bypass", "Soft", "Warm", "Hard", "off", "on"}) {
+    IRECT r;
+    mGfx->MeasureIText(&mText, s, &r);
+    texts = texts.Union(r);
+  }
+  GenerateKnobGUI(mGfx, &mPlug, &mText, &COLOR_WHITE, &COLOR_BLACK, 1, 1);
+  AttachAfterGenerating();
+  const IRECT cell = *Control(1)->GetRECT();
+  EXPECT_EQ(texts.W() + texts.W() % 2, cell.W());
+  EXPECT_EQ(texts.H(), cell.H());
+}
+
 TEST_F(AutoGuiTest, KnobDragsAndTypedValuesFromItsValueArea) {
   Make(400, 200);
   GenerateKnobGUI(mGfx, &mPlug, &mText, &COLOR_WHITE, &COLOR_BLACK, 60, 90);

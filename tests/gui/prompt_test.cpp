@@ -74,12 +74,16 @@ TEST_F(PromptTest, TypedTextBecomesTheValue) {
   EXPECT_DOUBLE_EQ(out->Value(), -15.0);
   mGfx->SetFromStringAfterPrompt(mKnobs[kOut], out, "1e999");
   EXPECT_DOUBLE_EQ(out->Value(), 15.0);
-  // No number at the start, or a special value spelled out, reads as 0.
-  for (const char* text : {"loud", "nan", "-inf", "", ".", "+e5", "0x10"}) {
+  // No number at the start, or a special value spelled out, leaves the value and tells the host nothing.
+  for (const char* text : {"loud", "nan", "-inf", "", "  ", ".", "+e5"}) {
     mGfx->SetFromStringAfterPrompt(mKnobs[kOut], out, "3");
+    mPlug.mEvents.clear();
     mGfx->SetFromStringAfterPrompt(mKnobs[kOut], out, text);
-    EXPECT_DOUBLE_EQ(out->Value(), 0.0) << text;
+    EXPECT_DOUBLE_EQ(out->Value(), 3.0) << text;
+    EXPECT_TRUE(mPlug.mEvents.empty()) << text;
   }
+  mGfx->SetFromStringAfterPrompt(mKnobs[kOut], out, "0x10");
+  EXPECT_DOUBLE_EQ(out->Value(), 0.0);
 
   IParam* mode = mPlug.GetParam(kMode);
   mGfx->SetFromStringAfterPrompt(mKnobs[kMode], mode, "Hard");

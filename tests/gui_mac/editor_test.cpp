@@ -159,6 +159,21 @@ TEST(ServicesTest, DialogsMenusAndUrlsWithoutADesktop) {
   EXPECT_EQ(1, pEditor->ShowMessageBox("Overwrite?", "KorvTest", 3));
 }
 
+TEST(ServicesTest, MenuAskedForWithoutAViewStillFreesThePressedKnob) {
+  MacTestPlug plug;
+  IGraphicsMac* pEditor = plug.Editor();
+  const int x = kWetX + kKnobSide / 2, y = kWetY + kKnobSide / 2;
+  const double before = plug.GetParam(kWet)->GetNormalized();
+  IMouseMod mod(true);
+  pEditor->OnMouseDown(x, y, &mod);
+  IPopupMenu menu;
+  IRECT area(0, 0, 10, 10);
+  EXPECT_EQ(nullptr, pEditor->CreateIPopupMenu(&menu, &area));
+  pEditor->OnMouseDrag(x, y + 40, &mod);
+  pEditor->OnMouseUp(x, y + 40, &mod);
+  EXPECT_EQ(before, plug.GetParam(kWet)->GetNormalized());
+}
+
 TEST(ServicesTest, PathsComeFromTheBundleAndTheHomeDirectory) {
   MacTestPlug plug;
   BRM_String path;

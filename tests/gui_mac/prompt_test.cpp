@@ -62,7 +62,7 @@ TEST_F(PromptTest, TypedValueReachesTheParameterAndTheHostAsOneGesture) {
   EXPECT_EQ("BVE", log.KindsFor(kPOut));
 }
 
-TEST_F(PromptTest, EscapeScrollAndClickElsewhereLeaveTheValueUnchanged) {
+TEST_F(PromptTest, EscapeScrollAndForcedEndLeaveTheValueUnchanged) {
   struct Case {
     const char* name;
     std::function<void()> close;
@@ -70,7 +70,6 @@ TEST_F(PromptTest, EscapeScrollAndClickElsewhereLeaveTheValueUnchanged) {
   const Case cases[] = {
       {"escape", [this] { Escape(); }},
       {"wheel", [this] { mDisplay.scrollWheel(mShown.Window(), Centre(kStepsCaption), 1); }},
-      {"click", [this] { Click(IRECT(2, 600, 10, 610)); }},
       {"forced", [this] { mPlug.Editor()->ForceEndUserEdit(); }},
   };
   for (const Case& c : cases) {
@@ -79,6 +78,30 @@ TEST_F(PromptTest, EscapeScrollAndClickElsewhereLeaveTheValueUnchanged) {
     EXPECT_FALSE(View()->IsEditingText()) << c.name;
     EXPECT_EQ(0.0, Value(kPOut)) << c.name;
   }
+}
+
+TEST_F(PromptTest, ClickElsewhereAppliesTheTypedValueButNotAnUntouchedField) {
+  const IRECT background(2, 600, 10, 610);
+  Click(kOutCaption);
+  {
+    HostEventLog log;
+    Click(background);
+    EXPECT_FALSE(View()->IsEditingText());
+    EXPECT_EQ("", log.KindsFor(kPOut));
+  }
+  OpenOutFieldHolding("-6.5");
+  {
+    HostEventLog log;
+    Click(background);
+    EXPECT_FALSE(View()->IsEditingText());
+    EXPECT_NEAR(-6.5, Value(kPOut), 1e-9);
+    EXPECT_EQ("BVE", log.KindsFor(kPOut));
+  }
+  // A click on another caption applies the first field, then opens its own.
+  OpenOutFieldHolding("2.25");
+  Click(kStepsCaption);
+  EXPECT_NEAR(2.25, Value(kPOut), 1e-9);
+  EXPECT_TRUE(View()->IsEditingText());
 }
 
 TEST_F(PromptTest, FieldRefusesWhatItsFormatterFilters) {
@@ -94,13 +117,13 @@ TEST_F(PromptTest, FieldRefusesWhatItsFormatterFilters) {
   EXPECT_EQ(7.0, Value(kPSteps));
 }
 
-TEST_F(PromptTest, HostileTextEndsClampedOrAtZeroNeverNaN) {
+TEST_F(PromptTest, HostileTextEndsClampedOrLeavesTheValueNeverNaN) {
   struct Case {
     std::string text;
     double expected;
   };
-  const Case cases[] = {{"", 0.0},          {"   ", 0.0},     {"1e999", 15.0},  {"-1e999", -15.0}, {"nan", 0.0},
-                        {"-inf", 0.0},      {"99", 15.0},     {"-99", -15.0},   {"\xff\xfe\x80", 0.0},
+  const Case cases[] = {{"", 3.0},          {"   ", 3.0},     {"1e999", 15.0},  {"-1e999", -15.0}, {"nan", 3.0},
+                        {"-inf", 3.0},      {"99", 15.0},     {"-99", -15.0},   {"\xff\xfe\x80", 3.0},
                         {std::string(10000, '9'), 15.0},      {"-6.5abc", -6.5}};
   ICaptionControl* pCaption = static_cast<ICaptionControl*>(mPlug.Editor()->GetControl(1));
   for (const Case& c : cases) {

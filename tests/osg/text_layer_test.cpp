@@ -73,6 +73,21 @@ TEST_F(TextLayer, PrefixesCarriageReturnsAndLineFeedsAreCleanedAsTheFlagsSay) {
   EXPECT_EQ(OSG_DrawText(mDC, "", -1, &r, DT_CALCRECT), 0);
 }
 
+TEST_F(TextLayer, EveryLineFeedEndsALineEvenAnEmptyOne) {
+  TEXTMETRIC tm;
+  GetTextMetrics(mDC, &tm);
+  const struct {
+    const char* text;
+    int lines;
+  } cases[] = {{"", 0}, {"&", 0}, {"\r", 0}, {"\n", 1}, {"\r\n", 1}, {"\n\n", 2}, {"A\n", 1}, {"\nA", 2}};
+  for (const auto& c : cases) {
+    RECT r{0, 0, 0, 0};
+    SCOPED_TRACE(testing::PrintToString(std::string(c.text)));
+    EXPECT_EQ(OSG_DrawText(mDC, c.text, -1, &r, DT_CALCRECT), c.lines ? c.lines * (tm.tmHeight - 1) + 1 : 0);
+    EXPECT_EQ(r.bottom, c.lines ? c.lines * (tm.tmHeight - 1) + 1 : 0);
+  }
+}
+
 TEST_F(TextLayer, FaceNamesResolveWithStylesAndUnknownNamesFallBackToTheSansFace) {
   HFONT bold = Font(20, "DejaVu Sans", FW_BOLD), unknown = Font(20, "No Such Face 123"), mono = Font(20, "DejaVu Sans Mono");
   ASSERT_TRUE(bold && unknown && mono);
