@@ -25,8 +25,9 @@ int RunDemoInput(const Arguments& arguments);
 int RunSnapshot(const HostContext& context, const Arguments& arguments);
 int RunEdit(const HostContext& context, const Arguments& arguments);
 
-// Registers the bundle and opens the unit; null after printing why not.
-std::unique_ptr<HostedUnit> OpenUnit(const HostContext& context);
+// Registers the bundle and opens the unit; null after printing why not, with the exit status for that
+// in *failure (kExitBadInput when the bundle's entry is no Audio Unit).
+std::unique_ptr<HostedUnit> OpenUnit(const HostContext& context, int* failure = nullptr);
 // Prints "korval-host: message" on standard error and returns the status.
 int Fail(int status, const std::string& message);
 // Prints "korval-host: warning: message" on standard error.

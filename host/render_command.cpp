@@ -141,8 +141,9 @@ int RunRender(const HostContext& context, const Arguments& arguments) {
   const std::string missing = MissingAudioWarning(options.inputPath, reader.Descriptor(), input);
   if (!missing.empty()) Warn(missing);
 
-  std::unique_ptr<HostedUnit> unit = OpenUnit(context);
-  if (!unit) return kExitFailed;
+  int failure = kExitFailed;
+  std::unique_ptr<HostedUnit> unit = OpenUnit(context, &failure);
+  if (!unit) return failure;
   const std::vector<ParameterDescription> parameters = unit->Parameters();
   std::vector<ParameterAssignment> assignments;
   for (const std::string& text : options.parameters) {

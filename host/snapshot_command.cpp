@@ -120,8 +120,9 @@ int RunSnapshot(const HostContext& context, const Arguments& arguments) {
 
   // The display comes first: the editor's timer joins the run loop it drives.
   korv_appkit::HeadlessDisplay display(options.scale);
-  std::unique_ptr<HostedUnit> unit = OpenUnit(context);
-  if (!unit) return kExitFailed;
+  int failure = kExitFailed;
+  std::unique_ptr<HostedUnit> unit = OpenUnit(context, &failure);
+  if (!unit) return failure;
   if (const int status = ApplyParameterTexts(*unit, options.parameters); status != kExitOk) return status;
   if (const int status = SelectEditorLayout(*unit, options.layout); status != kExitOk) return status;
   std::string error;
