@@ -198,7 +198,7 @@ int RunRender(const HostContext& context, const Arguments& arguments) {
   // The quiet end of the tail rendered so far: written only once something audible follows it, so the
   // written tail ends at its last audible frame. It never holds more than the quiet second and a block.
   std::vector<float> heldQuiet;
-  heldQuiet.reserve((static_cast<size_t>(input.samplerate) + block) * channels);
+  if (untilQuiet) heldQuiet.reserve((static_cast<size_t>(input.samplerate) + block) * channels);
   ProgressBar progress(mostFrames);
   sf_count_t done = 0, tail = 0, tailRendered = 0;
   const auto start = std::chrono::steady_clock::now();
