@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   korval_host::AudioFileReader reader;
   std::string error;
   if (!reader.Open(path, &error)) return 0;
-  korval_host::MissingAudioWarning(path, reader.Info());
+  korval_host::MissingAudioWarning(path, reader.Descriptor(), reader.Info());
   const int channels = reader.Info().channels;
   if (channels < 1 || channels > 2) return 0;
   constexpr sf_count_t kBlock = 512;

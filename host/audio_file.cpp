@@ -1,18 +1,65 @@
 #include "host/audio_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 namespace korval_host {
 
+namespace {
+
+// What 32-bit size fields can count: the whole file, and the sound with room left for the headers.
+constexpr uint64_t kLargest32BitFile = 0xFFFFFFFFull;
+constexpr uint64_t kLargest32BitData = kLargest32BitFile - 4096;
+
+// Bytes one sample takes at most in the file; codings that pack samples take less.
+uint64_t BytesPerSample(int format) {
+  switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_ULAW:
+    case SF_FORMAT_ALAW: return 1;
+    case SF_FORMAT_PCM_16: return 2;
+    case SF_FORMAT_PCM_24: return 3;
+    case SF_FORMAT_DOUBLE: return 8;
+    default: return 4;
+  }
+}
+
+// Containers whose size fields count past 4 GiB, or that have none.
+bool HoldsAnySize(int format) {
+  switch (format & SF_FORMAT_TYPEMASK) {
+    case SF_FORMAT_W64:
+    case SF_FORMAT_RF64:
+    case SF_FORMAT_CAF:
+    case SF_FORMAT_RAW:
+    case SF_FORMAT_FLAC:
+    case SF_FORMAT_OGG:
+    case SF_FORMAT_MPEG: return true;
+    default: return false;
+  }
+}
+
+bool IsWav(int format) {
+  const int major = format & SF_FORMAT_TYPEMASK;
+  return major == SF_FORMAT_WAV || major == SF_FORMAT_WAVEX;
+}
+
+}  // namespace
+
 bool AudioFileReader::Open(const std::string& path, std::string* error) {
   mInfo = SF_INFO{};
-  mFile = sf_open(path.c_str(), SFM_READ, &mInfo);
+  mDescriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (mDescriptor < 0) {
+    *error = "cannot read " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  mFile = sf_open_fd(mDescriptor, SFM_READ, &mInfo, SF_FALSE);
   if (!mFile) {
     *error = "cannot read " + path + ": " + sf_strerror(nullptr);
     return false;
@@ -22,6 +69,7 @@ bool AudioFileReader::Open(const std::string& path, std::string* error) {
 
 AudioFileReader::~AudioFileReader() {
   if (mFile) sf_close(mFile);
+  if (mDescriptor >= 0) close(mDescriptor);
 }
 
 sf_count_t AudioFileReader::Read(float* interleaved, sf_count_t frames) {
@@ -30,28 +78,38 @@ sf_count_t AudioFileReader::Read(float* interleaved, sf_count_t frames) {
 
 std::string AudioFileReader::LastError() const { return sf_error(mFile) ? sf_strerror(mFile) : ""; }
 
+bool ChooseOutputFormat(int format, int channels, sf_count_t frames, int* chosen, std::string* error) {
+  *chosen = format;
+  if (HoldsAnySize(format)) return true;
+  const uint64_t frameBytes = BytesPerSample(format) * static_cast<uint64_t>(channels > 0 ? channels : 1);
+  if (frames >= 0 && static_cast<uint64_t>(frames) <= kLargest32BitData / frameBytes) return true;
+  if (IsWav(format)) {
+    *chosen = SF_FORMAT_RF64 | (format & SF_FORMAT_SUBMASK);
+    return true;
+  }
+  // Of unknown length it may still fit; the writer checks the finished file.
+  if (frames < 0) return true;
+  char size[32];
+  std::snprintf(size, sizeof size, "%.2f GB", static_cast<double>(frames) * static_cast<double>(frameBytes) / 1e9);
+  *error = std::string("the output would take up to ") + size +
+           ", more than the 4 GiB a file of the input's kind can hold (a shorter --tail makes it smaller)";
+  return false;
+}
+
 bool AudioFileWriter::Open(const std::string& path, int sampleRate, int channels, int format, std::string* error) {
   mPath = path;
-  std::vector<char> pattern(path.begin(), path.end());
-  const char suffix[] = ".partXXXXXX";
-  pattern.insert(pattern.end(), suffix, suffix + sizeof suffix);
-  const int descriptor = mkstemp(pattern.data());
-  if (descriptor < 0) {
-    *error = "cannot write " + path + ": " + std::strerror(errno);
+  mFormat = format;
+  std::string reason;
+  if (!mOutput.Open(path, &reason)) {
+    *error = "cannot write " + path + ": " + reason;
     return false;
   }
-  mTemporaryPath = pattern.data();
-  // mkstemp makes the file private; the finished file gets the usual permissions.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(descriptor, 0666 & ~mask);
   SF_INFO info{};
   info.samplerate = sampleRate;
   info.channels = channels;
   info.format = format;
-  mFile = sf_open_fd(descriptor, SFM_WRITE, &info, SF_TRUE);
+  mFile = sf_open_fd(mOutput.Descriptor(), SFM_WRITE, &info, SF_FALSE);
   if (!mFile) {
-    close(descriptor);
     *error = "cannot write " + path + ": " + sf_strerror(nullptr);
     Discard();
     return false;
@@ -60,6 +118,8 @@ bool AudioFileWriter::Open(const std::string& path, int sampleRate, int channels
   sf_command(mFile, SFC_SET_CLIPPING, nullptr, SF_TRUE);
   // The peak chunk carries the time of writing; without it the same render gives the same bytes.
   sf_command(mFile, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
+  // An RF64 file that stays small is written as the RIFF WAVE file every reader knows.
+  if ((format & SF_FORMAT_TYPEMASK) == SF_FORMAT_RF64) sf_command(mFile, SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
   return true;
 }
 
@@ -76,20 +136,31 @@ bool AudioFileWriter::Commit(std::string* error) {
   }
   const int status = sf_close(mFile);
   mFile = nullptr;
-  if (status != 0 || std::rename(mTemporaryPath.c_str(), mPath.c_str()) != 0) {
-    *error = "cannot write " + mPath + ": " + (status != 0 ? sf_error_number(status) : std::strerror(errno));
+  if (status != 0) {
+    *error = "cannot write " + mPath + ": " + sf_error_number(status);
     Discard();
     return false;
   }
-  mTemporaryPath.clear();
+  // Size fields that wrapped around would make readers see only part of the sound.
+  struct stat written;
+  if (!HoldsAnySize(mFormat) && fstat(mOutput.Descriptor(), &written) == 0 && S_ISREG(written.st_mode) &&
+      static_cast<uint64_t>(written.st_size) > kLargest32BitFile) {
+    *error = "cannot write " + mPath + ": the sound grew past the 4 GiB a file of its kind can hold";
+    Discard();
+    return false;
+  }
+  std::string reason;
+  if (!mOutput.Commit(&reason)) {
+    *error = "cannot write " + mPath + ": " + reason;
+    return false;
+  }
   return true;
 }
 
 void AudioFileWriter::Discard() {
   if (mFile) sf_close(mFile);
   mFile = nullptr;
-  if (!mTemporaryPath.empty()) std::remove(mTemporaryPath.c_str());
-  mTemporaryPath.clear();
+  mOutput.Discard();
 }
 
 }  // namespace korval_host

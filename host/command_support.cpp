@@ -16,13 +16,16 @@ void Warn(const std::string& message) { std::fprintf(stderr, "korval-host: warni
 
 std::string StatusText(OSStatus status) { return "status " + std::to_string(status); }
 
-std::unique_ptr<HostedUnit> OpenUnit(const HostContext& context) {
+std::unique_ptr<HostedUnit> OpenUnit(const HostContext& context, int* failure) {
+  if (failure) *failure = kExitFailed;
   std::string error = RegisterBundle(context.bundleDir);
   if (!error.empty()) {
     Fail(kExitFailed, error);
     return nullptr;
   }
-  std::unique_ptr<HostedUnit> unit = HostedUnit::Open(context.component, &error);
+  bool notAUnit = false;
+  std::unique_ptr<HostedUnit> unit = HostedUnit::Open(context.component, &error, &notAUnit);
+  if (!unit && failure && notAUnit) *failure = kExitBadInput;
   if (!unit) Fail(kExitFailed, error);
   return unit;
 }

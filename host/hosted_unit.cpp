@@ -45,20 +45,37 @@ AudioStreamBasicDescription CanonicalFormat(double sampleRate, UInt32 channels) 
   return format;
 }
 
-std::unique_ptr<HostedUnit> HostedUnit::Open(const ComponentDescription& looking, std::string* error) {
+std::unique_ptr<HostedUnit> HostedUnit::Open(const ComponentDescription& looking, std::string* error,
+                                             bool* notAUnit) {
+  if (notAUnit) *notAUnit = false;
+  const std::string codes = FourCharCodeText(looking.componentType) + ":" + FourCharCodeText(looking.componentSubType) +
+                            ":" + FourCharCodeText(looking.componentManufacturer);
   ComponentDescription search = looking;
   Component component = FindNextComponent(nullptr, &search);
   if (!component) {
-    *error = "no registered component " + FourCharCodeText(looking.componentType) + ":" +
-             FourCharCodeText(looking.componentSubType) + ":" + FourCharCodeText(looking.componentManufacturer);
+    *error = "no registered component " + codes;
     return nullptr;
   }
   ComponentDescription found{};
   GetComponentInfo(component, &found, nullptr, nullptr, nullptr);
   ComponentInstance instance = nullptr;
   const OSErr status = OpenAComponent(component, &instance);
+  if (status == cfragNoSymbolErr) {
+    if (notAUnit) *notAUnit = true;
+    *error = "the bundle names no function as the entry of " + codes;
+    return nullptr;
+  }
   if (status != noErr || !instance) {
     *error = "the component refused to open (status " + std::to_string(status) + ")";
+    return nullptr;
+  }
+  // Any entry answers the open and close calls; only a unit's says it can initialize and render. The
+  // answers of another (a view's entry, say) are error codes that must not be taken for values.
+  if (CallComponentCanDo(instance, kAudioUnitInitializeSelect) != 1 ||
+      CallComponentCanDo(instance, kAudioUnitRenderSelect) != 1) {
+    CloseComponent(instance);
+    if (notAUnit) *notAUnit = true;
+    *error = "the entry of " + codes + " does not answer as an Audio Unit";
     return nullptr;
   }
   return std::unique_ptr<HostedUnit>(new HostedUnit(instance, found));

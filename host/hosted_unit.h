@@ -33,8 +33,10 @@ bool ParseComponentDescription(const std::string& text, ComponentDescription* de
 
 class HostedUnit {
  public:
-  // Null, with the reason in *error, when no registered component matches or it refuses to open.
-  static std::unique_ptr<HostedUnit> Open(const ComponentDescription& looking, std::string* error);
+  // Null, with the reason in *error, when no registered component matches or it refuses to open;
+  // *notAUnit (if given) tells whether the bundle named an entry that does not answer as an Audio Unit.
+  static std::unique_ptr<HostedUnit> Open(const ComponentDescription& looking, std::string* error,
+                                          bool* notAUnit = nullptr);
   ~HostedUnit();
   HostedUnit(const HostedUnit&) = delete;
   HostedUnit& operator=(const HostedUnit&) = delete;

@@ -75,8 +75,9 @@ void PrintFactoryPresets(AudioUnit unit) {
 
 int RunInfo(const HostContext& context, const Arguments& arguments) {
   if (!arguments.empty()) return Fail(kExitBadInput, "info takes no arguments");
-  std::unique_ptr<HostedUnit> unit = OpenUnit(context);
-  if (!unit) return kExitFailed;
+  int failure = kExitFailed;
+  std::unique_ptr<HostedUnit> unit = OpenUnit(context, &failure);
+  if (!unit) return failure;
   const ComponentDescription& description = unit->Description();
   std::printf("component: type '%s' subtype '%s' manufacturer '%s', version %s\n",
               FourCharCodeText(description.componentType).c_str(), FourCharCodeText(description.componentSubType).c_str(),

@@ -24,8 +24,9 @@ int SavePreset(const HostContext& context, const Arguments& arguments) {
   }
   if (path.empty()) return Fail(kExitBadInput, "preset save needs a file name");
 
-  std::unique_ptr<HostedUnit> unit = OpenUnit(context);
-  if (!unit) return kExitFailed;
+  int failure = kExitFailed;
+  std::unique_ptr<HostedUnit> unit = OpenUnit(context, &failure);
+  if (!unit) return failure;
   const int applied = ApplyParameterTexts(*unit, parameterTexts);
   if (applied != kExitOk) return applied;
   return SaveUnitPreset(*unit, path);
@@ -38,8 +39,9 @@ int ShowPreset(const HostContext& context, const Arguments& arguments) {
   if (!error.empty()) return Fail(kExitBadInput, error);
   std::printf("%s:\n%s", arguments[0].c_str(), DescribePreset(state.Get()).c_str());
 
-  std::unique_ptr<HostedUnit> unit = OpenUnit(context);
-  if (!unit) return kExitFailed;
+  int failure = kExitFailed;
+  std::unique_ptr<HostedUnit> unit = OpenUnit(context, &failure);
+  if (!unit) return failure;
   const OSStatus status = unit->RestoreState(state.Get());
   if (status != noErr) return Fail(kExitBadInput, "the unit refused this preset (" + StatusText(status) + ")");
   std::printf("parameters after loading it:\n");

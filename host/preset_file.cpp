@@ -4,6 +4,7 @@
 #include <map>
 #include <vector>
 
+#include "base/file_writer.h"
 #include "host/hosted_unit.h"
 #include "host/property_list_file.h"
 
@@ -41,10 +42,10 @@ std::string DescribeValue(const std::string& key, CFTypeRef value) {
 std::string WritePresetFile(const std::string& path, CFPropertyListRef state) {
   CFRef<CFDataRef> xml(CFPropertyListCreateXMLData(nullptr, state));
   if (!xml) return "the unit's state cannot be written as a property list";
-  CFRef<CFURLRef> url = FileURL(path);
-  SInt32 error = 0;
-  if (!url || !CFURLWriteDataAndPropertiesToResource(url.Get(), xml.Get(), nullptr, &error))
-    return "cannot write " + path + " (error " + std::to_string(error) + ")";
+  // Written as the platform writes a resource, but with the reason for a failure to tell the user.
+  std::string reason;
+  if (!BRM_WriteWholeFile(path, CFDataGetBytePtr(xml.Get()), static_cast<size_t>(CFDataGetLength(xml.Get())), &reason))
+    return "cannot write " + path + ": " + reason;
   return {};
 }
 

@@ -1,5 +1,7 @@
 #include "host/property_list_file.h"
 
+#include <sys/stat.h>
+
 namespace korval_host {
 
 CFRef<CFURLRef> FileURL(const std::string& path) {
@@ -8,6 +10,11 @@ CFRef<CFURLRef> FileURL(const std::string& path) {
 }
 
 std::string ReadDictionaryFile(const std::string& path, const std::string& kind, CFRef<CFPropertyListRef>* dictionary) {
+  // Read whole into memory, so a file of any size must not reach the reader.
+  struct stat info;
+  if (stat(path.c_str(), &info) == 0 && static_cast<uint64_t>(info.st_size) > kLargestPropertyListFile)
+    return path + " is not " + kind + ": it has " + std::to_string(info.st_size) + " bytes, more than the " +
+           std::to_string(kLargestPropertyListFile >> 20) + " MiB such a file can have";
   CFRef<CFURLRef> url = FileURL(path);
   CFDataRef contents = nullptr;
   SInt32 error = 0;

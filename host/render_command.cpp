@@ -138,11 +138,12 @@ int RunRender(const HostContext& context, const Arguments& arguments) {
     return Fail(kExitBadInput, options.inputPath + " has a sample rate of " + std::to_string(input.samplerate) +
                                    " Hz; rates from " + std::to_string(kLowestRate) + " to " +
                                    std::to_string(kHighestRate) + " Hz can be rendered");
-  const std::string missing = MissingAudioWarning(options.inputPath, input);
+  const std::string missing = MissingAudioWarning(options.inputPath, reader.Descriptor(), input);
   if (!missing.empty()) Warn(missing);
 
-  std::unique_ptr<HostedUnit> unit = OpenUnit(context);
-  if (!unit) return kExitFailed;
+  int failure = kExitFailed;
+  std::unique_ptr<HostedUnit> unit = OpenUnit(context, &failure);
+  if (!unit) return failure;
   const std::vector<ParameterDescription> parameters = unit->Parameters();
   std::vector<ParameterAssignment> assignments;
   for (const std::string& text : options.parameters) {
@@ -180,16 +181,26 @@ int RunRender(const HostContext& context, const Arguments& arguments) {
   if (options.bypass && (status = unit->SetBypass(true)) != noErr)
     return Fail(kExitFailed, "the unit cannot be bypassed (" + StatusText(status) + ")");
 
+  const sf_count_t tailLimit = TailLimit(*unit, options, input.samplerate);
+  // libsndfile counts the frames of a stream it cannot measure as the largest count there is.
+  const bool lengthKnown = input.frames >= 0 && input.frames <= SF_COUNT_MAX - tailLimit;
+  const sf_count_t mostFrames = lengthKnown ? input.frames + tailLimit : -1;
+  int outputFormat = input.format;
+  if (!ChooseOutputFormat(input.format, input.channels, mostFrames, &outputFormat, &error))
+    return Fail(kExitBadInput, "cannot write " + options.outputPath + ": " + error);
   AudioFileWriter writer;
-  if (!writer.Open(options.outputPath, input.samplerate, input.channels, input.format, &error))
+  if (!writer.Open(options.outputPath, input.samplerate, input.channels, outputFormat, &error))
     return Fail(kExitBadInput, error);
 
-  const sf_count_t tailLimit = TailLimit(*unit, options, input.samplerate);
   const bool untilQuiet = options.tailSeconds < 0;
   SilenceWatch silence(input.samplerate, input.channels);  // quiet for a second
   std::vector<float> interleaved(static_cast<size_t>(block) * channels);
-  ProgressBar progress(input.frames + tailLimit);
-  sf_count_t done = 0, tail = 0;
+  // The quiet end of the tail rendered so far: written only once something audible follows it, so the
+  // written tail ends at its last audible frame. It never holds more than the quiet second and a block.
+  std::vector<float> heldQuiet;
+  if (untilQuiet) heldQuiet.reserve((static_cast<size_t>(input.samplerate) + block) * channels);
+  ProgressBar progress(mostFrames);
+  sf_count_t done = 0, tail = 0, tailRendered = 0;
   const auto start = std::chrono::steady_clock::now();
   for (;;) {
     sf_count_t frames = reader.Read(interleaved.data(), block);
@@ -198,18 +209,34 @@ int RunRender(const HostContext& context, const Arguments& arguments) {
     if (inTail) {
       error = reader.LastError();
       if (!error.empty()) return Fail(kExitBadInput, "cannot read " + options.inputPath + ": " + error);
-      if (tail >= tailLimit || (untilQuiet && silence.Reached())) break;
-      frames = std::min<sf_count_t>(block, tailLimit - tail);
+      if (tailRendered >= tailLimit || (untilQuiet && silence.Reached())) break;
+      frames = std::min<sf_count_t>(block, tailLimit - tailRendered);
       std::fill_n(interleaved.begin(), frames * channels, 0.0f);
     }
     status = RenderInPlace(renderer, interleaved.data(), static_cast<UInt32>(frames));
     if (status != noErr) return Fail(kExitFailed, "the unit failed to render (" + StatusText(status) + ")");
     // The input's own output counts too: a render that already ends in silence needs no tail.
-    const sf_count_t leadingToQuiet = silence.Follow(interleaved.data(), frames);
-    const sf_count_t kept = inTail && untilQuiet ? leadingToQuiet : frames;
-    if (!writer.Write(interleaved.data(), kept)) return Fail(kExitFailed, "cannot write " + options.outputPath);
-    (inTail ? tail : done) += kept;
-    progress.Update(done + tail);
+    const sf_count_t throughAudible = silence.Follow(interleaved.data(), frames);
+    bool written = true;
+    if (!inTail) {
+      written = writer.Write(interleaved.data(), frames);
+      done += frames;
+    } else if (!untilQuiet) {
+      written = writer.Write(interleaved.data(), frames);
+      tail += frames;
+    } else {
+      if (throughAudible > 0) {
+        const auto heldFrames = static_cast<sf_count_t>(heldQuiet.size() / channels);
+        written = writer.Write(heldQuiet.data(), heldFrames) && writer.Write(interleaved.data(), throughAudible);
+        tail += heldFrames + throughAudible;
+        heldQuiet.clear();
+      }
+      heldQuiet.insert(heldQuiet.end(), interleaved.begin() + throughAudible * channels,
+                       interleaved.begin() + frames * channels);
+    }
+    if (!written) return Fail(kExitFailed, "cannot write " + options.outputPath);
+    if (inTail) tailRendered += frames;
+    progress.Update(done + tailRendered);
   }
   progress.Finish();
   const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

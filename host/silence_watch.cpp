@@ -5,14 +5,14 @@
 namespace korval_host {
 
 sf_count_t SilenceWatch::Follow(const float* interleaved, sf_count_t frames) {
-  sf_count_t leadingUp = frames;
+  sf_count_t throughLastAudible = 0;
   for (sf_count_t i = 0; i < frames; ++i) {
     bool quiet = true;
     for (int c = 0; c < mChannels; ++c) quiet = quiet && std::fabs(interleaved[i * mChannels + c]) < kQuietLevel;
     mQuietRun = quiet ? mQuietRun + 1 : 0;
-    if (mQuietRun == mQuietFrames && leadingUp == frames) leadingUp = i + 1;
+    if (!quiet) throughLastAudible = i + 1;
   }
-  return leadingUp;
+  return throughLastAudible;
 }
 
 }  // namespace korval_host

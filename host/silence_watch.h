@@ -11,8 +11,8 @@ class SilenceWatch {
 
   SilenceWatch(sf_count_t quietFrames, int channels) : mQuietFrames(quietFrames), mChannels(channels) {}
 
-  // Follows the next interleaved frames of output. Returns how many of them lead up to the first frame
-  // that completes a quiet stretch (that frame included), or all of them when none does.
+  // Follows the next interleaved frames of output. Returns how many of them lead up to the last audible
+  // one (that frame included): 0 when all are quiet.
   sf_count_t Follow(const float* interleaved, sf_count_t frames);
   bool Reached() const { return mQuietRun >= mQuietFrames; }
 

@@ -5,8 +5,9 @@
 #include <cstring>
 #include <vector>
 
-#include "host/commands.h"
+#include "base/file_writer.h"
 #include "gui/gallery/controls_panel.h"
+#include "host/commands.h"
 #include "host/editor_view.h"
 #include "raster/rast_png.h"
 
@@ -77,7 +78,7 @@ bool SettleScreen(korv_appkit::HeadlessDisplay* display, NSWindow* window) {
 }
 
 // The screen's bytes A, R, G, B per pixel are the raster library's pixel layout, so rows copy as
-// they are. An existing file is only replaced by a complete image.
+// they are. An existing file is only replaced by a complete image (see BRM_FileWriter).
 std::string WriteScreenPNG(const std::string& path, const uint32_t* pixels, int width, int height) {
   RAST_MemBitmap image(width, height);
   if (!image.getBits()) return "no memory for a " + std::to_string(width) + " x " + std::to_string(height) + " image";
@@ -89,14 +90,9 @@ std::string WriteScreenPNG(const std::string& path, const uint32_t* pixels, int 
   BRM_HeapBuf encoded;
   if (!RAST_EncodePNG(&image, format, &encoded)) return "the screen image could not be encoded as PNG";
 
-  const std::string partial = path + ".partial";
-  FILE* file = std::fopen(partial.c_str(), "wb");
-  if (!file) return "cannot write " + path;
-  const bool written = std::fwrite(encoded.Get(), 1, encoded.GetSize(), file) == static_cast<size_t>(encoded.GetSize());
-  if (std::fclose(file) != 0 || !written || std::rename(partial.c_str(), path.c_str()) != 0) {
-    std::remove(partial.c_str());
-    return "cannot write " + path;
-  }
+  std::string reason;
+  if (!BRM_WriteWholeFile(path, encoded.Get(), static_cast<size_t>(encoded.GetSize()), &reason))
+    return "cannot write " + path + ": " + reason;
   return "";
 }
 
@@ -124,8 +120,9 @@ int RunSnapshot(const HostContext& context, const Arguments& arguments) {
 
   // The display comes first: the editor's timer joins the run loop it drives.
   korv_appkit::HeadlessDisplay display(options.scale);
-  std::unique_ptr<HostedUnit> unit = OpenUnit(context);
-  if (!unit) return kExitFailed;
+  int failure = kExitFailed;
+  std::unique_ptr<HostedUnit> unit = OpenUnit(context, &failure);
+  if (!unit) return failure;
   if (const int status = ApplyParameterTexts(*unit, options.parameters); status != kExitOk) return status;
   if (const int status = SelectEditorLayout(*unit, options.layout); status != kExitOk) return status;
   std::string error;

@@ -1,9 +1,10 @@
 #include "host/wav_data_chunk.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 
 namespace korval_host {
 
@@ -11,17 +12,13 @@ namespace {
 
 constexpr size_t kChunkHeader = 8;  // four-character identifier, then a 32-bit size
 
-struct CloseFile {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 uint32_t Size32(const unsigned char* bytes, bool bigEndian) {
   if (bigEndian) return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
   return uint32_t(bytes[3]) << 24 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[1]) << 8 | bytes[0];
 }
 
-bool ReadAt(std::FILE* file, uint64_t offset, unsigned char* bytes, size_t count) {
-  return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0 && std::fread(bytes, 1, count, file) == count;
+bool ReadAt(int descriptor, uint64_t offset, unsigned char* bytes, size_t count) {
+  return pread(descriptor, bytes, count, static_cast<off_t>(offset)) == static_cast<ssize_t>(count);
 }
 
 // Bytes one frame takes in the data chunk; 0 for codings that pack frames in blocks.
@@ -42,22 +39,21 @@ sf_count_t BytesPerFrame(const SF_INFO& info) {
 
 }  // namespace
 
-bool FindWavDataChunk(const std::string& path, WavDataChunk* chunk) {
-  std::unique_ptr<std::FILE, CloseFile> file(std::fopen(path.c_str(), "rb"));
-  if (!file || fseeko(file.get(), 0, SEEK_END) != 0) return false;
-  const off_t end = ftello(file.get());
-  if (end < 0) return false;
-  const auto fileSize = static_cast<uint64_t>(end);
+bool FindWavDataChunk(int descriptor, WavDataChunk* chunk) {
+  // A FIFO or device has no end to measure against, and what was read from it is gone.
+  struct stat info;
+  if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  const auto fileSize = static_cast<uint64_t>(info.st_size);
 
   unsigned char header[12];
-  if (!ReadAt(file.get(), 0, header, sizeof header) || std::memcmp(header + 8, "WAVE", 4) != 0) return false;
+  if (!ReadAt(descriptor, 0, header, sizeof header) || std::memcmp(header + 8, "WAVE", 4) != 0) return false;
   const bool bigEndian = std::memcmp(header, "RIFX", 4) == 0;
   if (!bigEndian && std::memcmp(header, "RIFF", 4) != 0) return false;
 
   // Every step moves at least one header forward, so the walk ends at the end of the file.
   for (uint64_t offset = sizeof header; offset + kChunkHeader <= fileSize;) {
     unsigned char chunkHeader[kChunkHeader];
-    if (!ReadAt(file.get(), offset, chunkHeader, sizeof chunkHeader)) return false;
+    if (!ReadAt(descriptor, offset, chunkHeader, sizeof chunkHeader)) return false;
     const uint64_t size = Size32(chunkHeader + 4, bigEndian);
     const uint64_t body = offset + kChunkHeader;
     if (std::memcmp(chunkHeader, "data", 4) == 0) {
@@ -70,9 +66,9 @@ bool FindWavDataChunk(const std::string& path, WavDataChunk* chunk) {
   return false;
 }
 
-std::string MissingAudioWarning(const std::string& path, const SF_INFO& info) {
+std::string MissingAudioWarning(const std::string& path, int descriptor, const SF_INFO& info) {
   WavDataChunk chunk;
-  if (!FindWavDataChunk(path, &chunk)) return {};
+  if (!FindWavDataChunk(descriptor, &chunk)) return {};
   const sf_count_t frameBytes = BytesPerFrame(info);
   const uint64_t readable = frameBytes > 0 ? static_cast<uint64_t>(info.frames * frameBytes) : chunk.presentBytes;
   if (readable >= chunk.declaredBytes) return {};

@@ -14,11 +14,13 @@ struct WavDataChunk {
   uint64_t presentBytes = 0;   // how many of those the file holds
 };
 
-// False when the file is not a RIFF (or big-endian RIFX) WAVE file with a data chunk header in it.
-bool FindWavDataChunk(const std::string& path, WavDataChunk* chunk);
+// False when the open file is not a regular RIFF (or big-endian RIFX) WAVE file with a data chunk
+// header in it. Reads with pread: whoever else reads the file keeps its place.
+bool FindWavDataChunk(int descriptor, WavDataChunk* chunk);
 
 // A warning when the data chunk declares more audio than libsndfile can read from it (info is what
-// libsndfile reported on opening the file); "" when nothing is missing or the file is no WAV file.
-std::string MissingAudioWarning(const std::string& path, const SF_INFO& info);
+// libsndfile reported on opening the file, path names it); "" when nothing is missing or the file is no
+// WAV file.
+std::string MissingAudioWarning(const std::string& path, int descriptor, const SF_INFO& info);
 
 }  // namespace korval_host

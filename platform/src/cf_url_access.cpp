@@ -1,13 +1,13 @@
 #include <CoreFoundation/CFURLAccess.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
+
+#include "base/file_writer.h"
 
 namespace {
 
@@ -19,17 +19,6 @@ std::string PathOf(CFURLRef url) {
 
 void SetCode(SInt32* errorCode, SInt32 code) {
   if (errorCode) *errorCode = code;
-}
-
-bool WriteAll(int fd, const UInt8* bytes, size_t length) {
-  while (length > 0) {
-    const ssize_t written = write(fd, bytes, length);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes += written;
-    length -= static_cast<size_t>(written);
-  }
-  return true;
 }
 
 }  // namespace
@@ -53,8 +42,13 @@ Boolean CFURLCreateDataAndPropertiesFromResource(CFAllocatorRef alloc, CFURLRef 
   std::vector<UInt8> bytes;
   UInt8 chunk[65536];
   size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
-  const bool readError = std::ferror(file) != 0;
+  bool readError = false;
+  try {
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+    readError = std::ferror(file) != 0;
+  } catch (const std::bad_alloc&) {
+    readError = true;  // a file larger than the memory there is: the caller hears of it, nothing throws
+  }
   std::fclose(file);
   if (readError) {
     SetCode(errorCode, kCFURLUnknownError);
@@ -78,19 +72,10 @@ Boolean CFURLWriteDataAndPropertiesToResource(CFURLRef url, CFDataRef dataToWrit
     SetCode(errorCode, kCFURLImproperArgumentsError);
     return false;
   }
-  // Written beside the target and renamed over it, so a failure never leaves a partial file.
-  std::string temporary = path + ".XXXXXX";
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0) {
-    SetCode(errorCode, kCFURLUnknownError);
-    return false;
-  }
-  const bool written =
-      WriteAll(fd, CFDataGetBytePtr(dataToWrite), static_cast<size_t>(CFDataGetLength(dataToWrite))) && fsync(fd) == 0;
-  const bool closed = close(fd) == 0;
-  if (!written || !closed || fchmodat(AT_FDCWD, temporary.c_str(), 0644, 0) != 0 ||
-      std::rename(temporary.c_str(), path.c_str()) != 0) {
-    std::remove(temporary.c_str());
+  // A failure never leaves a partial file, and a link, device or read-only file is not replaced.
+  std::string reason;
+  if (!BRM_WriteWholeFile(path, CFDataGetBytePtr(dataToWrite), static_cast<size_t>(CFDataGetLength(dataToWrite)),
+                          &reason)) {
     SetCode(errorCode, kCFURLUnknownError);
     return false;
   }

@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <limits.h>
+#include <link.h>
 #include <stdlib.h>
 
 #include <cstdio>
@@ -81,11 +82,23 @@ OSErr LoadEntry(const std::string& executablePath, const std::string& symbol, Co
     std::fprintf(stderr, "component: cannot load %s: %s\n", executablePath.c_str(), dlerror());
     return cfragNoLibraryErr;
   }
-  entry = reinterpret_cast<ComponentRoutineProcPtr>(dlsym(library, symbol.c_str()));
-  if (!entry) {
+  void* address = dlsym(library, symbol.c_str());
+  if (!address) {
     std::fprintf(stderr, "component: %s has no entry %s\n", executablePath.c_str(), symbol.c_str());
     return cfragNoSymbolErr;
   }
+  // A bundle may name any of its symbols; calling one that is data would crash the host.
+  Dl_info where;
+  void* symbolEntry = nullptr;
+  const auto* found = dladdr1(address, &where, &symbolEntry, RTLD_DL_SYMENT) ? static_cast<ElfW(Sym)*>(symbolEntry)
+                                                                             : nullptr;
+  const int type = found ? ELF64_ST_TYPE(found->st_info) : STT_NOTYPE;
+  const bool isCode = type == STT_FUNC || type == STT_GNU_IFUNC;
+  if (!isCode) {
+    std::fprintf(stderr, "component: the entry %s of %s is not a function\n", symbol.c_str(), executablePath.c_str());
+    return cfragNoSymbolErr;
+  }
+  entry = reinterpret_cast<ComponentRoutineProcPtr>(address);
   return noErr;
 }
 

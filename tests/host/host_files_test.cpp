@@ -156,4 +156,32 @@ TEST(HostCliBundle, AMissingBundleIsReported) {
       << run.output;
 }
 
+// A view's entry answers open and close but none of a unit's calls; a variable of the library cannot be
+// called at all. Neither may be taken for a unit.
+TEST(HostCliBundle, AnEntryThatIsNoAudioUnitIsRefused) {
+  std::vector<std::vector<std::string>> runs = {{"--component", "auvw:Kor1:Brmo", "info"}};
+#ifdef KORV_FAULTY_BUNDLE_DIR
+  TempDir dir;
+  const std::string bundle = dir.Path("Data.component");
+  for (const char* folder : {"", "/Contents", "/Contents/MacOS"}) mkdir((bundle + folder).c_str(), 0700);
+  WriteBytes(bundle + "/Contents/Info.plist",
+             "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleIdentifier</key><string>data.entry</string>"
+             "<key>CFBundleExecutable</key><string>Lib</string><key>AudioComponents</key><array><dict>"
+             "<key>type</key><string>aufx</string><key>subtype</key><string>Dat1</string><key>manufacturer</key>"
+             "<string>Korv</string><key>name</key><string>Data</string><key>version</key><integer>1</integer>"
+             "<key>factoryFunction</key><string>TestRefusingCloseCount</string></dict></array></dict></plist>");
+  ASSERT_EQ(symlink(KORV_FAULTY_BUNDLE_DIR "/Contents/MacOS/KorvTest", (bundle + "/Contents/MacOS/Lib").c_str()), 0);
+  runs.push_back({"--bundle", bundle, "--component", "aufx:Dat1:Korv", "info"});
+#endif
+  for (const std::vector<std::string>& arguments : runs) {
+    const HostRun run = RunHost(arguments);
+    EXPECT_EQ(run.exitStatus, 2) << arguments[1] << ": " << run.output;
+    EXPECT_EQ(run.output.find("version"), std::string::npos) << arguments[1] << ": " << run.output;
+  }
+#ifdef KORV_FAULTY_BUNDLE_DIR
+  for (const char* file : {"/Contents/MacOS/Lib", "/Contents/Info.plist"}) std::remove((bundle + file).c_str());
+  for (const char* folder : {"/Contents/MacOS", "/Contents", ""}) rmdir((bundle + folder).c_str());
+#endif
+}
+
 }  // namespace

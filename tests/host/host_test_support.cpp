@@ -20,8 +20,9 @@ std::string Quote(const std::string& text) {
 
 }  // namespace
 
-HostRun RunHost(const std::vector<std::string>& arguments) {
+HostRun RunHost(const std::vector<std::string>& arguments, int timeLimitSeconds) {
   std::string command = Quote(KORVAL_HOST_BINARY);
+  if (timeLimitSeconds > 0) command = "timeout -k 5 " + std::to_string(timeLimitSeconds) + " " + command;
   for (const std::string& argument : arguments) command.append(" ").append(Quote(argument));
   command += " 2>&1";
   HostRun run{-1, {}};

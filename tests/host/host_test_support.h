@@ -12,8 +12,9 @@ struct HostRun {
   std::string output;  // standard output and standard error together
 };
 
-// Runs korval-host with the arguments (each quoted for the shell).
-HostRun RunHost(const std::vector<std::string>& arguments);
+// Runs korval-host with the arguments (each quoted for the shell); with a time limit, a run that takes
+// longer is stopped (exit status 124).
+HostRun RunHost(const std::vector<std::string>& arguments, int timeLimitSeconds = 0);
 
 class TempDir {
  public:

@@ -21,22 +21,23 @@ std::vector<float> Frames(int loud, int loudChannel, int quiet, float level) {
   return samples;
 }
 
-TEST(SilenceWatch, StopsAtTheFrameThatCompletesTheQuietStretch) {
+TEST(SilenceWatch, FindsTheLastAudibleFrameAndTheQuietStretch) {
   struct Case {
     const char* what;
     std::vector<float> frames;
-    sf_count_t leadingUp;
+    sf_count_t throughLastAudible;
     bool reached;
   } cases[] = {
-      {"loud, then quiet for the stretch and more", Frames(3, 0, 10, 0.0f), 3 + 4, true},
-      {"loud on the second channel only", Frames(3, 1, 10, kJustQuiet), 3 + 4, true},
-      {"quiet stretch one frame short", Frames(3, 0, 3, 0.0f), 6, false},
+      {"loud, then quiet for the stretch and more", Frames(3, 0, 10, 0.0f), 3, true},
+      {"loud on the second channel only", Frames(3, 1, 10, kJustQuiet), 3, true},
+      {"quiet stretch one frame short", Frames(3, 0, 3, 0.0f), 3, false},
       {"at the threshold is not quiet", Frames(0, 0, 10, kJustAudible), 10, false},
-      {"quiet from the start", Frames(0, 0, 10, -0.0f), 4, true},
+      {"quiet from the start", Frames(0, 0, 10, -0.0f), 0, true},
   };
   for (const Case& c : cases) {
     SilenceWatch watch(4, 2);
-    EXPECT_EQ(watch.Follow(c.frames.data(), static_cast<sf_count_t>(c.frames.size() / 2)), c.leadingUp) << c.what;
+    EXPECT_EQ(watch.Follow(c.frames.data(), static_cast<sf_count_t>(c.frames.size() / 2)), c.throughLastAudible)
+        << c.what;
     EXPECT_EQ(watch.Reached(), c.reached) << c.what;
   }
 }
@@ -44,10 +45,10 @@ TEST(SilenceWatch, StopsAtTheFrameThatCompletesTheQuietStretch) {
 TEST(SilenceWatch, TheStretchCarriesAcrossCallsAndALoudFrameStartsItAgain) {
   SilenceWatch watch(4, 2);
   const std::vector<float> quiet = Frames(0, 0, 3, 0.0f), loudThenQuiet = Frames(1, 0, 2, 0.0f);
-  EXPECT_EQ(watch.Follow(quiet.data(), 3), 3);
-  EXPECT_EQ(watch.Follow(loudThenQuiet.data(), 3), 3) << "the loud frame ends the first stretch short";
+  EXPECT_EQ(watch.Follow(quiet.data(), 3), 0);
+  EXPECT_EQ(watch.Follow(loudThenQuiet.data(), 3), 1) << "the loud frame ends the first stretch short";
   EXPECT_FALSE(watch.Reached());
-  EXPECT_EQ(watch.Follow(quiet.data(), 3), 2) << "two quiet frames before and two here make four";
+  EXPECT_EQ(watch.Follow(quiet.data(), 3), 0) << "two quiet frames before and three here make four and more";
   EXPECT_TRUE(watch.Reached());
 }
 

@@ -2,7 +2,9 @@
 // as well as sound ones.
 #include "host/wav_data_chunk.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "host_test_support.h"
 
@@ -47,16 +49,22 @@ TEST(WavDataChunk, DeclaredAndPresentBytesAreFoundSafelyInDamagedHeaders) {
       {"empty", "", false, 0, 0},
   };
   TempDir dir;
+  const auto find = [](const std::string& path, WavDataChunk* chunk) {
+    const int descriptor = open(path.c_str(), O_RDONLY);
+    const bool found = FindWavDataChunk(descriptor, chunk);
+    if (descriptor >= 0) close(descriptor);
+    return found;
+  };
   for (const Case& c : cases) {
     WriteBytes(dir.Path("in.wav"), c.bytes);
     WavDataChunk chunk;
-    ASSERT_EQ(FindWavDataChunk(dir.Path("in.wav"), &chunk), c.found) << c.what;
+    ASSERT_EQ(find(dir.Path("in.wav"), &chunk), c.found) << c.what;
     if (!c.found) continue;
     EXPECT_EQ(chunk.declaredBytes, c.declared) << c.what;
     EXPECT_EQ(chunk.presentBytes, c.present) << c.what;
   }
   WavDataChunk chunk;
-  EXPECT_FALSE(FindWavDataChunk(dir.Path("missing.wav"), &chunk));
+  EXPECT_FALSE(find(dir.Path("missing.wav"), &chunk));
 }
 
 }  // namespace

@@ -136,9 +136,14 @@ TEST(ComponentBundle, ComponentsWhoseCodeCannotBeLoadedDoNotOpen) {
   const std::string noLibrary =
       MakeBundle(dir, "NoLibrary", ComponentPlist("Missing", ComponentEntry("NoL1", "TestComponentEntry")));
   const std::string noEntry = MakeBundle(dir, "NoEntry", ComponentPlist("Lib", ComponentEntry("NoE1", "NoSuchEntry")));
-  ASSERT_EQ(symlink(KORV_TEST_BUNDLE_DIR "/Contents/MacOS/KorvTest", (noEntry + "/Contents/MacOS/Lib").c_str()), 0);
+  // The entry named is a variable of the library: calling it would crash.
+  const std::string dataEntry =
+      MakeBundle(dir, "DataEntry", ComponentPlist("Lib", ComponentEntry("Dat1", "TestRefusingCloseCount")));
+  for (const std::string& bundle : {noEntry, dataEntry})
+    ASSERT_EQ(symlink(KORV_TEST_BUNDLE_DIR "/Contents/MacOS/KorvTest", (bundle + "/Contents/MacOS/Lib").c_str()), 0);
   ASSERT_EQ(KorvRegisterComponentBundle(noLibrary.c_str(), nullptr), noErr);
   ASSERT_EQ(KorvRegisterComponentBundle(noEntry.c_str(), nullptr), noErr);
+  ASSERT_EQ(KorvRegisterComponentBundle(dataEntry.c_str(), nullptr), noErr);
 
   ComponentDescription missingLibrary = {0, 0x4E6F4C31 /* 'NoL1' */, 0, 0, 0};
   ComponentDescription missingEntry = {0, 0x4E6F4531 /* 'NoE1' */, 0, 0, 0};
@@ -147,6 +152,9 @@ TEST(ComponentBundle, ComponentsWhoseCodeCannotBeLoadedDoNotOpen) {
   EXPECT_EQ(instance, nullptr);
   EXPECT_EQ(OpenAComponent(FindNextComponent(nullptr, &missingEntry), &instance), cfragNoSymbolErr);
   EXPECT_EQ(OpenComponent(FindNextComponent(nullptr, &missingEntry)), nullptr);
+  ComponentDescription dataAsEntry = {0, 0x44617431 /* 'Dat1' */, 0, 0, 0};
+  EXPECT_EQ(OpenAComponent(FindNextComponent(nullptr, &dataAsEntry), &instance), cfragNoSymbolErr);
+  EXPECT_EQ(instance, nullptr);
   EXPECT_EQ(OpenComponent(nullptr), nullptr);
   EXPECT_EQ(OpenAComponent(nullptr, nullptr), paramErr);
 }
