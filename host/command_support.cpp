@@ -17,7 +17,7 @@ void Warn(const std::string& message) { std::fprintf(stderr, "korval-host: warni
 std::string StatusText(OSStatus status) { return "status " + std::to_string(status); }
 
 std::unique_ptr<HostedUnit> OpenUnit(const HostContext& context, int* failure) {
-  if (failure) *failure = kExitFailed;
+  *failure = kExitFailed;
   std::string error = RegisterBundle(context.bundleDir);
   if (!error.empty()) {
     Fail(kExitFailed, error);
@@ -25,7 +25,7 @@ std::unique_ptr<HostedUnit> OpenUnit(const HostContext& context, int* failure) {
   }
   bool notAUnit = false;
   std::unique_ptr<HostedUnit> unit = HostedUnit::Open(context.component, &error, &notAUnit);
-  if (!unit && failure && notAUnit) *failure = kExitBadInput;
+  if (!unit && notAUnit) *failure = kExitBadInput;
   if (!unit) Fail(kExitFailed, error);
   return unit;
 }

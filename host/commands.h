@@ -33,7 +33,7 @@ constexpr int kHighestUnitRate = 768000;
 
 // Registers the bundle and opens the unit; null after printing why not, with the exit status for that
 // in *failure (kExitBadInput when the bundle's entry is no Audio Unit).
-std::unique_ptr<HostedUnit> OpenUnit(const HostContext& context, int* failure = nullptr);
+std::unique_ptr<HostedUnit> OpenUnit(const HostContext& context, int* failure);
 // Prints "korval-host: message" on standard error and returns the status.
 int Fail(int status, const std::string& message);
 // Prints "korval-host: warning: message" on standard error.

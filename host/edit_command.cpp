@@ -158,8 +158,9 @@ int RunEdit(const HostContext& context, const Arguments& arguments) {
   if (!display.isOpen())
     return Fail(kExitBadInput, "edit needs an X display, and none could be opened (is DISPLAY set?)");
   ServedDisplay served(&display);
-  std::unique_ptr<HostedUnit> unit = OpenUnit(context);
-  if (!unit) return kExitFailed;
+  int failure = kExitFailed;
+  std::unique_ptr<HostedUnit> unit = OpenUnit(context, &failure);
+  if (!unit) return failure;
   ParameterPrinter printer(*unit);
   if (!printer.Listening()) return Fail(kExitFailed, "cannot listen to the unit's parameter events");
   if (const int status = SelectEditorLayout(*unit, options.layout); status != kExitOk) return status;

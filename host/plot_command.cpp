@@ -64,8 +64,9 @@ std::string SettingsText(const HostedUnit& unit) {
 int RunPlot(const HostContext& context, const Arguments& arguments) {
   PlotOptions options;
   if (const int status = ParseOptions(arguments, &options); status != kExitOk) return status;
-  std::unique_ptr<HostedUnit> unit = OpenUnit(context);
-  if (!unit) return kExitFailed;
+  int failure = kExitFailed;
+  std::unique_ptr<HostedUnit> unit = OpenUnit(context, &failure);
+  if (!unit) return failure;
   if (const int status = ApplyParameterTexts(*unit, options.parameters); status != kExitOk) return status;
 
   ImpulseResponse response;

@@ -46,6 +46,7 @@ std::string RenderImpulseResponse(HostedUnit& unit, int sampleRate, double level
   // The watch looks at the response relative to the impulse, so its -96 dBFS is -96 dB of that.
   SilenceWatch silence(sampleRate, 1);
   float relative[kBlock];
+  size_t audibleEnd = 0;
   std::fill_n(renderer.Input(0), kBlock, 0.0f);
   renderer.Input(0)[0] = impulse;
   while (response->samples.size() < limit && !silence.Reached()) {
@@ -62,10 +63,13 @@ std::string RenderImpulseResponse(HostedUnit& unit, int sampleRate, double level
       // The watch compares magnitudes only; capped, they stay within a float.
       relative[i] = static_cast<float>(std::min(std::abs(static_cast<double>(output[i]) / impulse), 1.0));
     }
-    const sf_count_t kept = silence.Follow(relative, frames);
-    for (sf_count_t i = 0; i < kept; ++i) response->samples.push_back(static_cast<double>(output[i]) / impulse);
+    const sf_count_t throughAudible = silence.Follow(relative, frames);
+    if (throughAudible > 0) audibleEnd = response->samples.size() + static_cast<size_t>(throughAudible);
+    for (UInt32 i = 0; i < frames; ++i) response->samples.push_back(static_cast<double>(output[i]) / impulse);
   }
   response->diedAway = silence.Reached();
+  // The quiet second that tells the response has died away is not part of it.
+  if (response->diedAway) response->samples.resize(audibleEnd);
   return {};
 }
 

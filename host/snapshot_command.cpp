@@ -5,11 +5,11 @@
 #include <cstring>
 #include <vector>
 
-#include "base/file_writer.h"
 #include "gui/gallery/controls_panel.h"
 #include "host/commands.h"
 #include "host/editor_view.h"
-#include "raster/rast_png.h"
+#include "host/picture_file.h"
+#include "raster/rast_bitmap.h"
 
 namespace korval_host {
 
@@ -85,29 +85,16 @@ std::string WriteScreenPNG(const std::string& path, const uint32_t* pixels, int 
   for (int y = 0; y < height; ++y)
     std::memcpy(image.getBits() + static_cast<size_t>(y) * image.getRowSpan(), pixels + static_cast<size_t>(y) * width,
                 static_cast<size_t>(width) * sizeof(uint32_t));
-  RAST_PNGFormat format;
-  format.colorType = RAST_PNG_RGB;
-  BRM_HeapBuf encoded;
-  if (!RAST_EncodePNG(&image, format, &encoded)) return "the screen image could not be encoded as PNG";
-
-  std::string reason;
-  if (!BRM_WriteWholeFile(path, encoded.Get(), static_cast<size_t>(encoded.GetSize()), &reason))
-    return "cannot write " + path + ": " + reason;
-  return "";
+  return WritePictureFile(path, &image);
 }
 
 int SnapshotControlsPanel(const std::string& path) {
   RAST_MemBitmap panel;
   std::string error;
   if (!DrawControlsPanel(&panel, &error)) return Fail(kExitFailed, error);
-  const int width = panel.getWidth(), height = panel.getHeight();
-  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-  for (int y = 0; y < height; ++y)
-    std::memcpy(&pixels[static_cast<size_t>(y) * width], panel.getBits() + static_cast<size_t>(y) * panel.getRowSpan(),
-                static_cast<size_t>(width) * sizeof(uint32_t));
-  error = WriteScreenPNG(path, pixels.data(), width, height);
+  error = WritePictureFile(path, &panel);
   if (!error.empty()) return Fail(kExitBadInput, error);
-  std::printf("wrote %s (%d x %d)\n", path.c_str(), width, height);
+  std::printf("wrote %s (%d x %d)\n", path.c_str(), panel.getWidth(), panel.getHeight());
   return kExitOk;
 }
 
