@@ -65,6 +65,11 @@ class BRM_ConvolutionEngine {
   // each processing channel keeps (0 in direct mode).
   int GetStoredImpulseBlocks() const;
   int GetRingBlocks() const { return m_ring_blocks; }
+  // The memory one channel of a real stream walks over: per block in FFT mode (call_len unused),
+  // per call of call_len samples in direct mode; and the spectra the engine keeps for one channel.
+  // Both follow from the layout (see convolution_engine_footprint.cpp), not from a measurement.
+  long long GetTouchedBytes(int call_len) const;
+  long long GetSpectraBytes() const;
 
   // Owned by the divided engine: where this engine's segment starts in the whole impulse, and how
   // many leading zero samples were fed in to stagger its block boundaries.

@@ -37,6 +37,11 @@ class BRM_ConvolutionEngine_Div {
   // the next SetImpulse.
   void SetZeroSkipping(bool on) { m_skip_zero = on; }
 
+  // Bytes the engines walk over per second of a real mono stream at this rate, in host calls of
+  // call_len samples, and the spectra they keep (see BRM_ConvolutionEngine::GetTouchedBytes).
+  double GetTouchedBytesPerSecond(double rate, int call_len) const;
+  long long GetSpectraBytes() const;
+
   int GetEngineCount() const { return m_engines.GetSize(); }
   const BRM_ConvolutionEngine* GetEngine(int index) const { return m_engines.Get(index); }
 
