@@ -20,8 +20,8 @@ void RealTransform(double *buf, int len, int inverse, ComplexTransform complex, 
 // together by pair(p, q, f, s) with f = -cos (forward) or cos (inverse) and s = sin of the
 // angle 2pi k/len, so every code path walks the bins and picks the twiddles the same way. The
 // work is len/4 + 1 independent steps (step 0 the shared element of bins 0 and H, step len/4 the
-// middle bin, the others one pair each); this does steps first..end-1, so that it can be done a
-// piece at a time.
+// middle bin, the others one pair each, in the order of RealPairStepsFor); this does steps
+// first..end-1, so that it can be done a piece at a time.
 template <typename Pair>
 inline void CombineHalves(double *buf, int len, int inverse, int first, int end, Pair pair) {
   if (!IsSupportedLength(len) || len < 4) return;
@@ -30,7 +30,6 @@ inline void CombineHalves(double *buf, int len, int inverse, int first, int end,
   const int half = len / 2;
   const int quarter = len / 4;
   const int *tab = BRM_fft_permute_tab(half);
-  const BRM_FFT_COMPLEX *d = len >= 16 ? TwiddlesFor(len) : nullptr;
 
   if (first <= 0 && end > 0) {
     const BRM_FFT_COMPLEX dc = z[0];
@@ -42,9 +41,10 @@ inline void CombineHalves(double *buf, int len, int inverse, int first, int end,
   }
 
   const int last = end < quarter ? end : quarter;
-  for (int k = first > 1 ? first : 1; k < last; ++k) {
-    const BRM_FFT_COMPLEX w = EighthTwiddle(d, quarter, k);
-    pair(z + tab[k], z + tab[half - k], inverse ? w.re : -w.re, w.im);
+  const RealPairStep *steps = len >= 8 ? RealPairStepsFor(len) : nullptr;
+  for (int i = first > 1 ? first : 1; i < last; ++i) {
+    const RealPairStep &step = steps[i - 1];
+    pair(z + step.p, z + step.q, inverse ? step.w.re : -step.w.re, step.w.im);
   }
 
   if (first <= quarter && end > quarter) {
