@@ -22,34 +22,20 @@ void RealTransform(double *buf, int len, int inverse, ComplexTransform complex, 
 // work is len/4 + 1 independent steps (step 0 the shared element of bins 0 and H, step len/4 the
 // middle bin, the others one pair each, in the order of RealPairStepsFor); this does steps
 // first..end-1, so that it can be done a piece at a time.
+// Steps 0 and len/4, where first..end-1 includes them.
+void CombineEnds(double *buf, int len, int inverse, int first, int end);
+
 template <typename Pair>
 inline void CombineHalves(double *buf, int len, int inverse, int first, int end, Pair pair) {
   if (!IsSupportedLength(len) || len < 4) return;
+  CombineEnds(buf, len, inverse, first, end);
   // The buffer is only ever accessed as pairs of doubles, which is exactly this struct's layout.
   auto *z = reinterpret_cast<BRM_FFT_COMPLEX *>(buf);
-  const int half = len / 2;
-  const int quarter = len / 4;
-  const int *tab = BRM_fft_permute_tab(half);
-
-  if (first <= 0 && end > 0) {
-    const BRM_FFT_COMPLEX dc = z[0];
-    if (inverse) {
-      z[0] = {dc.re + dc.im, dc.re - dc.im};
-    } else {
-      z[0] = {2.0 * (dc.re + dc.im), 2.0 * (dc.re - dc.im)};
-    }
-  }
-
-  const int last = end < quarter ? end : quarter;
+  const int last = end < len / 4 ? end : len / 4;
   const RealPairStep *steps = len >= 8 ? RealPairStepsFor(len) : nullptr;
   for (int i = first > 1 ? first : 1; i < last; ++i) {
     const RealPairStep &step = steps[i - 1];
     pair(z + step.p, z + step.q, inverse ? step.w.re : -step.w.re, step.w.im);
-  }
-
-  if (first <= quarter && end > quarter) {
-    BRM_FFT_COMPLEX &mid = z[tab[quarter]];
-    mid = {2.0 * mid.re, -2.0 * mid.im};
   }
 }
 
