@@ -44,12 +44,6 @@ const double* ChannelOrNull(double** bufs, int ch) { return bufs ? bufs[ch] : nu
 
 BRM_ConvolutionEngine::BRM_ConvolutionEngine() { BRM_fft_init(); }
 
-int BRM_ConvolutionEngine::BlockCount() const {
-  const int blockLen = m_fft_size / 2;
-  if (blockLen < 1 || m_imp_len < 1) return 0;
-  return static_cast<int>((static_cast<long long>(m_imp_len) + blockLen - 1) / blockLen);
-}
-
 bool BRM_ConvolutionEngine::ChannelReady(int ch) const {
   const int blocks = BlockCount();
   return blocks > 0 && m_in_spectra[ch].GetSize() == 2 * blocks * m_fft_size &&
@@ -79,19 +73,31 @@ int BRM_ConvolutionEngine::SetImpulse(const BRM_ImpulseBuffer* impulse, int fft_
   m_pre_pos[0] = m_pre_pos[1] = -1;
   m_bridge_on = false;
   ResetBridgeLanes();
+  m_ring_blocks = 0;
+  m_silent = false;
+  m_direct_silent[0] = m_direct_silent[1] = false;
 
   if (force_direct) {
     m_fft_size = 0;
+    m_silent = m_skip_zero;
     for (int c = 0; c < channels; ++c) {
       const int taps = impulse ? UsedLength(impulse->m_channel_data[c], offset, max_imp_size) : 0;
       float* dest = m_imp_spectra[c].Resize(taps);
       if (!dest) {
         m_imp_spectra[c].Resize(0);
+        m_silent = false;
         continue;
       }
       const double* src = impulse->m_channel_data[c].Get() + offset;
       // The filter keeps a NaN or infinite tap from turning every later output into NaN.
-      for (int k = 0; k < taps; ++k) dest[k] = static_cast<float>(denormal_filter_aggressive(src[taps - 1 - k]));
+      bool silent = true;
+      for (int k = 0; k < taps; ++k) {
+        dest[k] = static_cast<float>(denormal_filter_aggressive(src[taps - 1 - k]));
+        silent = silent && dest[k] == 0.0f;
+      }
+      // Zero taps give zero products for the finite input the engine is given.
+      m_direct_silent[c] = m_skip_zero && silent;
+      m_silent = m_silent && m_direct_silent[c];
     }
     for (int i = 0; i < 2; ++i) {
       m_in_queue[i].Clear();
@@ -110,53 +116,35 @@ int BRM_ConvolutionEngine::SetImpulse(const BRM_ImpulseBuffer* impulse, int fft_
   }
   m_fft_size = fft;
   const int blockLen = fft / 2;
-  const int blocks = BlockCount();
+  const int allBlocks = static_cast<int>((static_cast<long long>(len) + blockLen - 1) / blockLen);
   // Without the mirrored sum every product is computed in full, which gives the same bits.
   if (m_mirrored.GetFFTSize() != fft) m_mirrored.Build(fft);
   if (m_half_map.GetFFTSize() != fft) m_half_map.Build(fft);
-  if (!m_work.Resize(4 * fft) || !m_term_inputs.Resize(blocks) || !m_term_impulses.Resize(blocks)) {
-    m_imp_len = 0;
-    return GetLatency();
-  }
-
-  const double scale = 1.0 / fft;
-  double* work = m_work.Get();
-  for (int c = 0; c < channels && blocks > 0; ++c) {
-    const int partner = c + 1 < channels ? c + 1 : -1;
-    float* spectra = m_imp_spectra[c].Resize(2 * fft * (blocks + 1));
-    char* flags = m_imp_block_flags[c].Resize(blocks);
-    if (!spectra || !flags) {
+  int blocks = 0;
+  for (int c = 0; c < channels && allBlocks > 0; ++c) {
+    const int audible = FlagImpulseBlocks(impulse, c, offset, max_imp_size, allBlocks);
+    if (audible < 0) {
       m_imp_len = 0;
       return GetLatency();
     }
-    const int ownLen = UsedLength(impulse->m_channel_data[c], offset, max_imp_size);
-    const int partnerLen = partner < 0 ? 0 : UsedLength(impulse->m_channel_data[partner], offset, max_imp_size);
-    const double* own = impulse->m_channel_data[c].Get() + offset;
-    const double* other = partner < 0 ? nullptr : impulse->m_channel_data[partner].Get() + offset;
-    for (int b = 0; b < blocks; ++b) {
-      const int start = b * blockLen;
-      const int nOwn = std::clamp(ownLen - start, 0, blockLen);
-      const int nOther = std::clamp(partnerLen - start, 0, blockLen);
-      double peakOwn = 0.0, peakOther = 0.0;
-      std::memset(work, 0, sizeof(double) * 2 * fft);
-      for (int i = 0; i < nOwn; ++i) {
-        peakOwn = std::max(peakOwn, std::fabs(own[start + i]));
-        work[2 * i] = denormal_filter_aggressive(own[start + i] * scale);
-      }
-      for (int i = 0; i < nOther; ++i) {
-        peakOther = std::max(peakOther, std::fabs(other[start + i]));
-        work[2 * i + 1] = denormal_filter_aggressive(other[start + i] * scale);
-      }
-      if (peakOwn > kImpulseSilence || peakOther > kImpulseSilence) {
-        flags[b] = peakOwn > kImpulseSilence ? 2 : 1;
-        BRM_fft(AsComplex(work), fft, 0);
-        float* dest = spectra + static_cast<long long>(b) * 2 * fft;
-        for (int i = 0; i < 2 * fft; ++i) dest[i] = static_cast<float>(work[i]);
-      } else {
-        flags[b] = 0;
-      }
-    }
+    blocks = std::max(blocks, m_skip_zero ? audible : allBlocks);
   }
+  m_ring_blocks = blocks;
+  m_silent = allBlocks > 0 && blocks == 0;
+  for (int c = 0; c < channels; ++c) m_imp_block_flags[c].Resize(blocks);
+  if (!m_work.Resize(4 * fft) || !m_term_inputs.Resize(std::max(blocks, 1)) || !m_term_impulses.Resize(std::max(blocks, 1))) {
+    m_imp_len = 0;
+    m_ring_blocks = 0;
+    m_silent = false;
+    return GetLatency();
+  }
+  for (int c = 0; c < channels && blocks > 0; ++c)
+    if (!StoreImpulseSpectra(impulse, c, offset, max_imp_size)) {
+      m_imp_len = 0;
+      m_ring_blocks = 0;
+      m_silent = false;
+      return GetLatency();
+    }
   // The first Add sets channel 0 up; sizing and clearing its state here keeps that work, megabytes
   // for long impulses, off the audio thread. Nothing reads the state before that Add.
   m_prepared[0] = blocks > 0 && m_in_spectra[0].Resize(2 * blocks * fft) && m_overlap[0].Resize(blockLen) &&
@@ -168,13 +156,88 @@ int BRM_ConvolutionEngine::SetImpulse(const BRM_ImpulseBuffer* impulse, int fft_
   return GetLatency();
 }
 
+int BRM_ConvolutionEngine::FlagImpulseBlocks(const BRM_ImpulseBuffer* impulse, int c, int offset, int max_imp_size,
+                                             int blocks) {
+  const int blockLen = m_fft_size / 2;
+  const int partner = c + 1 < m_imp_nch ? c + 1 : -1;
+  char* flags = m_imp_block_flags[c].Resize(blocks);
+  if (!flags) return -1;
+  const int ownLen = UsedLength(impulse->m_channel_data[c], offset, max_imp_size);
+  const int partnerLen = partner < 0 ? 0 : UsedLength(impulse->m_channel_data[partner], offset, max_imp_size);
+  const double* own = impulse->m_channel_data[c].Get() + offset;
+  const double* other = partner < 0 ? nullptr : impulse->m_channel_data[partner].Get() + offset;
+  auto peak = [&](const double* x, int n, int start) {
+    double p = 0.0;
+    for (int i = start; i < start + n; ++i) p = std::max(p, std::fabs(x[i]));
+    return p;
+  };
+  int audible = 0;
+  for (int b = 0; b < blocks; ++b) {
+    const int start = b * blockLen;
+    const double peakOwn = peak(own, std::clamp(ownLen - start, 0, blockLen), start);
+    const double peakOther = other ? peak(other, std::clamp(partnerLen - start, 0, blockLen), start) : 0.0;
+    flags[b] = peakOwn > kImpulseSilence ? 2 : peakOther > kImpulseSilence ? 1 : 0;
+    if (flags[b] != 0) audible = b + 1;
+  }
+  return audible;
+}
+
+bool BRM_ConvolutionEngine::StoreImpulseSpectra(const BRM_ImpulseBuffer* impulse, int c, int offset, int max_imp_size) {
+  const int fft = m_fft_size, blockLen = fft / 2, blocks = m_ring_blocks;
+  const char* flags = m_imp_block_flags[c].Get();
+  int* slot = m_imp_slot[c].Resize(blocks);
+  if (!slot) return false;
+  // Without skipping every block has its room, as the engine always laid them out.
+  int stored = 0;
+  for (int b = 0; b < blocks; ++b) slot[b] = m_skip_zero && flags[b] == 0 ? -1 : stored++;
+  if (stored == 0) {
+    m_imp_spectra[c].Resize(0);
+    return true;
+  }
+  float* spectra = m_imp_spectra[c].Resize(2 * fft * (m_skip_zero ? stored : stored + 1));
+  if (!spectra) return false;
+  const int partner = c + 1 < m_imp_nch ? c + 1 : -1;
+  const int ownLen = UsedLength(impulse->m_channel_data[c], offset, max_imp_size);
+  const int partnerLen = partner < 0 ? 0 : UsedLength(impulse->m_channel_data[partner], offset, max_imp_size);
+  const double* own = impulse->m_channel_data[c].Get() + offset;
+  const double* other = partner < 0 ? nullptr : impulse->m_channel_data[partner].Get() + offset;
+  const double scale = 1.0 / fft;
+  double* work = m_work.Get();
+  for (int b = 0; b < blocks; ++b) {
+    if (flags[b] == 0) continue;
+    const int start = b * blockLen;
+    const int nOwn = std::clamp(ownLen - start, 0, blockLen);
+    const int nOther = std::clamp(partnerLen - start, 0, blockLen);
+    std::memset(work, 0, sizeof(double) * 2 * fft);
+    for (int i = 0; i < nOwn; ++i) work[2 * i] = denormal_filter_aggressive(own[start + i] * scale);
+    for (int i = 0; i < nOther; ++i) work[2 * i + 1] = denormal_filter_aggressive(other[start + i] * scale);
+    BRM_fft(AsComplex(work), fft, 0);
+    float* dest = spectra + static_cast<long long>(slot[b]) * 2 * fft;
+    for (int i = 0; i < 2 * fft; ++i) dest[i] = static_cast<float>(work[i]);
+  }
+  return true;
+}
+
+const BRM_CONVO_IMPULSEBUFCPLXf* BRM_ConvolutionEngine::ImpulseBlock(int c, int j) const {
+  const int slot = m_imp_slot[c].Get()[j];
+  if (slot < 0) return nullptr;
+  return reinterpret_cast<const BRM_CONVO_IMPULSEBUFCPLXf*>(m_imp_spectra[c].Get()) + static_cast<long long>(slot) * m_fft_size;
+}
+
+int BRM_ConvolutionEngine::GetStoredImpulseBlocks() const {
+  int stored = 0;
+  for (int c = 0; c < m_imp_nch && m_fft_size > 0; ++c)
+    for (int b = 0; b < m_ring_blocks && b < m_imp_slot[c].GetSize(); ++b) stored += m_imp_slot[c].Get()[b] >= 0;
+  return stored;
+}
+
 void BRM_ConvolutionEngine::SetUpChannels(int nch) {
   m_chan_count = nch;
   m_hist_block[0] = m_hist_block[1] = 0;
   m_ring_real[0] = m_ring_real[1] = true;
   const int blocks = BlockCount();
   const int blockLen = m_fft_size / 2;
-  const bool emptyImpulse = blocks == 0;
+  const bool emptyImpulse = EmptyImpulse();
   int longest = 0;
   for (int i = 0; i < 2; ++i) {
     const int pending = m_in_queue[i].Available() + m_out_queue[i].Available();
@@ -193,7 +256,7 @@ void BRM_ConvolutionEngine::SetUpChannels(int nch) {
       m_in_queue[i].Clear();
       m_out_queue[i].Clear();
     }
-    const bool used = i < nch && !emptyImpulse;
+    const bool used = i < nch && blocks > 0;
     m_in_block_flags[i].Resize(blocks);
     m_in_block_flags[i].Zero();
     m_in_spectra[i].Resize(used ? 2 * blocks * m_fft_size : 0);
@@ -248,12 +311,12 @@ void BRM_ConvolutionEngine::Add(double** bufs, int len, int nch) {
   if (nch != m_chan_count) SetUpChannels(nch);
   if (len > m_reserved_len) ReserveFor(len);
   if (len == 0) return;
-  const bool emptyImpulse = BlockCount() == 0;
+  const bool emptyImpulse = EmptyImpulse();
   for (int i = 0; i < nch; ++i) {
     const double* src = ChannelOrNull(bufs, i);
     if (emptyImpulse)
       AppendSamples(m_out_queue[i], src, len);
-    else if (ChannelReady(i))
+    else if (m_silent || ChannelReady(i))
       m_in_queue[i].Add(src, len * kSampleBytes);
   }
 }
@@ -264,8 +327,8 @@ void BRM_ConvolutionEngine::AddDirect(double** bufs, int len, int nch) {
     const int taps = m_imp_spectra[impulseChannel].GetSize();
     const double* src = ChannelOrNull(bufs, i);
     BRM_Queue& out = m_out_queue[i];
-    if (taps == 0) {
-      AppendSamples(out, src, len);
+    if (taps == 0 || m_direct_silent[impulseChannel]) {
+      AppendSamples(out, m_direct_silent[impulseChannel] ? nullptr : src, len);
       continue;
     }
     BRM_Queue& hist = m_direct_hist[i];
@@ -291,6 +354,7 @@ int BRM_ConvolutionEngine::Avail(int want) {
   if (m_chan_count <= 0) return 0;
   const int blockBytes = m_fft_size / 2 * kSampleBytes;
   const long long wantBytes = static_cast<long long>(want) * kSampleBytes;
+  if (m_fft_size > 0 && m_silent) EmitSilentBlocks(wantBytes);
   if (m_fft_size > 0 && BlockCount() > 0 && m_work.Resize(4 * m_fft_size)) {
     for (int d = 0; d < m_chan_count; ++d) {
       if (!ChannelReady(d)) continue;
@@ -316,6 +380,16 @@ int BRM_ConvolutionEngine::Avail(int want) {
   int ready = m_out_queue[0].Available();
   for (int d = 1; d < m_chan_count; ++d) ready = std::min(ready, m_out_queue[d].Available());
   return ready / kSampleBytes;
+}
+
+void BRM_ConvolutionEngine::EmitSilentBlocks(long long wantBytes) {
+  // Every product is zero: each whole block queued gives a block of zeros, when a block would.
+  const int blockBytes = m_fft_size / 2 * kSampleBytes;
+  for (int d = 0; d < m_chan_count; ++d)
+    while (m_out_queue[d].Available() < wantBytes && m_in_queue[d].Available() >= blockBytes) {
+      m_in_queue[d].Advance(blockBytes);
+      AppendSamples(m_out_queue[d], nullptr, m_fft_size / 2);
+    }
 }
 
 bool BRM_ConvolutionEngine::PendingInputsEqual(int a, int b, int count) const {
@@ -463,8 +537,7 @@ void BRM_ConvolutionEngine::ProcessRealBlock(int d, int f, int pos) {
   double* result = m_work.Get();
   if (newest || olderTerms > 0) {
     // The older products are summed already; the newest is added last.
-    m_half_map.Combine(AsComplex(result), newest ? AsComplex(block) : nullptr, sum,
-                       reinterpret_cast<const BRM_CONVO_IMPULSEBUFCPLXf*>(m_imp_spectra[f].Get()));
+    m_half_map.Combine(AsComplex(result), newest ? AsComplex(block) : nullptr, sum, ImpulseBlock(f, 0));
     BRM_real_fft(result, fft, 1);
   } else {
     std::memset(result, 0, sizeof(double) * fft);
@@ -504,14 +577,13 @@ int BRM_ConvolutionEngine::CollectTerms(int d, int f, int pos, bool shared, int 
   const char minImpulseFlag = shared ? 1 : 2;
   const char* impulseFlags = m_imp_block_flags[f].Get();
   const char* ringFlags = m_in_block_flags[d].Get();
-  const auto* impulse = reinterpret_cast<const BRM_CONVO_IMPULSEBUFCPLXf*>(m_imp_spectra[f].Get());
   const BRM_FFT_COMPLEX* ring = AsComplex(m_in_spectra[d].Get());
   int terms = 0;
   for (int j = first; j < blocks; ++j) {
     const int entry = (pos - j + blocks) % blocks;
     if (impulseFlags[j] < minImpulseFlag || ringFlags[entry] == 0) continue;
     inputs[terms] = ring + static_cast<long long>(entry) * fft;
-    impulses[terms] = impulse + static_cast<long long>(j) * fft;
+    impulses[terms] = ImpulseBlock(f, j);
     ++terms;
   }
   return terms;
@@ -524,7 +596,7 @@ const double* BRM_ConvolutionEngine::Accumulate(int d, int f, int pos, bool shar
     const bool newest = m_imp_block_flags[f].Get()[0] >= 2 && m_in_block_flags[d].Get()[pos] != 0;
     if (newest)
       BRM_CONVO_CplxMul3(sum, AsComplex(m_in_spectra[d].Get()) + static_cast<long long>(pos) * m_fft_size,
-                         reinterpret_cast<const BRM_CONVO_IMPULSEBUFCPLXf*>(m_imp_spectra[f].Get()), m_fft_size);
+                         ImpulseBlock(f, 0), m_fft_size);
     // A sum of no products is all zeros already.
     if (newest || m_pending[d].GetTerms() > 0) BRM_fft(sum, m_fft_size, 1);
     return &sum->re;

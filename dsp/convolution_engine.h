@@ -55,6 +55,21 @@ class BRM_ConvolutionEngine {
   // from whole blocks only in rounding, and not at all with the way calls are cut.
   void SetBridging(bool on);
   bool GetBridging() const { return m_bridge_on; }
+  // On (the default), impulse blocks that are silent are neither stored nor multiplied, the ring
+  // of input spectra ends at the last audible block, and an impulse with no audible block costs
+  // no transform at all. The output is the same to the bit. Takes effect at the next SetImpulse.
+  void SetZeroSkipping(bool on) { m_skip_zero = on; }
+  // An impulse (not empty) with nothing audible: the engine only gives back silence.
+  bool IsSilent() const { return m_silent; }
+  // Impulse blocks whose spectra are stored, over all impulse channels, and the input spectra
+  // each processing channel keeps (0 in direct mode).
+  int GetStoredImpulseBlocks() const;
+  int GetRingBlocks() const { return m_ring_blocks; }
+  // The memory one channel of a real stream walks over: per block in FFT mode (call_len unused),
+  // per call of call_len samples in direct mode; and the spectra the engine keeps for one channel.
+  // Both follow from the layout (see convolution_engine_footprint.cpp), not from a measurement.
+  long long GetTouchedBytes(int call_len) const;
+  long long GetSpectraBytes() const;
 
   // Owned by the divided engine: where this engine's segment starts in the whole impulse, and how
   // many leading zero samples were fed in to stagger its block boundaries.
@@ -62,7 +77,15 @@ class BRM_ConvolutionEngine {
   int m_preroll = 0;
 
  private:
-  int BlockCount() const;
+  int BlockCount() const { return m_ring_blocks; }
+  bool EmptyImpulse() const { return m_imp_len < 1; }
+  // Impulse channel c's block j as stored (null: silent, never stored).
+  const BRM_CONVO_IMPULSEBUFCPLXf* ImpulseBlock(int c, int j) const;
+  // Flags every block of impulse channel c (see m_imp_block_flags) and returns the number of
+  // blocks up to the last audible one.
+  int FlagImpulseBlocks(const BRM_ImpulseBuffer* impulse, int c, int offset, int max_imp_size, int blocks);
+  bool StoreImpulseSpectra(const BRM_ImpulseBuffer* impulse, int c, int offset, int max_imp_size);
+  void EmitSilentBlocks(long long wantBytes);
   bool ChannelReady(int ch) const;
   void SetUpChannels(int nch);
   void ReserveFor(int len);
@@ -146,6 +169,14 @@ class BRM_ConvolutionEngine {
 
   BRM_TypedBuf<float> m_imp_spectra[2];
   BRM_TypedBuf<char> m_imp_block_flags[2];
+  // Per impulse channel and block, where its spectrum is stored in m_imp_spectra (-1: not stored).
+  BRM_TypedBuf<int> m_imp_slot[2];
+  // Blocks in the ring of input spectra (and of impulse blocks considered).
+  int m_ring_blocks = 0;
+  bool m_skip_zero = true;
+  bool m_silent = false;
+  // Direct mode: the impulse channel's taps are all zero.
+  bool m_direct_silent[2] = {false, false};
   int m_imp_nch = 1;
   int m_fft_size = 0;
   int m_imp_len = 0;

@@ -62,8 +62,7 @@ bool BRM_ConvolutionEngine::BuildBridge() {
     std::memset(unit, 0, sizeof(double) * fft);
     unit[0] = 1.0;
     BRM_real_fft(unit, fft, 0);
-    m_half_map.Combine(AsComplex(kernel), AsComplex(unit), nullptr,
-                       reinterpret_cast<const BRM_CONVO_IMPULSEBUFCPLXf*>(m_imp_spectra[f].Get()));
+    m_half_map.Combine(AsComplex(kernel), AsComplex(unit), nullptr, ImpulseBlock(f, 0));
     BRM_real_fft(kernel, fft, 1);
   }
   return m_bridge.Build(kernel, blockLen, head);
@@ -72,7 +71,7 @@ bool BRM_ConvolutionEngine::BuildBridge() {
 void BRM_ConvolutionEngine::RunBridgeStep(void* context, int id, int begin, int end) {
   const StepContext& c = *static_cast<StepContext*>(context);
   BRM_ConvolutionEngine& e = *c.engine;
-  const auto* impulse = reinterpret_cast<const BRM_CONVO_IMPULSEBUFCPLXf*>(e.m_imp_spectra[c.f].Get());
+  const BRM_CONVO_IMPULSEBUFCPLXf* impulse = e.ImpulseBlock(c.f, 0);
   const BRM_FFT_COMPLEX* half = AsComplex(e.m_lane[c.d].block);
   switch (id) {
     case kCombineNewest: e.m_half_map.Combine(AsComplex(e.m_newest[c.d].Get()), half, nullptr, impulse, begin, end); break;

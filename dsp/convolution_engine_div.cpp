@@ -46,6 +46,7 @@ int BRM_ConvolutionEngine_Div::SetImpulse(const BRM_ImpulseBuffer* impulse, int 
     const long long segment = fftBelowMax && static_cast<long long>(chunk) * (direct ? 2 : 3) < remaining ? chunk : remaining;
     const int engineFFT = fftBelowMax ? fftSize : static_cast<int>(maxFFT);
     BRM_ConvolutionEngine* engine = new BRM_ConvolutionEngine;
+    engine->SetZeroSkipping(m_skip_zero);
     engine->SetImpulse(impulse, engineFFT, offset + static_cast<int>(position), static_cast<int>(segment), direct);
     engine->m_seg_offset = static_cast<int>(position);
     engine->m_preroll = 0;
@@ -124,7 +125,8 @@ int BRM_ConvolutionEngine_Div::Avail(int want) {
         engine->m_preroll = 0;
       }
       double** outs = engine->Get();
-      for (int c = 0; c < m_chan_count; ++c)
+      // A silent engine's zeros would leave every sum as it is: sums start at +0 and never become -0.
+      for (int c = 0; c < m_chan_count && !engine->IsSilent(); ++c)
         if (sums[c] && outs[c])
           for (int k = 0; k < n; ++k) sums[c][k] += outs[c][k];
       engine->Advance(n);

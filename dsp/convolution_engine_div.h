@@ -32,6 +32,15 @@ class BRM_ConvolutionEngine_Div {
   // BRM_ConvolutionEngine::SetSpreading); off, every engine sums whole blocks. Takes effect at the
   // next SetImpulse.
   void SetSpreading(bool on) { m_spread = on; }
+  // On (the default), silent stretches of the impulse cost neither memory nor work (see
+  // BRM_ConvolutionEngine::SetZeroSkipping); the output is the same to the bit. Takes effect at
+  // the next SetImpulse.
+  void SetZeroSkipping(bool on) { m_skip_zero = on; }
+
+  // Bytes the engines walk over per second of a real mono stream at this rate, in host calls of
+  // call_len samples, and the spectra they keep (see BRM_ConvolutionEngine::GetTouchedBytes).
+  double GetTouchedBytesPerSecond(double rate, int call_len) const;
+  long long GetSpectraBytes() const;
 
   int GetEngineCount() const { return m_engines.GetSize(); }
   const BRM_ConvolutionEngine* GetEngine(int index) const { return m_engines.Get(index); }
@@ -45,4 +54,5 @@ class BRM_ConvolutionEngine_Div {
   int m_chan_count = 2;
   bool m_first_add = true;
   bool m_spread = true;
+  bool m_skip_zero = true;
 };

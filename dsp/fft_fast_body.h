@@ -149,9 +149,19 @@ void PassAnyLength(C *buf, int len, int inverse) {
   });
 }
 
+// CombineHalves with the same table and the same pair step; written out here so that the pair
+// step is compiled for this path and inlined (a call per pair costs as much again).
 void RealCombineAnyLength(double *buf, int len, int inverse, int first, int end) {
   BRM_fft_init();
-  CombineHalves(buf, len, inverse, first, end, [](C *p, C *q, double f, double s) { vec128::RealPair(p, q, f, s); });
+  if (!IsSupportedLength(len) || len < 4) return;
+  CombineEnds(buf, len, inverse, first, end);
+  C *z = reinterpret_cast<C *>(buf);
+  const int last = end < len / 4 ? end : len / 4;
+  const RealPairStep *steps = len >= 8 ? RealPairStepsFor(len) : nullptr;
+  for (int i = first > 1 ? first : 1; i < last; ++i) {
+    const RealPairStep &step = steps[i - 1];
+    vec128::RealPair(z + step.p, z + step.q, inverse ? step.w.re : -step.w.re, step.w.im);
+  }
 }
 
 // Applies `step(i)` to every pair i, i+1; nothing unless n is even and at least 2.

@@ -17,6 +17,23 @@ void RealTwoPoint(double *buf, int inverse) {
 
 }  // namespace
 
+void CombineEnds(double *buf, int len, int inverse, int first, int end) {
+  auto *z = reinterpret_cast<BRM_FFT_COMPLEX *>(buf);
+  const int quarter = len / 4;
+  if (first <= 0 && end > 0) {
+    const BRM_FFT_COMPLEX dc = z[0];
+    if (inverse) {
+      z[0] = {dc.re + dc.im, dc.re - dc.im};
+    } else {
+      z[0] = {2.0 * (dc.re + dc.im), 2.0 * (dc.re - dc.im)};
+    }
+  }
+  if (first <= quarter && end > quarter) {
+    BRM_FFT_COMPLEX &mid = z[BRM_fft_permute_tab(len / 2)[quarter]];
+    mid = {2.0 * mid.re, -2.0 * mid.im};
+  }
+}
+
 void RealCombine(double *buf, int len, int inverse, int first, int end) {
   CombineHalves(buf, len, inverse, first, end, [](BRM_FFT_COMPLEX *p, BRM_FFT_COMPLEX *q, double f, double s) {
     const double h = p->re, o = p->im, m = q->re, t = q->im;

@@ -20,36 +20,22 @@ void RealTransform(double *buf, int len, int inverse, ComplexTransform complex, 
 // together by pair(p, q, f, s) with f = -cos (forward) or cos (inverse) and s = sin of the
 // angle 2pi k/len, so every code path walks the bins and picks the twiddles the same way. The
 // work is len/4 + 1 independent steps (step 0 the shared element of bins 0 and H, step len/4 the
-// middle bin, the others one pair each); this does steps first..end-1, so that it can be done a
-// piece at a time.
+// middle bin, the others one pair each, in the order of RealPairStepsFor); this does steps
+// first..end-1, so that it can be done a piece at a time.
+// Steps 0 and len/4, where first..end-1 includes them.
+void CombineEnds(double *buf, int len, int inverse, int first, int end);
+
 template <typename Pair>
 inline void CombineHalves(double *buf, int len, int inverse, int first, int end, Pair pair) {
   if (!IsSupportedLength(len) || len < 4) return;
+  CombineEnds(buf, len, inverse, first, end);
   // The buffer is only ever accessed as pairs of doubles, which is exactly this struct's layout.
   auto *z = reinterpret_cast<BRM_FFT_COMPLEX *>(buf);
-  const int half = len / 2;
-  const int quarter = len / 4;
-  const int *tab = BRM_fft_permute_tab(half);
-  const BRM_FFT_COMPLEX *d = len >= 16 ? TwiddlesFor(len) : nullptr;
-
-  if (first <= 0 && end > 0) {
-    const BRM_FFT_COMPLEX dc = z[0];
-    if (inverse) {
-      z[0] = {dc.re + dc.im, dc.re - dc.im};
-    } else {
-      z[0] = {2.0 * (dc.re + dc.im), 2.0 * (dc.re - dc.im)};
-    }
-  }
-
-  const int last = end < quarter ? end : quarter;
-  for (int k = first > 1 ? first : 1; k < last; ++k) {
-    const BRM_FFT_COMPLEX w = EighthTwiddle(d, quarter, k);
-    pair(z + tab[k], z + tab[half - k], inverse ? w.re : -w.re, w.im);
-  }
-
-  if (first <= quarter && end > quarter) {
-    BRM_FFT_COMPLEX &mid = z[tab[quarter]];
-    mid = {2.0 * mid.re, -2.0 * mid.im};
+  const int last = end < len / 4 ? end : len / 4;
+  const RealPairStep *steps = len >= 8 ? RealPairStepsFor(len) : nullptr;
+  for (int i = first > 1 ? first : 1; i < last; ++i) {
+    const RealPairStep &step = steps[i - 1];
+    pair(z + step.p, z + step.q, inverse ? step.w.re : -step.w.re, step.w.im);
   }
 }
 

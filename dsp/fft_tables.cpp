@@ -10,6 +10,7 @@ alignas(64) BRM_FFT_COMPLEX d1024[127], d2048[255], d4096[511], d8192[1023], d16
 alignas(64) int _idxperm[2 * 32768];
 // Block of the pass of length n starts at n - kFirstSplitLength.
 alignas(64) double split_twiddles[2 * kMaxLength - kFirstSplitLength];
+alignas(64) RealPairStep real_pair_steps[kMaxLength / 2];
 
 namespace {
 
@@ -59,6 +60,20 @@ void SplitTwiddles(int n) {
   }
 }
 
+// The pairs of the real transform of length len, ordered by the position of their lower bin.
+void RealPairs(int len) {
+  const int half = len / 2, quarter = len / 4;
+  const int *tab = _idxperm + half - 2;
+  const BRM_FFT_COMPLEX *d = len >= 16 ? TwiddlesFor(len) : nullptr;
+  static int binAt[kMaxLength / 2];
+  for (int k = 0; k < half; ++k) binAt[tab[k]] = k;
+  RealPairStep *out = real_pair_steps + quarter - 2;
+  for (int position = 0; position < half; ++position) {
+    const int bin = binAt[position];
+    if (bin > 0 && bin < quarter) *out++ = {position, tab[half - bin], EighthTwiddle(d, quarter, bin)};
+  }
+}
+
 int BuildTables() {
   __fft_gen(d16, nullptr, 3, 1);
   __fft_gen(d32, d16, 7, 1);
@@ -74,6 +89,7 @@ int BuildTables() {
   __fft_gen(d32768, d16384, 4095, 0);
   for (int n = 2; n <= kMaxLength; n <<= 1) idx_perm_calc(n - 2, n);
   for (int n = kFirstSplitLength; n <= kMaxLength; n <<= 1) SplitTwiddles(n);
+  for (int n = 8; n <= kMaxLength; n <<= 1) RealPairs(n);
   return 1;
 }
 

@@ -50,6 +50,19 @@ inline void WithLength(int len, F f) {
   }
 }
 
+// One pair of the real transform's step (see CombineHalves): the positions, in the permuted
+// order of the half-length transform, of bins k and H-k (k < len/4), and twiddle k.
+struct RealPairStep {
+  int p;
+  int q;
+  BRM_FFT_COMPLEX w;
+};
+// The len/4 - 1 pairs of the real transform of length len (8..32768), in order of p. Each pair's
+// partner lies in the same stretch of positions, so walking them in this order reads the
+// spectrum in a few streams instead of leaping across it for every bin.
+extern RealPairStep real_pair_steps[kMaxLength / 2];
+inline const RealPairStep *RealPairStepsFor(int len) { return real_pair_steps + len / 4 - 2; }
+
 // The table of the pass of length n (16 <= n <= 32768).
 const BRM_FFT_COMPLEX *TwiddlesFor(int n);
 

@@ -56,15 +56,20 @@ void StreamBlocks(benchmark::State& state, Engine& engine, int block) {
   SetCostPerAudioSecond(state, block);
 }
 
+// Second argument: whether silent impulse blocks are skipped. Besides the CPU, the bytes the
+// engines walk over per second of audio and the spectra they keep, as their layout implies.
 void BM_DividedEngineEffectImpulse(benchmark::State& state) {
   const int block = static_cast<int>(state.range(0));
   BRM_ImpulseBuffer impulse;
   FillEffectShapedImpulse(impulse);
   BRM_ConvolutionEngine_Div engine;
+  engine.SetZeroSkipping(state.range(1) != 0);
   engine.SetImpulse(&impulse);
   StreamBlocks(state, engine, block);
+  state.counters["touched_MB_per_audio_s"] = engine.GetTouchedBytesPerSecond(kSampleRate, block) * 1e-6;
+  state.counters["spectra_MB"] = engine.GetSpectraBytes() * 1e-6;
 }
-BENCHMARK(BM_DividedEngineEffectImpulse)->Arg(64)->Arg(256)->Arg(1024)->MinTime(3.0);
+BENCHMARK(BM_DividedEngineEffectImpulse)->ArgsProduct({{64, 256, 1024}, {1, 0}})->MinTime(3.0);
 
 // One uniformly partitioned engine on the same impulse (latency 16384): the cost floor the
 // divided engine is measured against.
