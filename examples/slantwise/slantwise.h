@@ -1,6 +1,6 @@
 #pragma once
-// Slantwise EQ: tilts the spectrum of each channel (stereo or mono) about a pivot frequency (a low shelf cut by half
-// the tilt and a high shelf raised by half), then applies the output gain.
+// Slantwise EQ: tilts the spectrum of each channel (stereo or mono) about a pivot frequency (a low
+// shelf cut by half the tilt and a high shelf raised by half), then applies the output gain.
 #include <array>
 #include <atomic>
 
