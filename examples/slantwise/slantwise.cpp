@@ -34,7 +34,8 @@ SLANTWISE::SLANTWISE(const IFxInstanceInfo& info)
                        KORV_PLUGIN_VERSION, FourCC(KORV_PLUGIN_SUBTYPE), FourCC(KORV_PLUGIN_MANUFACTURER), 0, false,
                        false, false, 0) {
   GetParam(kTilt)->InitDouble("Tilt", 0.0, -6.0, 6.0, 0.1, "dB");
-  GetParam(kPivot)->InitDouble("Pivot", 1000.0, 200.0, 5000.0, 1.0, "Hz");
+  // Shaped so that the knob spends more of its travel on the lower, busier octaves.
+  GetParam(kPivot)->InitDouble("Pivot", 1000.0, 200.0, 5000.0, 1.0, "Hz", "", 2.0);
   GetParam(kOutput)->InitDouble("Output", 0.0, -12.0, 12.0, 0.1, "dB");
   GetParam(kMode)->InitEnum("Mode", kModeGentle, kNumSlantwiseModes);
   GetParam(kMode)->SetDisplayText(kModeGentle, "Gentle");
