@@ -1,5 +1,7 @@
 #include "host/bundle_version.h"
 
+#include <AudioUnit/AudioUnitCarbonView.h>
+
 #include <cstdio>
 
 #include "host/property_list_file.h"
@@ -14,11 +16,26 @@ CFTypeRef Lookup(CFDictionaryRef dictionary, const char* key, CFTypeID type) {
   return value && CFGetTypeID(value) == type ? value : nullptr;
 }
 
-bool HasCode(CFDictionaryRef entry, const char* key, OSType code) {
+// False unless the entry's value is four characters.
+bool ReadCode(CFDictionaryRef entry, const char* key, OSType* code) {
   const std::string text = ToUtf8(static_cast<CFStringRef>(Lookup(entry, key, CFStringGetTypeID())));
   OSType listed = 0;
   for (unsigned char c : text) listed = listed << 8 | c;
-  return text.size() == 4 && listed == code;
+  *code = listed;
+  return text.size() == 4;
+}
+
+bool HasCode(CFDictionaryRef entry, const char* key, OSType code) {
+  OSType listed = 0;
+  return ReadCode(entry, key, &listed) && listed == code;
+}
+
+std::string ReadComponents(const std::string& path, CFRef<CFPropertyListRef>* list, CFArrayRef* components) {
+  std::string error = ReadDictionaryFile(path, "a bundle's Info.plist", list);
+  if (!error.empty()) return error;
+  *components = static_cast<CFArrayRef>(
+      Lookup(static_cast<CFDictionaryRef>(list->Get()), "AudioComponents", CFArrayGetTypeID()));
+  return {};
 }
 
 bool Describes(CFDictionaryRef entry, const ComponentDescription& component) {
@@ -31,10 +48,9 @@ bool Describes(CFDictionaryRef entry, const ComponentDescription& component) {
 std::string ReadListedVersion(const std::string& bundleDir, const ComponentDescription& component, UInt32* version) {
   const std::string path = bundleDir + "/Contents/Info.plist";
   CFRef<CFPropertyListRef> list;
-  std::string error = ReadDictionaryFile(path, "a bundle's Info.plist", &list);
+  CFArrayRef components = nullptr;
+  std::string error = ReadComponents(path, &list, &components);
   if (!error.empty()) return error;
-  const auto components = static_cast<CFArrayRef>(
-      Lookup(static_cast<CFDictionaryRef>(list.Get()), "AudioComponents", CFArrayGetTypeID()));
   const std::string codes = FourCharCodeText(component.componentType) + ":" +
                             FourCharCodeText(component.componentSubType) + ":" +
                             FourCharCodeText(component.componentManufacturer);
@@ -49,6 +65,26 @@ std::string ReadListedVersion(const std::string& bundleDir, const ComponentDescr
     return {};
   }
   return path + " lists no component " + codes;
+}
+
+std::string ReadListedUnit(const std::string& bundleDir, ComponentDescription* component) {
+  const std::string path = bundleDir + "/Contents/Info.plist";
+  CFRef<CFPropertyListRef> list;
+  CFArrayRef components = nullptr;
+  std::string error = ReadComponents(path, &list, &components);
+  if (!error.empty()) return error;
+  for (CFIndex i = 0; components && i < CFArrayGetCount(components); ++i) {
+    const auto entry = static_cast<CFDictionaryRef>(CFArrayGetValueAtIndex(components, i));
+    ComponentDescription listed{};
+    if (CFGetTypeID(entry) != CFDictionaryGetTypeID() || !ReadCode(entry, "type", &listed.componentType) ||
+        !ReadCode(entry, "subtype", &listed.componentSubType) ||
+        !ReadCode(entry, "manufacturer", &listed.componentManufacturer) ||
+        listed.componentType == kAudioUnitCarbonViewComponentType)
+      continue;
+    *component = listed;
+    return {};
+  }
+  return path + " lists no unit";
 }
 
 std::string VersionText(UInt32 version) {

@@ -11,6 +11,10 @@ namespace korval_host {
 // version for it.
 std::string ReadListedVersion(const std::string& bundleDir, const ComponentDescription& component, UInt32* version);
 
+// The first component the bundle's Info.plist lists that is not an editor view (type auvw): the unit
+// a host opens from the bundle. Empty on success, else why not.
+std::string ReadListedUnit(const std::string& bundleDir, ComponentDescription* component);
+
 // "1.0.0 (0x00010000)": major in the upper 16 bits, then minor and bug-fix bytes.
 std::string VersionText(UInt32 version);
 

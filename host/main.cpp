@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/bundle_version.h"
 #include "host/commands.h"
 #include "korval_platform/host.h"
 
@@ -10,6 +11,7 @@ namespace {
 
 const char kUsage[] =
     "usage: korval-host [--bundle DIR] [--component TYPE:SUBTYPE:MAKER] COMMAND ...\n"
+    "  (the unit is the one the bundle's Info.plist lists, unless --component names another)\n"
     "  render IN.wav OUT.wav [--param NAME=VALUE]... [--preset FILE.aupreset] [--block N] [--bypass]\n"
     "         [--tail SECONDS]\n"
     "  info\n"
@@ -37,6 +39,7 @@ int main(int argc, char** argv) {
 
   HostContext context{KORV_DEFAULT_BUNDLE_DIR, {kAudioUnitType_Effect, MakeFourCharCode("Kor1"), MakeFourCharCode("Brmo"), 0, 0}};
   Arguments arguments;
+  bool bundleGiven = false, componentGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     if (argument == "--bundle" || argument == "--component") {
@@ -44,14 +47,25 @@ int main(int argc, char** argv) {
       const std::string value = argv[++i];
       if (argument == "--bundle") {
         context.bundleDir = value;
+        bundleGiven = true;
       } else if (!ParseComponentDescription(value, &context.component)) {
         return Fail(kExitBadInput, "--component needs TYPE:SUBTYPE:MAKER, three four-character codes");
+      } else {
+        componentGiven = true;
       }
     } else if (argument == "--help" || argument == "-h") {
       std::fputs(kUsage, stdout);
       return kExitOk;
     } else {
       arguments.push_back(argument);
+    }
+  }
+  // Without --component the host opens the unit the bundle lists. The built-in default stays for the
+  // default bundle, so that commands needing no unit work before it is built.
+  if (!componentGiven) {
+    const std::string error = ReadListedUnit(context.bundleDir, &context.component);
+    if (!error.empty() && bundleGiven) {
+      return Fail(kExitFailed, "cannot load the plug-in bundle " + context.bundleDir + ": " + error);
     }
   }
   if (arguments.empty()) {
