@@ -132,7 +132,9 @@ ComponentResult IFxAU::DispatchLocked(SInt16 select, const long* args) {
     case kAudioUnitSetParameterSelect:
       return SetParamProc(this, Arg32(args[0]), Arg32(args[1]), Arg32(args[2]), ArgFloat(args[3]), Arg32(args[4]));
     case kAudioUnitResetSelect:
+      // Hosts reset when the transport stops or jumps: the old reverb tail must not follow.
       Reset();
+      ForgetAudioHistory();
       return noErr;
     case kAudioUnitAddPropertyListenerSelect: {
       PropertyListener listener = {Arg32(args[0]), ArgProc<AudioUnitPropertyListenerProc>(args[1]),

@@ -41,3 +41,8 @@ inline float RunToneChain(std::span<Biquad, kToneChainLength> stages, float inpu
   for (Biquad& stage : stages) x = stage.process(x);
   return x;
 }
+
+// Silences every stage's ring, keeping the stages' settings.
+inline void ClearToneChain(std::span<Biquad, kToneChainLength> stages) {
+  for (Biquad& stage : stages) stage.clearState();
+}

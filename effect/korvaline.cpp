@@ -96,7 +96,13 @@ double CleanSample(double x) {
 }
 }  // namespace
 
+void KORVALINE::ForgetAudioHistory() { mHistoryToForget.store(true, std::memory_order_release); }
+
 void KORVALINE::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
+  if (mHistoryToForget.exchange(false, std::memory_order_acquire)) {
+    mEngine.Reset();
+    ClearToneChain(mToneChain);
+  }
   ConfigureToneChain(mToneChain, mImpulseSampleRate);
   double clean[kMaxChunk];
   for (int done = 0; done < nFrames; done += kMaxChunk) {

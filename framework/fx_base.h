@@ -128,6 +128,10 @@ class IFxBase {
   virtual void PresetsChangedByHost() {}
   // Sizes the scratch buffers (allocates: never on the audio path).
   virtual void SetBlockSize(int blockSize);
+  // The host starts afresh (its transport stopped or jumped, or it re-activated the plug-in): the
+  // audio heard so far must no longer sound, so buffered signal and filter states are forgotten.
+  // Nothing else changes and nothing is rebuilt. Plug-ins without audio history keep the default.
+  virtual void ForgetAudioHistory() {}
 
   // ---- Identity and host ----
   int GetUniqueID() const { return mUniqueID; }

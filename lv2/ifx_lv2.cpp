@@ -85,7 +85,9 @@ void IFxLV2::ConnectPort(uint32_t port, void* pData) {
 void IFxLV2::Activate() {
   IMutexLock lock(this);
   // As a host's initialise: ready for the rate the plug-in will run at, gains set from the parameters.
+  // Activation after a deactivation starts afresh: what was heard before must not ring on.
   Reset();
+  ForgetAudioHistory();
   OnParamReset();
   OnActivate(true);
   mActive = true;

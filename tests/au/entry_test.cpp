@@ -244,10 +244,18 @@ TEST_F(EntryTest, MusicDeviceSelectorsReachTheMidiHook) {
   EXPECT_EQ(7, mPlug->mMidi[2].mOffset);
 }
 
-TEST_F(EntryTest, ResetSelectorCallsTheEffectsReset) {
+// Only the host's reset forgets the audio heard so far; the other calls that reach the effect's
+// reset keep it.
+TEST_F(EntryTest, ResetSelectorCallsTheEffectsResetAndForgetsTheAudioHistory) {
+  ASSERT_EQ(noErr, mPlug.Set(kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, 512u));
+  ASSERT_EQ(noErr, mPlug.Set(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, 1u));
+  ASSERT_EQ(noErr, mPlug.Set(kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, 48000.0));
+  ASSERT_EQ(noErr, Call(mPlug.Get(), kAudioUnitInitializeSelect, {}));
+  EXPECT_EQ(0, mPlug->mHistoryForgotten);
   const int before = mPlug->mResets;
   EXPECT_EQ(noErr, Call(mPlug.Get(), kAudioUnitResetSelect, {Word(0u), Word(0u)}));
   EXPECT_EQ(before + 1, mPlug->mResets);
+  EXPECT_EQ(1, mPlug->mHistoryForgotten);
 }
 
 // The effect builds its rate-dependent state in Reset, since render may not allocate: whatever

@@ -142,6 +142,24 @@ TEST(Korvaline, ResetAtTheSameRateKeepsEveryState) {
   for (size_t i = 0; i < tail.size(); ++i) ASSERT_EQ(a0[i], b0[i]) << i;
 }
 
+// A host reset (transport stop, re-activation) must not let the old reverb tail through: silence
+// then gives silence, and what follows sounds as from a fresh instance, without allocating.
+TEST(Korvaline, ForgettingTheHistorySilencesTheTailAndKeepsTheImpulse) {
+  Rig used(48000.0), fresh(48000.0);
+  std::vector<double> loud = Noise(20000, 0.9, 8), silence(4096, 0.0), burst = Noise(4096, 0.5, 9);
+  std::vector<double> o0, o1, f0, f1;
+  used.Run(loud, o0, o1, 512);
+  used.plug->ForgetAudioHistory();
+  korv_test::AllocationScope allocations;
+  used.Run(silence, o0, o1, 512);
+  EXPECT_EQ(allocations.Count(), 0);
+  for (size_t i = 0; i < silence.size(); ++i) ASSERT_EQ(o0[i], 0.0) << i;
+  used.Run(burst, o0, o1, 512);
+  fresh.Run(silence, f0, f1, 512);
+  fresh.Run(burst, f0, f1, 512);
+  for (size_t i = 0; i < burst.size(); ++i) ASSERT_EQ(o0[i], f0[i]) << i;
+}
+
 TEST(Korvaline, SecondInputIsIgnoredAndOutputsAreIdentical) {
   Rig a(48000.0), b(48000.0);
   std::vector<double> in = Noise(3000, 0.3, 1), other = Noise(3000, 0.9, 2), silence(3000, 0.0);

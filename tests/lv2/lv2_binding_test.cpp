@@ -172,6 +172,16 @@ TEST_F(LV2BindingTest, ControlValuesReachTheAudioClampedAndFinite) {
   }
 }
 
+TEST_F(LV2BindingTest, ReactivationForgetsWhatWasHeard) {
+  TestInstance instance(host);
+  ASSERT_NE(instance.Get(), nullptr);
+  instance.Render(TestSignal(kFrames), 512);
+  lilv_instance_deactivate(instance.Get());
+  lilv_instance_activate(instance.Get());
+  const std::vector<float> after = instance.Render(std::vector<float>(8192, 0.0f), 512);
+  for (size_t i = 0; i < after.size(); ++i) ASSERT_EQ(after[i], 0.0f) << i;
+}
+
 TEST_F(LV2BindingTest, StateThroughLilvRestoresIntoAFreshInstance) {
   const std::vector<float> input = TestSignal(kFrames);
   TestInstance saved(host);
