@@ -162,8 +162,22 @@ class IFxBase {
   IEditorLink* GetGUI() const { return mGraphics; }
 
   // ---- Timing ----
+  // The rates every host route accepts. Below 8 kHz no host runs, and effects that scale with the rate
+  // (an impulse resampled with the rate ratio as its gain) would grow dangerously loud; above 768 kHz
+  // rate-sized buffers no longer fit sensibly in memory.
+  static constexpr double kMinSampleRate = 8000.0;
+  static constexpr double kMaxSampleRate = 768000.0;
+  // False for NaN and infinities too.
+  static bool SampleRateIsUsable(double sampleRate) {
+    return sampleRate >= kMinSampleRate && sampleRate <= kMaxSampleRate;
+  }
   double GetSampleRate() const { return mSampleRate; }
-  void SetSampleRate(double sampleRate) { mSampleRate = sampleRate; }
+  // A rate that is not usable is refused (false) and the rate stays as it was.
+  bool SetSampleRate(double sampleRate) {
+    if (!SampleRateIsUsable(sampleRate)) return false;
+    mSampleRate = sampleRate;
+    return true;
+  }
   int GetBlockSize() const { return mBlockSize; }
   int GetLatency() const { return mLatency; }
   int GetTailSize() const { return mTailSize; }

@@ -22,10 +22,6 @@ IFxLV2::IFxLV2(const IFxInstanceInfo& instanceInfo, int nParams, const char* cha
   Trace(__FUNCTION__, __LINE__, "%s", effectName);
 }
 
-bool IFxLV2::SampleRateIsUsable(double sampleRate) {
-  return std::isfinite(sampleRate) && sampleRate > 0.0 && sampleRate <= kMaxSampleRate;
-}
-
 bool IFxLV2::Configure(double sampleRate, const LV2_Feature* const* features, const char* stateKeyURI) {
   if (!SampleRateIsUsable(sampleRate) || NInChannels() > kMaxLV2Channels || NOutChannels() > kMaxLV2Channels)
     return false;
@@ -43,7 +39,7 @@ bool IFxLV2::Configure(double sampleRate, const LV2_Feature* const* features, co
   }
   if (pMap && (!pMap->map)) return false;
 
-  SetSampleRate(sampleRate);
+  if (!SetSampleRate(sampleRate)) return false;
   const int capacity = BlockCapacityFromOptions(pOptions, pMap);
   const LV2PortLayout layout = Ports();
   if (!mPorts.Resize(static_cast<int>(layout.NPorts())) || !mLastControl.Resize(NParams()) ||

@@ -18,8 +18,6 @@ class IFxLV2 : public IFxNoHost {
   // processed in pieces of this many.
   static constexpr int kDefaultBlockCapacity = 4096;
   static constexpr int kMaxBlockCapacity = 16384;
-  // The impulse grows with the rate; beyond this it would no longer fit sensibly in memory.
-  static constexpr double kMaxSampleRate = 768000.0;
   // Audio channels a plug-in on this binding may have on each side.
   static constexpr int kMaxLV2Channels = 8;
 
@@ -30,7 +28,6 @@ class IFxLV2 : public IFxNoHost {
 
   // The descriptor for index 0 (null for any other), carrying uri.
   static const LV2_Descriptor* GetDescriptor(uint32_t index, const char* uri);
-  static bool SampleRateIsUsable(double sampleRate);
 
   LV2PortLayout Ports() const { return {NInChannels(), NOutChannels(), NParams()}; }
 

@@ -240,7 +240,8 @@ TEST_F(LV2BindingTest, DamagedStateIsRefusedWithNothingChanged) {
 }
 
 TEST_F(LV2BindingTest, RefusesUnusableRatesAndFeatures) {
-  for (double rate : {0.0, -48000.0, std::nan(""), std::numeric_limits<double>::infinity()}) {
+  for (double rate : {0.0, -48000.0, std::nan(""), std::numeric_limits<double>::infinity(), 1.0, 1000.0, 7999.0,
+                      768001.0, 1e300}) {
     SCOPED_TRACE(rate);
     EXPECT_EQ(lilv_plugin_instantiate(host.Plugin(), rate, host.Features()), nullptr);
   }
