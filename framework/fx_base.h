@@ -293,6 +293,10 @@ class IFxBase {
   // File bodies after their headers have been checked.
   bool ApplyProgramChunk(ByteChunk* pFile, int pos, const char* name);
   bool ApplyProgramValues(ByteChunk* pFile, int pos, const char* name);
+  // After a program's values are in the parameters: keeps them as the current preset and makes the
+  // effect, the editor and the host follow.
+  void FinishProgramLoad(const char* name);
+  void ApplyParamsToEffectAndEditor();
   bool ApplyBankChunk(ByteChunk* pFile, int pos);
   bool ApplyBankPrograms(ByteChunk* pFile, int pos, int nPrograms, int currentPgm);
   void PutProgramHeader(ByteChunk* pChunk, int byteSize, int programMagic, const char* name);
