@@ -26,6 +26,7 @@ KORVALINE::KORVALINE(const IFxInstanceInfo& info)
   GetParam(kDry)->InitDouble("Dry", 0.0, 0.0, 1.0, 0.001, "", "", 1.0);
   GetParam(kWet)->InitDouble("Wet", 1.0, 0.0, 1.0, 0.001, "", "", 1.0);
   GetParam(kOut)->InitDouble("Out", 0.0, -15.0, 15.0, 0.001, "", "", 1.0);
+  ConfigureBindingInputs(this);
   // Hosts may ask for the tail before anything has reset the effect.
   SetTailSize(ResampleLength(kKorvalineIRLength, kKorvalineIRSampleRate, GetSampleRate()));
 
