@@ -91,6 +91,28 @@ TEST(ToneChain, StableAndBoundedAtEveryAcceptedRate) {
   EXPECT_EQ(Configured(36000.0)[5].frequency(), 17969.0 / 36000.0);
 }
 
+// The answer to an impulse reaches silence at the ring-out and stays there; it takes well under a
+// fifth of a second.
+TEST(ToneChain, RingOutEndsWhereTheImpulseAnswerFallsSilentForGood) {
+  for (double rate : {8000.0, 44100.0, 768000.0}) {
+    SCOPED_TRACE(rate);
+    const int ringOut = ToneChainRingOut(rate);
+    EXPECT_GT(ringOut, 1);
+    EXPECT_LT(ringOut, static_cast<int>(rate / 5));
+    Chain chain = Configured(rate);
+    for (int n = 0; n < ringOut + static_cast<int>(rate); ++n) {
+      const float y = std::fabs(RunToneChain(chain, n == 0 ? 1.0f : 0.0f));
+      if (n == ringOut - 1) {
+        EXPECT_GE(y, kToneChainSilence);
+      } else if (n >= ringOut) {
+        ASSERT_LT(y, kToneChainSilence) << n;
+      }
+    }
+  }
+  EXPECT_EQ(ToneChainRingOut(0.0), 0);
+  EXPECT_EQ(ToneChainRingOut(std::nan("")), 0);
+}
+
 TEST(ToneChain, RateThatIsNotPositiveAndFiniteLeavesStagesAlone) {
   for (double rate : {0.0, -44100.0, std::nan(""), HUGE_VAL}) {
     Chain chain = Configured(44100.0);
