@@ -93,12 +93,13 @@ ComponentResult IFxAU::DispatchLocked(SInt16 select, const long* args) {
       return GetEffectVersion(false);
     case kAudioUnitInitializeSelect:
       if (!CheckLegalIO()) return badComponentSelector;
-      mIsInitialized = true;
       // A host need not have set the rate, the block size or reset the unit before this: the
       // effect must leave here ready for the rate it will run at, as render may not allocate.
       Reset();
       OnParamReset();
       OnActivate(true);
+      // Last, so a render that does not wait for the mutex finds everything prepared.
+      mIsInitialized = true;
       return noErr;
     case kAudioUnitUninitializeSelect:
       mIsInitialized = false;
@@ -132,7 +133,9 @@ ComponentResult IFxAU::DispatchLocked(SInt16 select, const long* args) {
     case kAudioUnitSetParameterSelect:
       return SetParamProc(this, Arg32(args[0]), Arg32(args[1]), Arg32(args[2]), ArgFloat(args[3]), Arg32(args[4]));
     case kAudioUnitResetSelect:
+      // Hosts reset when the transport stops or jumps: the old reverb tail must not follow.
       Reset();
+      ForgetAudioHistory();
       return noErr;
     case kAudioUnitAddPropertyListenerSelect: {
       PropertyListener listener = {Arg32(args[0]), ArgProc<AudioUnitPropertyListenerProc>(args[1]),

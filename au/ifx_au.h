@@ -5,6 +5,8 @@
 #include <AudioUnit/AudioUnit.h>
 #include <CoreFoundation/CoreFoundation.h>
 
+#include <atomic>
+
 #include "framework/fx_base.h"
 #include "framework/instance_info.h"
 
@@ -89,7 +91,7 @@ class IFxAU : public IFxBase {
   BusChannels* GetBus(AudioUnitScope scope, AudioUnitElement element);
   int NInputBuses() const { return mInputBuses.GetSize(); }
   int NOutputBuses() const { return mOutputBuses.GetSize(); }
-  bool IsInitialized() const { return mIsInitialized; }
+  bool IsInitialized() const { return mIsInitialized.load(std::memory_order_acquire); }
   const InputBusConnection* GetInputConnection(int busIdx) const { return mInputConnections.Get(busIdx); }
   // Where audio fed by a render callback lands: channel c at c x frame count floats.
   const float* GetInputScratch() const { return mInputScratch.Get(); }
@@ -147,7 +149,8 @@ class IFxAU : public IFxBase {
   BRM_String mViewFactoryClassName;
   char mParamDisplayBuffer[kParamDisplayLen] = {};
   ComponentInstance mComponentInstance = nullptr;
-  bool mIsInitialized = false;
+  // Read by a render that may run without the instance mutex.
+  std::atomic<bool> mIsInitialized{false};
   bool mRenderingOffline = false;
   double mLastRenderSampleTime = -1.0;
   double mLastTempo = 120.0;

@@ -1,5 +1,4 @@
 // Buses, stream formats, channel legality and input connections of IFxAU.
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -93,9 +92,9 @@ ComponentResult IFxAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElement el
   const UInt32 nChannels = pASBD->mChannelsPerFrame;
   BusChannels* pBus = GetBus(scope, element);
   if (!pBus) return kAudioUnitErr_InvalidProperty;
-  // A rate of 0 leaves the rate as it is; anything else must be one the effect can divide by.
+  // A rate of 0 leaves the rate as it is; anything else must be one the rate property accepts too.
   const Float64 sampleRate = pASBD->mSampleRate;
-  if (!std::isfinite(sampleRate) || sampleRate < 0.0) return kAudioUnitErr_InvalidPropertyValue;
+  if (sampleRate != 0.0 && !SampleRateIsUsable(sampleRate)) return kAudioUnitErr_InvalidPropertyValue;
   pBus->mHostChannelCount = 0;
   bool connectionOK = nChannels > 0 && nChannels <= kMaxBusChannels &&
                       CheckLegalIO(scope, static_cast<int>(element), static_cast<int>(nChannels));
@@ -107,7 +106,7 @@ ComponentResult IFxAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElement el
   const bool ok = connectionOK && linearPCM && canonical;
   if (ok) {
     pBus->mHostChannelCount = static_cast<int>(nChannels);
-    if (sampleRate > 0.0 && sampleRate != GetSampleRate()) {
+    if (sampleRate != 0.0 && sampleRate != GetSampleRate()) {
       SetSampleRate(sampleRate);
       Reset();
     }

@@ -1,5 +1,4 @@
 // The property tables of IFxAU: what a host may ask and what it may change.
-#include <cmath>
 #include <cstring>
 
 #include "au/ifx_au.h"
@@ -208,10 +207,7 @@ ComponentResult IFxAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope sc
     }
     case kAudioUnitProperty_SampleRate: {
       if (missing(sizeof(Float64))) return kAudioUnitErr_InvalidPropertyValue;
-      const Float64 sampleRate = ReadValue<Float64>(pData);
-      // The effect divides by the rate when it resamples its impulse.
-      if (!std::isfinite(sampleRate) || sampleRate <= 0.0) return kAudioUnitErr_InvalidPropertyValue;
-      SetSampleRate(sampleRate);
+      if (!SetSampleRate(ReadValue<Float64>(pData))) return kAudioUnitErr_InvalidPropertyValue;
       Reset();
       return noErr;
     }
@@ -223,7 +219,8 @@ ComponentResult IFxAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope sc
     case kAudioUnitProperty_MaximumFramesPerSlice: {
       if (missing(sizeof(UInt32))) return kAudioUnitErr_InvalidPropertyValue;
       const UInt32 maxFrames = ReadValue<UInt32>(pData);
-      if (maxFrames > kMaxFramesPerSliceLimit) return kAudioUnitErr_InvalidPropertyValue;
+      // No slice could be rendered with a maximum of 0 frames.
+      if (maxFrames == 0 || maxFrames > kMaxFramesPerSliceLimit) return kAudioUnitErr_InvalidPropertyValue;
       SetBlockSize(static_cast<int>(maxFrames));
       Reset();
       return noErr;

@@ -24,6 +24,8 @@ OSStatus IFxAU::RenderProc(void* pPlug, AudioUnitRenderActionFlags*, const Audio
                            UInt32 outputBusIdx, UInt32 nFrames, AudioBufferList* pOutBufList) {
   IFxAU* _this = static_cast<IFxAU*>(pPlug);
   if (!_this || !pTimestamp || !pOutBufList) return kAudioUnitErr_InvalidPropertyValue;
+  // Before Initialize, or after Uninitialize, nothing is prepared for the host's formats.
+  if (!_this->IsInitialized()) return kAudioUnitErr_Uninitialized;
   if (!(pTimestamp->mFlags & kAudioTimeStampSampleTimeValid) ||
       outputBusIdx >= static_cast<UInt32>(_this->NOutputBuses()) ||
       nFrames > static_cast<UInt32>(_this->GetBlockSize()))

@@ -33,6 +33,8 @@ class Biquad {
   void setBiquad(int type, double frequency, double q, double peakGainDb);
   // A type outside the known range leaves the coefficients as they are.
   void calcBiquad();
+  // Forgets the signal heard so far; the design stays.
+  void clearState() { mS1 = mS2 = 0.0; }
 
   // Transposed direct form II.
   float process(float input) {

@@ -41,3 +41,14 @@ inline float RunToneChain(std::span<Biquad, kToneChainLength> stages, float inpu
   for (Biquad& stage : stages) x = stage.process(x);
   return x;
 }
+
+// Samples the chain's answer to a unit impulse takes at the rate to stay below kToneChainSilence for
+// good: how long the chain rings on once its input has fallen silent. 0 for a rate that is not a
+// positive finite number.
+inline constexpr float kToneChainSilence = 1e-6f;
+int ToneChainRingOut(double sampleRate);
+
+// Silences every stage's ring, keeping the stages' settings.
+inline void ClearToneChain(std::span<Biquad, kToneChainLength> stages) {
+  for (Biquad& stage : stages) stage.clearState();
+}

@@ -18,6 +18,13 @@ const char* const kViewFactoryClassName = "KORVALINE_View";
 constexpr int FourCC(const char (&code)[5]) {
   return (code[0] << 24) | (code[1] << 16) | (code[2] << 8) | code[3];
 }
+
+// Samples up to the last non-zero one: the zeros after it add nothing to the reverb.
+template <class Sample>
+int SoundingLength(const Sample* samples, int length) {
+  while (length > 0 && samples[length - 1] == 0) --length;
+  return length;
+}
 }  // namespace
 
 KORVALINE::KORVALINE(const IFxInstanceInfo& info)
@@ -26,8 +33,10 @@ KORVALINE::KORVALINE(const IFxInstanceInfo& info)
   GetParam(kDry)->InitDouble("Dry", 0.0, 0.0, 1.0, 0.001, "", "", 1.0);
   GetParam(kWet)->InitDouble("Wet", 1.0, 0.0, 1.0, 0.001, "", "", 1.0);
   GetParam(kOut)->InitDouble("Out", 0.0, -15.0, 15.0, 0.001, "", "", 1.0);
+  ConfigureBindingInputs(this);
   // Hosts may ask for the tail before anything has reset the effect.
-  SetTailSize(ResampleLength(kKorvalineIRLength, kKorvalineIRSampleRate, GetSampleRate()));
+  SetTailSize(ResampleLength(SoundingLength(mIR, kKorvalineIRLength), kKorvalineIRSampleRate, GetSampleRate()) +
+              ToneChainRingOut(GetSampleRate()));
 
   if (IGraphics* editor = MakeBindingGraphics(this, kKorvalineEditorWidth, kKorvalineEditorHeight,
                                               kKorvalineEditorFPS)) {
@@ -81,8 +90,9 @@ void KORVALINE::Reset() {
              mImpulseSampleRate);
   }
   mEngine.SetImpulse(&mImpulse, 0, 0, 0, 0, 0);
-  // The reverb rings for as long as the impulse lasts after the input stops.
-  SetTailSize(length);
+  // After the input stops the reverb sounds until the impulse's last non-zero sample has passed, and
+  // the tone chain rings on a little longer.
+  SetTailSize(SoundingLength(mImpulse.m_channel_data[0].Get(), length) + ToneChainRingOut(mImpulseSampleRate));
 }
 
 namespace {
@@ -96,7 +106,13 @@ double CleanSample(double x) {
 }
 }  // namespace
 
+void KORVALINE::ForgetAudioHistory() { mHistoryToForget.store(true, std::memory_order_release); }
+
 void KORVALINE::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
+  if (mHistoryToForget.exchange(false, std::memory_order_acquire)) {
+    mEngine.Reset();
+    ClearToneChain(mToneChain);
+  }
   ConfigureToneChain(mToneChain, mImpulseSampleRate);
   double clean[kMaxChunk];
   for (int done = 0; done < nFrames; done += kMaxChunk) {

@@ -22,6 +22,9 @@ class KORVALINE : public KorvalineBinding {
   ~KORVALINE() override = default;
 
   void Reset() override;
+  // Asks the audio thread to clear the engine's buffered signal and the tone chain at the start of
+  // its next block, so a host thread never touches them while a render may run.
+  void ForgetAudioHistory() override;
   void OnParamChange(int paramIdx) override;
   // The front panel or one of the generated editors (EEditorLayout).
   bool SelectEditorLayout(int layout) override;
@@ -41,6 +44,7 @@ class KORVALINE : public KorvalineBinding {
   std::atomic<double> mWetGain{1.0};
   std::atomic<double> mOutGain{1.0};
   double mImpulseSampleRate = 0.0;
+  std::atomic<bool> mHistoryToForget{false};
   std::array<Biquad, kToneChainLength> mToneChain;
 };
 

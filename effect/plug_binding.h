@@ -13,6 +13,9 @@ using KorvalineBinding = IFxAU;
 inline IGraphics* MakeBindingGraphics(KorvalineBinding* pPlug, int w, int h, int fps) {
   return MakeGraphics(pPlug, w, h, fps);
 }
+
+// The first input is the one processed, as Audio Unit hosts expect.
+inline void ConfigureBindingInputs(KorvalineBinding*) {}
 #elif defined(KORV_BINDING_LV2)
 #include "lv2/ifx_lv2.h"
 class IGraphics;
@@ -23,6 +26,9 @@ using KorvalineBinding = IFxLV2;
 inline IGraphics* MakeBindingGraphics(KorvalineBinding* pPlug, int w, int h, int fps) {
   return pPlug->MakeEditorGraphics(w, h, fps);
 }
+
+// Every input an LV2 host connects must count: the effect hears the mean of both.
+inline void ConfigureBindingInputs(KorvalineBinding* pPlug) { pPlug->SetInputsHeardAsMean(true); }
 #else
 #include "framework/fx_no_host.h"
 class IGraphics;
@@ -30,4 +36,7 @@ using KorvalineBinding = IFxNoHost;
 
 // Without a host nobody shows an editor, so none is built.
 inline IGraphics* MakeBindingGraphics(KorvalineBinding*, int, int, int) { return nullptr; }
+
+// The caller hands the inputs to the effect as they are.
+inline void ConfigureBindingInputs(KorvalineBinding*) {}
 #endif

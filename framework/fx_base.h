@@ -128,6 +128,10 @@ class IFxBase {
   virtual void PresetsChangedByHost() {}
   // Sizes the scratch buffers (allocates: never on the audio path).
   virtual void SetBlockSize(int blockSize);
+  // The host starts afresh (its transport stopped or jumped, or it re-activated the plug-in): the
+  // audio heard so far must no longer sound, so buffered signal and filter states are forgotten.
+  // Nothing else changes and nothing is rebuilt. Plug-ins without audio history keep the default.
+  virtual void ForgetAudioHistory() {}
 
   // ---- Identity and host ----
   int GetUniqueID() const { return mUniqueID; }
@@ -158,8 +162,22 @@ class IFxBase {
   IEditorLink* GetGUI() const { return mGraphics; }
 
   // ---- Timing ----
+  // The rates every host route accepts. Below 8 kHz no host runs, and effects that scale with the rate
+  // (an impulse resampled with the rate ratio as its gain) would grow dangerously loud; above 768 kHz
+  // rate-sized buffers no longer fit sensibly in memory.
+  static constexpr double kMinSampleRate = 8000.0;
+  static constexpr double kMaxSampleRate = 768000.0;
+  // False for NaN and infinities too.
+  static bool SampleRateIsUsable(double sampleRate) {
+    return sampleRate >= kMinSampleRate && sampleRate <= kMaxSampleRate;
+  }
   double GetSampleRate() const { return mSampleRate; }
-  void SetSampleRate(double sampleRate) { mSampleRate = sampleRate; }
+  // A rate that is not usable is refused (false) and the rate stays as it was.
+  bool SetSampleRate(double sampleRate) {
+    if (!SampleRateIsUsable(sampleRate)) return false;
+    mSampleRate = sampleRate;
+    return true;
+  }
   int GetBlockSize() const { return mBlockSize; }
   int GetLatency() const { return mLatency; }
   int GetTailSize() const { return mTailSize; }
@@ -275,6 +293,10 @@ class IFxBase {
   // File bodies after their headers have been checked.
   bool ApplyProgramChunk(ByteChunk* pFile, int pos, const char* name);
   bool ApplyProgramValues(ByteChunk* pFile, int pos, const char* name);
+  // After a program's values are in the parameters: keeps them as the current preset and makes the
+  // effect, the editor and the host follow.
+  void FinishProgramLoad(const char* name);
+  void ApplyParamsToEffectAndEditor();
   bool ApplyBankChunk(ByteChunk* pFile, int pos);
   bool ApplyBankPrograms(ByteChunk* pFile, int pos, int nPrograms, int currentPgm);
   void PutProgramHeader(ByteChunk* pChunk, int byteSize, int programMagic, const char* name);

@@ -193,9 +193,7 @@ bool IFxBase::ApplyProgramChunk(ByteChunk* pFile, int pos, const char* name) {
     UnserializeState(&previousState, 0);
     return false;
   }
-  ModifyCurrentPreset(name);
-  RestorePreset(GetCurrentPresetIdx());
-  InformHostOfProgramChange();
+  FinishProgramLoad(name);
   return true;
 }
 
@@ -207,10 +205,21 @@ bool IFxBase::ApplyProgramValues(ByteChunk* pFile, int pos, const char* name) {
     pos = GetNormalizedBE(pFile, &v, pos);
     GetParam(i)->SetNormalized(v);
   }
-  ModifyCurrentPreset(name);
-  RestorePreset(GetCurrentPresetIdx());
-  InformHostOfProgramChange();
+  FinishProgramLoad(name);
   return true;
+}
+
+void IFxBase::FinishProgramLoad(const char* name) {
+  ModifyCurrentPreset(name);
+  // Without presets there is none to restore through: the effect and the editor hear of the loaded
+  // values directly.
+  if (!RestorePreset(GetCurrentPresetIdx())) ApplyParamsToEffectAndEditor();
+  InformHostOfProgramChange();
+}
+
+void IFxBase::ApplyParamsToEffectAndEditor() {
+  OnParamReset();
+  RedrawParamControls();
 }
 
 bool IFxBase::LoadBankFromFXB(const BRM_String* pFileName) {
@@ -277,7 +286,8 @@ bool IFxBase::ApplyBankPrograms(ByteChunk* pFile, int pos, int nPrograms, int cu
     }
     ModifyCurrentPreset(name);
   }
-  RestorePreset(currentPgm);
+  // A current program the bank names but the plug-in lacks leaves the last record's values in place.
+  if (!RestorePreset(currentPgm)) ApplyParamsToEffectAndEditor();
   InformHostOfProgramChange();
   return true;
 }

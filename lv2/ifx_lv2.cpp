@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "framework/trace.h"
 
@@ -18,12 +19,9 @@ IFxLV2::IFxLV2(const IFxInstanceInfo& instanceInfo, int nParams, const char* cha
       mPorts(64),
       mLastControl(64),
       mSilence(4096),
-      mDiscard(4096) {
+      mDiscard(4096),
+      mMeanInput(4096) {
   Trace(__FUNCTION__, __LINE__, "%s", effectName);
-}
-
-bool IFxLV2::SampleRateIsUsable(double sampleRate) {
-  return std::isfinite(sampleRate) && sampleRate > 0.0 && sampleRate <= kMaxSampleRate;
 }
 
 bool IFxLV2::Configure(double sampleRate, const LV2_Feature* const* features, const char* stateKeyURI) {
@@ -43,11 +41,11 @@ bool IFxLV2::Configure(double sampleRate, const LV2_Feature* const* features, co
   }
   if (pMap && (!pMap->map)) return false;
 
-  SetSampleRate(sampleRate);
+  if (!SetSampleRate(sampleRate)) return false;
   const int capacity = BlockCapacityFromOptions(pOptions, pMap);
   const LV2PortLayout layout = Ports();
   if (!mPorts.Resize(static_cast<int>(layout.NPorts())) || !mLastControl.Resize(NParams()) ||
-      !mSilence.Resize(capacity) || !mDiscard.Resize(capacity))
+      !mSilence.Resize(capacity) || !mDiscard.Resize(capacity) || !mMeanInput.Resize(capacity))
     return false;
   mPorts.Zero();
   mSilence.Zero();
@@ -85,7 +83,9 @@ void IFxLV2::ConnectPort(uint32_t port, void* pData) {
 void IFxLV2::Activate() {
   IMutexLock lock(this);
   // As a host's initialise: ready for the rate the plug-in will run at, gains set from the parameters.
+  // Activation after a deactivation starts afresh: what was heard before must not ring on.
   Reset();
+  ForgetAudioHistory();
   OnParamReset();
   OnActivate(true);
   mActive = true;
@@ -111,6 +111,10 @@ void IFxLV2::ApplyControlPorts() {
     if (IEditorLink* pGUI = GetGUI()) pGUI->SetParameterFromPlug(i, pParam->Value(), false);
     OnParamChange(i);
   }
+}
+
+void IFxLV2::MarkControlsUnapplied() {
+  for (int i = 0; i < mLastControl.GetSize(); ++i) mLastControl.Get()[i] = std::numeric_limits<float>::quiet_NaN();
 }
 
 void IFxLV2::Run(uint32_t nFrames) {
@@ -143,6 +147,7 @@ void IFxLV2::RunPiece(uint32_t offset, int nFrames) {
     float* pIn = static_cast<float*>(mPorts.Get()[c]);
     inputs[c] = pIn ? pIn + offset : mSilence.Get();
   }
+  if (mInputsHeardAsMean && layout.mNIn > 1) inputs[0] = MeanOfInputs(inputs, layout.mNIn, nFrames);
   for (int c = 0; c < layout.mNOut; ++c) {
     float* pOut = static_cast<float*>(mPorts.Get()[layout.FirstAudioOut() + c]);
     outputs[c] = pOut ? pOut + offset : mDiscard.Get();
@@ -151,6 +156,17 @@ void IFxLV2::RunPiece(uint32_t offset, int nFrames) {
   AttachOutputBuffers(0, layout.mNOut, outputs);
   if (IsBypassed()) PassThroughBuffers(0.0f, nFrames);
   else ProcessBuffers(0.0f, nFrames);
+}
+
+float* IFxLV2::MeanOfInputs(float* const* inputs, int nInputs, int nFrames) {
+  float* pMean = mMeanInput.Get();
+  // Summed in double and divided once: equal inputs give exactly that input back.
+  for (int i = 0; i < nFrames; ++i) {
+    double sum = 0.0;
+    for (int c = 0; c < nInputs; ++c) sum += inputs[c][i];
+    pMean[i] = static_cast<float>(sum / nInputs);
+  }
+  return pMean;
 }
 
 IGraphics* IFxLV2::MakeEditorGraphics(int w, int h, int fps) {

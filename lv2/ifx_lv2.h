@@ -18,8 +18,6 @@ class IFxLV2 : public IFxNoHost {
   // processed in pieces of this many.
   static constexpr int kDefaultBlockCapacity = 4096;
   static constexpr int kMaxBlockCapacity = 16384;
-  // The impulse grows with the rate; beyond this it would no longer fit sensibly in memory.
-  static constexpr double kMaxSampleRate = 768000.0;
   // Audio channels a plug-in on this binding may have on each side.
   static constexpr int kMaxLV2Channels = 8;
 
@@ -30,9 +28,13 @@ class IFxLV2 : public IFxNoHost {
 
   // The descriptor for index 0 (null for any other), carrying uri.
   static const LV2_Descriptor* GetDescriptor(uint32_t index, const char* uri);
-  static bool SampleRateIsUsable(double sampleRate);
 
   LV2PortLayout Ports() const { return {NInChannels(), NOutChannels(), NParams()}; }
+
+  // For a plug-in that processes only its first input: an LV2 host expects every input port it is
+  // given to count, so the first input then carries the mean of all of them (the others as they are).
+  // Set before the host runs the plug-in.
+  void SetInputsHeardAsMean(bool on) { mInputsHeardAsMean = on; }
 
   // ---- Descriptor callbacks, called on the plug-in object ----
   // From instantiate, after construction: the rate, the host's features (null-terminated, may be
@@ -60,6 +62,9 @@ class IFxLV2 : public IFxNoHost {
 
  private:
   void ApplyControlPorts();
+  void MarkControlsUnapplied();
+  // The mean of the inputs' first nFrames frames, written to mMeanInput.
+  float* MeanOfInputs(float* const* inputs, int nInputs, int nFrames);
   void RunPiece(uint32_t offset, int nFrames);
   int BlockCapacityFromOptions(const void* pOptions, LV2_URID_Map* pMap) const;
 
@@ -67,11 +72,14 @@ class IFxLV2 : public IFxNoHost {
   LV2_URID mStateKey = 0, mChunkType = 0;
   // Where each port's data lives, null while the host has connected none.
   BRM_TypedBuf<void*> mPorts;
-  // The control values last taken from the ports: only a change reaches the effect.
+  // The control values last taken from the ports: only a change reaches the effect. NaN after a
+  // state restore, so the next run takes every port again: the ports, not the chunk, are the truth.
   BRM_TypedBuf<float> mLastControl;
   LV2EditorHost* mEditorHost = nullptr;
   // Read in place of an unconnected audio input, written in place of an unconnected output.
   BRM_TypedBuf<float> mSilence, mDiscard;
+  bool mInputsHeardAsMean = false;
+  BRM_TypedBuf<float> mMeanInput;
 };
 
 // Defined by the effect: constructs the plug-in for instantiate.

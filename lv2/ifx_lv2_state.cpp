@@ -37,5 +37,6 @@ LV2_State_Status IFxLV2::RestoreState(LV2_State_Retrieve_Function retrieve, LV2_
     return LV2_STATE_ERR_UNKNOWN;
   }
   RedrawParamControls();
+  MarkControlsUnapplied();
   return LV2_STATE_SUCCESS;
 }

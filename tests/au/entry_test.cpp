@@ -244,10 +244,18 @@ TEST_F(EntryTest, MusicDeviceSelectorsReachTheMidiHook) {
   EXPECT_EQ(7, mPlug->mMidi[2].mOffset);
 }
 
-TEST_F(EntryTest, ResetSelectorCallsTheEffectsReset) {
+// Only the host's reset forgets the audio heard so far; the other calls that reach the effect's
+// reset keep it.
+TEST_F(EntryTest, ResetSelectorCallsTheEffectsResetAndForgetsTheAudioHistory) {
+  ASSERT_EQ(noErr, mPlug.Set(kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, 512u));
+  ASSERT_EQ(noErr, mPlug.Set(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, 1u));
+  ASSERT_EQ(noErr, mPlug.Set(kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, 48000.0));
+  ASSERT_EQ(noErr, Call(mPlug.Get(), kAudioUnitInitializeSelect, {}));
+  EXPECT_EQ(0, mPlug->mHistoryForgotten);
   const int before = mPlug->mResets;
   EXPECT_EQ(noErr, Call(mPlug.Get(), kAudioUnitResetSelect, {Word(0u), Word(0u)}));
   EXPECT_EQ(before + 1, mPlug->mResets);
+  EXPECT_EQ(1, mPlug->mHistoryForgotten);
 }
 
 // The effect builds its rate-dependent state in Reset, since render may not allocate: whatever
@@ -283,12 +291,18 @@ TEST(EntryRateTest, InitializeFindsTheEffectResetForTheRateItRunsAt) {
   }
 }
 
+// The same rates as the rate property takes; 0 leaves the rate as it is.
 TEST_F(EntryTest, StreamFormatsWithARateNoEffectCanUseAreRefused) {
-  for (Float64 rate : {Float64(INFINITY), -Float64(INFINITY), Float64(NAN), -48000.0}) {
+  for (Float64 rate : {Float64(INFINITY), -Float64(INFINITY), Float64(NAN), -48000.0, 1000.0, 7999.0, 768001.0, 1e7,
+                       1e300}) {
     EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue,
               mPlug.Set(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, MakeFormat(2, rate)))
         << rate;
     EXPECT_EQ(44100.0, mPlug->GetSampleRate());
+  }
+  for (Float64 rate : {8000.0, 0.0, 768000.0}) {
+    EXPECT_EQ(noErr, mPlug.Set(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, MakeFormat(2, rate))) << rate;
+    EXPECT_EQ(rate ? rate : 8000.0, mPlug->GetSampleRate());
   }
 }
 

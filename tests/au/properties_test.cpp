@@ -215,11 +215,14 @@ TEST_F(PropertiesTest, ShortOrMissingHostBuffersAreRefusedUntouched) {
             mPlug.SetProperty(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, nullptr, 40));
   EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue,
             mPlug.SetProperty(kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, nullptr, 8));
-  for (Float64 bad : {0.0, -44100.0, std::nan("")})
-    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, mPlug.Set(kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, bad));
+  for (Float64 bad : {0.0, -44100.0, std::nan(""), 1000.0, 7999.0, 768001.0, 1e300, HUGE_VAL})
+    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, mPlug.Set(kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, bad))
+        << bad;
   EXPECT_DOUBLE_EQ(44100.0, mPlug->GetSampleRate());
-  EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, mPlug.Set(kAudioUnitProperty_MaximumFramesPerSlice,
-                                                         kAudioUnitScope_Global, 0, IFxAU::kMaxFramesPerSliceLimit + 1));
+  for (UInt32 bad : {0u, IFxAU::kMaxFramesPerSliceLimit + 1})
+    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue,
+              mPlug.Set(kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, bad))
+        << bad;
   EXPECT_EQ(1024, mPlug->GetBlockSize());
 }
 

@@ -139,6 +139,21 @@ TEST_F(RenderTest, RefusesFramesAboveTheMaximumAndMalformedCalls) {
   EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, Render(512, shortOut, 16));
 }
 
+TEST_F(RenderTest, RenderOutsideInitializationIsRefused) {
+  HostBuffers out(2, kFrames);
+  ASSERT_EQ(noErr, Call(mPlug.Get(), kAudioUnitUninitializeSelect, {}));
+  EXPECT_EQ(kAudioUnitErr_Uninitialized, Render(0, out));
+  EXPECT_EQ(kAudioUnitErr_Uninitialized, RenderThroughEntry(64, out));
+  EXPECT_EQ(0, mSource.pulls);
+  EXPECT_EQ(0, mPlug->mProcessCalls.load());
+  ASSERT_EQ(noErr, Call(mPlug.Get(), kAudioUnitInitializeSelect, {}));
+  EXPECT_EQ(noErr, Render(128, out));
+
+  OpenedPlug neverInitialized;
+  AudioTimeStamp stamp = MakeTimeStamp(0);
+  EXPECT_EQ(kAudioUnitErr_Uninitialized, IFxAU::RenderProc(neverInitialized.Get(), nullptr, &stamp, 0, kFrames, out.List()));
+}
+
 TEST_F(RenderTest, ExtraHostBuffersAreSilencedAndNeverIndexPastTheBus) {
   HostBuffers out(4, kFrames);
   out.Channel(3)[0] = 7.0f;
@@ -259,6 +274,7 @@ TEST(RenderSideChainTest, HostChannelsBeyondThePlugInChannelsAreRefusedAtRender)
   Source source;
   AURenderCallbackStruct callback = {FillInput, &source};
   ASSERT_EQ(noErr, plug.Set(kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 1, callback));
+  ASSERT_EQ(noErr, Call(plug.Get(), kAudioUnitInitializeSelect, {}));
   HostBuffers out(2, kFrames);
   AudioTimeStamp stamp = MakeTimeStamp(0);
   EXPECT_EQ(kAudioUnitErr_FormatNotSupported, IFxAU::RenderProc(plug.Get(), nullptr, &stamp, 0, kFrames, out.List()));

@@ -43,6 +43,7 @@ class TestAUPlug : public IFxAU {
     ++mResets;
     mLastResetRate = GetSampleRate();
   }
+  void ForgetAudioHistory() override { ++mHistoryForgotten; }
   void OnParamChange(int paramIdx) override;
   void OnActivate(bool active) override { mActivations.push_back(active); }
   void OnHostIdentified() override { ++mHostIdentified; }
@@ -51,6 +52,7 @@ class TestAUPlug : public IFxAU {
 
   int mResets = 0;
   double mLastResetRate = 0.0;
+  int mHistoryForgotten = 0;
   int mHostIdentified = 0;
   std::vector<int> mParamChanges;
   std::vector<bool> mActivations;

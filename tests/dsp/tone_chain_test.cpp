@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdint>
+#include <complex>
+#include <numbers>
 
 #include "support/alloc_counter.h"
 
@@ -61,21 +63,54 @@ TEST(ToneChain, GainAtDcAndNyquistFollowsTheShelves) {
   }
 }
 
-TEST(ToneChain, StaysStableWhereACornerReachesNyquist) {
-  for (double rate : {35938.0, 32000.0, 22050.0, 11025.0, 8000.0}) {
+// Over every rate a host may run at, each stage is stable and the chain never lifts any frequency
+// by more than its boosts together (7 + 3.5 + 3 + 11 dB), also where corners reach Nyquist.
+TEST(ToneChain, StableAndBoundedAtEveryAcceptedRate) {
+  const double boundDb = 7.0 + 3.5 + 3.0 + 11.0;
+  for (double rate : {8000.0, 11025.0, 16000.0, 22050.0, 32000.0, 35938.0, 44100.0, 96000.0, 192000.0, 768000.0}) {
     SCOPED_TRACE(rate);
-    Chain chain = Configured(rate);
-    EXPECT_EQ(chain[5].frequency(), kToneChainMaxFrequency);
-    uint32_t seed = 5;
-    float loudest = 0.0f;
-    for (int n = 0; n < static_cast<int>(rate); ++n) {
-      seed = seed * 1664525u + 1013904223u;
-      const float x = static_cast<float>(static_cast<int32_t>(seed) / 2147483648.0);
-      loudest = std::max(loudest, std::fabs(RunToneChain(chain, x)));
+    const Chain chain = Configured(rate);
+    for (const Biquad& stage : chain) {
+      const BiquadCoefficients c = stage.coefficients();
+      EXPECT_LT(std::fabs(c.a2), 1.0);
+      EXPECT_LT(std::fabs(c.a1), 1.0 + c.a2);
     }
-    EXPECT_LT(loudest, 100.0f);
+    double loudestDb = -1e9;
+    for (int k = 1; k <= 2000; ++k) {
+      const std::complex<double> z1 = std::polar(1.0, -std::numbers::pi * k / 2000.0);
+      double gain = 1.0;
+      for (const Biquad& stage : chain) {
+        const BiquadCoefficients c = stage.coefficients();
+        gain *= std::abs((c.b0 + z1 * (c.b1 + z1 * c.b2)) / (1.0 + z1 * (c.a1 + z1 * c.a2)));
+      }
+      loudestDb = std::max(loudestDb, 20.0 * std::log10(gain));
+    }
+    EXPECT_LE(loudestDb, boundDb + 1e-9);
   }
+  EXPECT_EQ(Configured(8000.0)[5].frequency(), kToneChainMaxFrequency);
   EXPECT_EQ(Configured(36000.0)[5].frequency(), 17969.0 / 36000.0);
+}
+
+// The answer to an impulse reaches silence at the ring-out and stays there; it takes well under a
+// fifth of a second.
+TEST(ToneChain, RingOutEndsWhereTheImpulseAnswerFallsSilentForGood) {
+  for (double rate : {8000.0, 44100.0, 768000.0}) {
+    SCOPED_TRACE(rate);
+    const int ringOut = ToneChainRingOut(rate);
+    EXPECT_GT(ringOut, 1);
+    EXPECT_LT(ringOut, static_cast<int>(rate / 5));
+    Chain chain = Configured(rate);
+    for (int n = 0; n < ringOut + static_cast<int>(rate); ++n) {
+      const float y = std::fabs(RunToneChain(chain, n == 0 ? 1.0f : 0.0f));
+      if (n == ringOut - 1) {
+        EXPECT_GE(y, kToneChainSilence);
+      } else if (n >= ringOut) {
+        ASSERT_LT(y, kToneChainSilence) << n;
+      }
+    }
+  }
+  EXPECT_EQ(ToneChainRingOut(0.0), 0);
+  EXPECT_EQ(ToneChainRingOut(std::nan("")), 0);
 }
 
 TEST(ToneChain, RateThatIsNotPositiveAndFiniteLeavesStagesAlone) {

@@ -142,6 +142,24 @@ TEST(Korvaline, ResetAtTheSameRateKeepsEveryState) {
   for (size_t i = 0; i < tail.size(); ++i) ASSERT_EQ(a0[i], b0[i]) << i;
 }
 
+// A host reset (transport stop, re-activation) must not let the old reverb tail through: silence
+// then gives silence, and what follows sounds as from a fresh instance, without allocating.
+TEST(Korvaline, ForgettingTheHistorySilencesTheTailAndKeepsTheImpulse) {
+  Rig used(48000.0), fresh(48000.0);
+  std::vector<double> loud = Noise(20000, 0.9, 8), silence(4096, 0.0), burst = Noise(4096, 0.5, 9);
+  std::vector<double> o0, o1, f0, f1;
+  used.Run(loud, o0, o1, 512);
+  used.plug->ForgetAudioHistory();
+  korv_test::AllocationScope allocations;
+  used.Run(silence, o0, o1, 512);
+  EXPECT_EQ(allocations.Count(), 0);
+  for (size_t i = 0; i < silence.size(); ++i) ASSERT_EQ(o0[i], 0.0) << i;
+  used.Run(burst, o0, o1, 512);
+  fresh.Run(silence, f0, f1, 512);
+  fresh.Run(burst, f0, f1, 512);
+  for (size_t i = 0; i < burst.size(); ++i) ASSERT_EQ(o0[i], f0[i]) << i;
+}
+
 TEST(Korvaline, SecondInputIsIgnoredAndOutputsAreIdentical) {
   Rig a(48000.0), b(48000.0);
   std::vector<double> in = Noise(3000, 0.3, 1), other = Noise(3000, 0.9, 2), silence(3000, 0.0);
@@ -276,13 +294,17 @@ TEST(Korvaline, InputBeyondFloatRangeStillGivesFiniteFloatOutput) {
   for (size_t i = 0; i < in.size(); ++i) ASSERT_TRUE(std::isfinite(static_cast<float>(out0[i]))) << i;
 }
 
-TEST(Korvaline, TailIsTheImpulseLengthAtTheRunningRate) {
+// The impulse's last non-zero sample is 201445 at 44100 Hz; the tone chain rings on for well under
+// a fifth of a second. Hosts stop rendering after the tail, so it must cover both and no more.
+TEST(Korvaline, TailEndsWhereTheOutputFallsSilent) {
   std::unique_ptr<KORVALINE> fresh(static_cast<KORVALINE*>(MakePlug()));
-  EXPECT_EQ(fresh->GetTailSize(), kKorvalineIRLength) << "before the first reset, at the default rate";
-  for (double rate : {44100.0, 48000.0, 96000.0}) {
+  for (double rate : {44100.0, 8000.0, 48000.0, 96000.0, 768000.0}) {
     Rig rig(rate);
-    EXPECT_EQ(rig.plug->GetTailSize(), ResampleLength(kKorvalineIRLength, kKorvalineIRSampleRate, rate)) << rate;
+    const int sounding = ResampleLength(201446, kKorvalineIRSampleRate, rate);
+    EXPECT_GE(rig.plug->GetTailSize(), sounding) << rate;
+    EXPECT_LT(rig.plug->GetTailSize(), sounding + static_cast<int>(rate / 5)) << rate;
   }
+  EXPECT_EQ(fresh->GetTailSize(), Rig(44100.0).plug->GetTailSize()) << "before the first reset, at the default rate";
 }
 
 }  // namespace

@@ -155,6 +155,54 @@ TEST(ProgramFile, ValueLayoutStoresNormalizedFloats) {
   }
 }
 
+namespace {
+// Remembers the value each parameter had when the effect last heard of it.
+class HearingPlug : public TestPlug {
+ public:
+  using TestPlug::TestPlug;
+  void OnParamChange(int paramIdx) override {
+    TestPlug::OnParamChange(paramIdx);
+    mHeard.at(static_cast<size_t>(paramIdx)) = GetParam(paramIdx)->Value();
+  }
+  std::vector<double> mHeard = std::vector<double>(3, -99.0);
+};
+}  // namespace
+
+// With no preset to restore through, the loaded values must still reach the effect and the editor.
+TEST(ProgramFile, LoadingIntoAPlugInWithoutPresetsReachesTheEffectAndTheEditor) {
+  for (bool chunks : {true, false}) {
+    SCOPED_TRACE(chunks ? "chunk" : "values");
+    TestPlug saver(0, chunks);
+    saver.SetValues(0.25, 0.5, 7.5);
+    TempFile file(".fxp");
+    ASSERT_TRUE(saver.SaveProgramAsFXP(file.Path()));
+    HearingPlug loaded(0, chunks);
+    FakeEditor* editor = new FakeEditor;
+    loaded.AttachGraphics(editor);
+    editor->mPushes.clear();
+    ASSERT_TRUE(loaded.LoadProgramFromFXP(file.Path()));
+    EXPECT_EQ(loaded.mHeard, (std::vector<double>{0.25, 0.5, 7.5}));
+    ASSERT_EQ(editor->mPushes.size(), 3u);
+    EXPECT_EQ(editor->mPushes[2].value, 7.5);
+  }
+}
+
+// A bank whose current program the plug-in lacks leaves the last record's values, heard by the effect.
+TEST(BankFile, CurrentProgramBeyondThePresetsLeavesTheLastRecordHeard) {
+  TestPlug plug(2, false);
+  plug.MakePreset("first", 0.1, 0.2, 1.5);
+  plug.MakePreset("second", 0.3, 0.4, -1.5);
+  TempFile file(".fxb");
+  ASSERT_TRUE(plug.SaveBankAsFXB(file.Path()));
+  std::vector<unsigned char> b = file.Read();
+  b[31] = 5;  // current program, big-endian at 28
+  file.Write(b);
+  HearingPlug loaded(2, false);
+  ASSERT_TRUE(loaded.LoadBankFromFXB(file.Path()));
+  EXPECT_EQ(loaded.mHeard, loaded.Values());
+  EXPECT_NEAR(loaded.Values()[2], -1.5, 1e-3);
+}
+
 TEST(BankFile, ChunkLayoutRoundTripsPresetsAndCurrentProgram) {
   TestPlug plug(3);
   plug.MakePreset("first", 0.1, 0.2, 1.0);

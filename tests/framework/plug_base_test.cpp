@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -33,6 +34,18 @@ TEST(PlugBase, IdentityVersionsAndHost) {
   plug.SetSampleRate(48000.0);
   plug.mTempo = 120.0;
   EXPECT_EQ(plug.GetSamplesPerBeat(), 24000.0);
+}
+
+TEST(PlugBase, SampleRatesNoHostUsesAreRefusedAndLeaveTheRate) {
+  TestPlug plug;
+  for (double rate : {8000.0, 768000.0, 44100.0}) {
+    EXPECT_TRUE(plug.SetSampleRate(rate)) << rate;
+    EXPECT_EQ(plug.GetSampleRate(), rate);
+  }
+  for (double rate : {7999.99, 1000.0, 1.0, 0.0, -48000.0, 768000.01, 1e7, 1e300, std::nan(""), HUGE_VAL}) {
+    EXPECT_FALSE(plug.SetSampleRate(rate)) << rate;
+    EXPECT_EQ(plug.GetSampleRate(), 44100.0) << rate;
+  }
 }
 
 TEST(PlugBase, GuiChangesReachParameterHostAndEffectUnderTheMutex) {

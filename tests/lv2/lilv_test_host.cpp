@@ -105,12 +105,14 @@ float& TestInstance::Control(const char* symbol) {
   return mControls.at(lilv_port_get_index(mHost.Plugin(), port));
 }
 
-std::vector<float> TestInstance::Render(const std::vector<float>& input, int block, bool inPlace) {
+std::vector<float> TestInstance::Render(const std::vector<float>& input, int block, bool inPlace,
+                                       const std::vector<float>* right) {
   std::vector<float> output(input.size());
   for (size_t done = 0; done < input.size(); done += static_cast<size_t>(block)) {
     const size_t n = std::min(input.size() - done, static_cast<size_t>(block));
     for (int c = 0; c < 2; ++c) {
-      std::copy(input.begin() + done, input.begin() + done + n, mIn[c].begin());
+      const std::vector<float>& source = c == 1 && right ? *right : input;
+      std::copy(source.begin() + done, source.begin() + done + n, mIn[c].begin());
       lilv_instance_connect_port(mInstance, c, mIn[c].data());
       lilv_instance_connect_port(mInstance, 2 + c, inPlace ? mIn[c].data() : mOut[c].data());
     }

@@ -63,9 +63,10 @@ class TestInstance {
   LilvInstance* Get() const { return mInstance; }
   // The control port with the symbol.
   float& Control(const char* symbol);
-  // Mono input to both channels, in blocks of at most block frames; left output. inPlace runs with
-  // the input and output ports on the same buffers.
-  std::vector<float> Render(const std::vector<float>& input, int block, bool inPlace = false);
+  // Mono input to both channels (or input left and *right right), in blocks of at most block frames;
+  // left output. inPlace runs with the input and output ports on the same buffers.
+  std::vector<float> Render(const std::vector<float>& input, int block, bool inPlace = false,
+                            const std::vector<float>* right = nullptr);
 
   // The state chunk through the plug-in's state interface; empty when saving fails.
   std::vector<unsigned char> Chunk();

@@ -6,6 +6,7 @@
 #include <lv2/ui/ui.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -172,6 +173,66 @@ TEST_F(LV2BindingTest, ControlValuesReachTheAudioClampedAndFinite) {
   }
 }
 
+TEST_F(LV2BindingTest, ReactivationForgetsWhatWasHeard) {
+  TestInstance instance(host);
+  ASSERT_NE(instance.Get(), nullptr);
+  instance.Render(TestSignal(kFrames), 512);
+  lilv_instance_deactivate(instance.Get());
+  lilv_instance_activate(instance.Get());
+  const std::vector<float> after = instance.Render(std::vector<float>(8192, 0.0f), 512);
+  for (size_t i = 0; i < after.size(); ++i) ASSERT_EQ(after[i], 0.0f) << i;
+}
+
+// Two inputs are declared, so a source on either side must be heard: both count, as their mean.
+TEST_F(LV2BindingTest, BothInputsAreHeardAsTheirMean) {
+  const std::vector<float> signal = TestSignal(8192), silence(8192, 0.0f);
+  std::vector<float> half = signal;
+  for (float& x : half) x *= 0.5f;
+  TestInstance leftOnly(host), rightOnly(host), both(host);
+  ASSERT_NE(both.Get(), nullptr);
+  const std::vector<float> expected = both.Render(half, 256);
+  float loudest = 0.0f;
+  for (float x : expected) loudest = std::max(loudest, std::fabs(x));
+  EXPECT_GT(loudest, 0.01f);
+  EXPECT_EQ(leftOnly.Render(signal, 256, false, &silence), expected);
+  EXPECT_EQ(rightOnly.Render(silence, 256, false, &signal), expected);
+}
+
+// A chunk restored behind the host's controls must not play values the controls do not show.
+TEST_F(LV2BindingTest, AfterAStateRestoreTheControlPortsAreTheTruth) {
+  const std::vector<float> input = TestSignal(8192);
+  TestInstance restored(host), reference(host);
+  ASSERT_NE(restored.Get(), nullptr);
+  for (TestInstance* instance : {&restored, &reference}) {
+    instance->Control("dry") = 0.5f;
+    instance->Control("out") = -6.0f;
+    lilv_instance_run(instance->Get(), 0);
+  }
+  const double values[3] = {1.0, 0.0, 12.0};
+  ASSERT_EQ(restored.RestoreChunk(values, sizeof(values), host.Urids().Id(LV2_ATOM__Chunk)), LV2_STATE_SUCCESS);
+  EXPECT_EQ(restored.Render(input, 256), reference.Render(input, 256));
+  EXPECT_EQ(restored.Chunk(), reference.Chunk());
+}
+
+// What a host does with its port values beside the state: reads them on save, writes them on restore.
+struct PortValues {
+  TestInstance* instance;
+  LV2_URID floatType;
+};
+
+const void* GetPortValue(const char* symbol, void* userData, uint32_t* size, uint32_t* type) {
+  auto* ports = static_cast<PortValues*>(userData);
+  *size = sizeof(float);
+  *type = ports->floatType;
+  return &ports->instance->Control(symbol);
+}
+
+void SetPortValue(const char* symbol, void* userData, const void* value, uint32_t size, uint32_t type) {
+  auto* ports = static_cast<PortValues*>(userData);
+  if (size == sizeof(float) && type == ports->floatType)
+    std::memcpy(&ports->instance->Control(symbol), value, sizeof(float));
+}
+
 TEST_F(LV2BindingTest, StateThroughLilvRestoresIntoAFreshInstance) {
   const std::vector<float> input = TestSignal(kFrames);
   TestInstance saved(host);
@@ -183,8 +244,10 @@ TEST_F(LV2BindingTest, StateThroughLilvRestoresIntoAFreshInstance) {
   const std::vector<unsigned char> chunk = saved.Chunk();
   ASSERT_EQ(chunk.size(), 3 * sizeof(double));
 
+  const LV2_URID floatType = host.Urids().Id(LV2_ATOM__Float);
+  PortValues savedPorts = {&saved, floatType};
   LilvState* state = lilv_state_new_from_instance(host.Plugin(), saved.Get(), host.Urids().Map(), nullptr, nullptr,
-                                                  nullptr, nullptr, nullptr, nullptr, LV2_STATE_IS_POD, nullptr);
+                                                  nullptr, nullptr, GetPortValue, &savedPorts, LV2_STATE_IS_POD, nullptr);
   ASSERT_NE(state, nullptr);
   char* text = lilv_state_to_string(host.World(), host.Urids().Map(), host.Urids().Unmap(), state,
                                     "urn:korv-test:state", nullptr);
@@ -194,11 +257,14 @@ TEST_F(LV2BindingTest, StateThroughLilvRestoresIntoAFreshInstance) {
   lilv_free(text);
   ASSERT_NE(loaded, nullptr);
 
-  // The fresh instance's ports keep their defaults: only the chunk can carry the parameters.
+  // The fresh instance's ports start at their defaults; the state carries the port values beside the
+  // chunk, and the controls win from the next run on.
   TestInstance restored(host);
-  lilv_state_restore(loaded, restored.Get(), nullptr, nullptr, 0, nullptr);
+  PortValues restoredPorts = {&restored, floatType};
+  lilv_state_restore(loaded, restored.Get(), SetPortValue, &restoredPorts, 0, nullptr);
   lilv_state_free(loaded);
   EXPECT_EQ(restored.Chunk(), chunk);
+  EXPECT_EQ(restored.Control("out"), -6.0f);
   EXPECT_EQ(restored.Render(input, 64), saved.Render(input, 64));
 }
 
@@ -230,7 +296,8 @@ TEST_F(LV2BindingTest, DamagedStateIsRefusedWithNothingChanged) {
 }
 
 TEST_F(LV2BindingTest, RefusesUnusableRatesAndFeatures) {
-  for (double rate : {0.0, -48000.0, std::nan(""), std::numeric_limits<double>::infinity()}) {
+  for (double rate : {0.0, -48000.0, std::nan(""), std::numeric_limits<double>::infinity(), 1.0, 1000.0, 7999.0,
+                      768001.0, 1e300}) {
     SCOPED_TRACE(rate);
     EXPECT_EQ(lilv_plugin_instantiate(host.Plugin(), rate, host.Features()), nullptr);
   }

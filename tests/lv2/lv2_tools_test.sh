@@ -30,7 +30,10 @@ done
 grep -q '<http://lv2plug.in/ns/extensions/units#unit> <http://lv2plug.in/ns/extensions/units#db>' \
   "$work/KORVALINE.ttl.nt" || fail "no port is in dB"
 
-"$host" demo-input "$work/in.wav" >/dev/null
+"$host" demo-input "$work/demo.wav" >/dev/null
+# An LV2 host's inputs are heard as their mean, an Audio Unit's first input alone: the two agree on a
+# source whose channels are equal. The plug-in's dry path (Dry 1, Wet 0) gives the mean on both exactly.
+lv2apply -i "$work/demo.wav" -o "$work/in.wav" -c dry 1 -c wet 0 -c out 0 "$uri" || fail "lv2apply failed"
 # Defaults, then every control set away from its default.
 while read -r dry wet out; do
   "$host" render "$work/in.wav" "$work/host.wav" --param "Dry=$dry" --param "Wet=$wet" --param "Out=$out" --tail 0 >/dev/null
