@@ -45,26 +45,49 @@ bool Describes(CFDictionaryRef entry, const ComponentDescription& component) {
 
 }  // namespace
 
-std::string ReadListedVersion(const std::string& bundleDir, const ComponentDescription& component, UInt32* version) {
+namespace {
+
+std::string CodesText(const ComponentDescription& component) {
+  return FourCharCodeText(component.componentType) + ":" + FourCharCodeText(component.componentSubType) + ":" +
+         FourCharCodeText(component.componentManufacturer);
+}
+
+// Calls read with the bundle's entry for the component; empty on success, else why not (what names the
+// value read takes from the entry).
+template <typename Read>
+std::string ReadListedEntry(const std::string& bundleDir, const ComponentDescription& component, const char* what,
+                            Read read) {
   const std::string path = bundleDir + "/Contents/Info.plist";
   CFRef<CFPropertyListRef> list;
   CFArrayRef components = nullptr;
   std::string error = ReadComponents(path, &list, &components);
   if (!error.empty()) return error;
-  const std::string codes = FourCharCodeText(component.componentType) + ":" +
-                            FourCharCodeText(component.componentSubType) + ":" +
-                            FourCharCodeText(component.componentManufacturer);
   for (CFIndex i = 0; components && i < CFArrayGetCount(components); ++i) {
     const auto entry = static_cast<CFDictionaryRef>(CFArrayGetValueAtIndex(components, i));
     if (CFGetTypeID(entry) != CFDictionaryGetTypeID() || !Describes(entry, component)) continue;
+    return read(entry) ? std::string() : path + " lists no " + what + " for " + CodesText(component);
+  }
+  return path + " lists no component " + CodesText(component);
+}
+
+}  // namespace
+
+std::string ReadListedVersion(const std::string& bundleDir, const ComponentDescription& component, UInt32* version) {
+  return ReadListedEntry(bundleDir, component, "version", [version](CFDictionaryRef entry) {
     const auto number = static_cast<CFNumberRef>(Lookup(entry, "version", CFNumberGetTypeID()));
     SInt64 value = -1;
     if (!number || !CFNumberGetValue(number, kCFNumberSInt64Type, &value) || value < 0 || value > 0xFFFFFFFFll)
-      return path + " lists no version for " + codes;
+      return false;
     *version = static_cast<UInt32>(value);
-    return {};
-  }
-  return path + " lists no component " + codes;
+    return true;
+  });
+}
+
+std::string ReadListedName(const std::string& bundleDir, const ComponentDescription& component, std::string* name) {
+  return ReadListedEntry(bundleDir, component, "name", [name](CFDictionaryRef entry) {
+    *name = ToUtf8(static_cast<CFStringRef>(Lookup(entry, "name", CFStringGetTypeID())));
+    return !name->empty();
+  });
 }
 
 std::string ReadListedUnit(const std::string& bundleDir, ComponentDescription* component) {

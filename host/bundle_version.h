@@ -11,6 +11,9 @@ namespace korval_host {
 // version for it.
 std::string ReadListedVersion(const std::string& bundleDir, const ComponentDescription& component, UInt32* version);
 
+// The name the bundle's Info.plist lists for a component ("Maker: Name"). Empty on success, else why not.
+std::string ReadListedName(const std::string& bundleDir, const ComponentDescription& component, std::string* name);
+
 // The first component the bundle's Info.plist lists that is not an editor view (type auvw): the unit
 // a host opens from the bundle. Empty on success, else why not.
 std::string ReadListedUnit(const std::string& bundleDir, ComponentDescription* component);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "host/bundle_version.h"
 #include "host/commands.h"
 #include "host/picture_file.h"
 #include "host/response_plot.h"
@@ -59,6 +60,13 @@ std::string SettingsText(const HostedUnit& unit) {
   return text;
 }
 
+// The name hosts list the unit under, or its codes when the bundle does not name it.
+std::string UnitName(const HostContext& context) {
+  std::string name;
+  if (ReadListedName(context.bundleDir, context.component, &name).empty()) return name;
+  return std::string("'").append(FourCharCodeText(context.component.componentSubType)).append("'");
+}
+
 }  // namespace
 
 int RunPlot(const HostContext& context, const Arguments& arguments) {
@@ -76,7 +84,7 @@ int RunPlot(const HostContext& context, const Arguments& arguments) {
 
   const double impulseDb = 20 * std::log10(response.impulseLevel);
   const ResponsePlotNotes notes{
-      "Impulse response of '" + FourCharCodeText(context.component.componentSubType) + "' at " +
+      "Impulse response of " + UnitName(context) + " at " +
           std::to_string(options.rate) + " Hz",
       "Impulse of " + Format("%g", response.impulseLevel) + " (" + Format("%.0f", impulseDb) +
           " dBFS; a nonlinear unit is measured at this level).  " + SettingsText(*unit)};
