@@ -8,8 +8,8 @@ namespace brm_fft {
 alignas(64) BRM_FFT_COMPLEX d16[3], d32[7], d64[15], d128[31], d256[63], d512[127];
 alignas(64) BRM_FFT_COMPLEX d1024[127], d2048[255], d4096[511], d8192[1023], d16384[2047], d32768[4095];
 alignas(64) int _idxperm[2 * 32768];
-// Block of the pass of length n starts at n - kFirstSplitLength.
-alignas(64) double split_twiddles[2 * kMaxLength - kFirstSplitLength];
+// Block of the pass of length n starts at (n - kFirstSplitLength) / 2.
+alignas(64) double split_twiddles[kMaxLength - kFirstSplitLength / 2];
 alignas(64) RealPairStep real_pair_steps[kMaxLength / 2];
 
 namespace {
@@ -50,13 +50,12 @@ void idx_perm_calc(int offset, int n) {
 void SplitTwiddles(int n) {
   const int q = n / 4;
   const BRM_FFT_COMPLEX *d = TwiddlesFor(n);
-  double *out = split_twiddles + n - kFirstSplitLength;
+  double *out = split_twiddles + (n - kFirstSplitLength) / 2;
   for (int k = 0; k < q; ++k) {
     BRM_FFT_COMPLEX w = {1.0, 0.0};
     if (k > 0) w = n <= 512 ? d[k - 1] : EighthTwiddle(d, q, k);
-    double *pair = out + 4 * (k & ~1) + (k & 1) * 2;
-    pair[0] = pair[1] = w.re;
-    pair[4] = pair[5] = w.im;
+    out[2 * k] = w.re;
+    out[2 * k + 1] = w.im;
   }
 }
 

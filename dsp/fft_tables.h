@@ -12,13 +12,14 @@ namespace brm_fft {
 extern BRM_FFT_COMPLEX d16[3], d32[7], d64[15], d128[31], d256[63], d512[127];
 extern BRM_FFT_COMPLEX d1024[127], d2048[255], d4096[511], d8192[1023], d16384[2047], d32768[4095];
 
-// The same twiddles laid out for the vector passes, one block of n doubles for the pass of
-// length n = 32..32768: for each even k, (c_k, c_k, c_k+1, c_k+1) then (s_k, s_k, s_k+1, s_k+1),
-// where (c_k, s_k) is twiddle k of that pass (slot k = 0 holds (1, 0) and is never used). A pass
-// then loads its twiddles instead of rebuilding them from the eighth-circle tables.
+// The same twiddles laid out for the vector passes, one block of n/2 doubles for the pass of
+// length n = 32..32768: (c_k, s_k) for k = 0..n/4-1, where (c_k, s_k) is twiddle k of that pass
+// (slot k = 0 holds (1, 0) and is never used). A pass then loads its twiddles instead of
+// rebuilding them from the eighth-circle tables, and reads half the bytes it would if each value
+// were stored twice, as its registers want them.
 constexpr int kFirstSplitLength = 32;
 extern double split_twiddles[];
-inline const double *SplitTwiddlesFor(int n) { return split_twiddles + n - kFirstSplitLength; }
+inline const double *SplitTwiddlesFor(int n) { return split_twiddles + (n - kFirstSplitLength) / 2; }
 
 // Permutations of every length n = 2..32768, concatenated: length n starts at entry n - 2.
 extern int _idxperm[2 * 32768];

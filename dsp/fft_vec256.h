@@ -17,14 +17,16 @@ inline __m256d NegRe() { return _mm256_set_pd(0.0, -0.0, 0.0, -0.0); }
 inline __m256d NegIm() { return _mm256_set_pd(-0.0, 0.0, -0.0, 0.0); }
 inline __m256d TimesI(__m256d v) { return _mm256_xor_pd(Swap(v), NegRe()); }
 
-// Twiddles k and k+1 as loaded from the split table: cc = (c_k, c_k, c_k+1, c_k+1), ss likewise.
+// Twiddles k and k+1 (k even) as the passes use them: cc = (c_k, c_k, c_k+1, c_k+1), ss likewise,
+// spread from the table's (c_k, s_k, c_k+1, s_k+1).
 struct Twiddle {
   __m256d cc;
   __m256d ss;
 };
 
 inline Twiddle LoadTwiddle(const double *split, int k) {
-  return {_mm256_load_pd(split + 4 * k), _mm256_load_pd(split + 4 * k + 4)};
+  const __m256d w = _mm256_load_pd(split + 2 * k);
+  return {_mm256_movedup_pd(w), _mm256_permute_pd(w, 0xF)};
 }
 
 // v * w = (vr c - vi s, vi c + vr s)
