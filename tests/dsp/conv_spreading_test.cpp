@@ -13,25 +13,7 @@ namespace {
 
 using conv_test::Fill;
 using conv_test::Noise;
-
-// Streams in calls of the given sizes, repeated, the way a host with varying buffers does.
-std::vector<std::vector<double>> StreamCalls(BRM_ConvolutionEngine_Div& div, std::vector<std::vector<double>> in,
-                                             const std::vector<int>& sizes) {
-  const int nch = static_cast<int>(in.size()), total = static_cast<int>(in[0].size());
-  std::vector<std::vector<double>> out(nch);
-  for (int at = 0, call = 0; at < total; ++call) {
-    const int n = std::min(sizes[call % sizes.size()], total - at);
-    double* ptrs[2] = {in[0].data() + at, nch > 1 ? in[1].data() + at : nullptr};
-    div.Add(ptrs, n, nch);
-    const int ready = div.Avail(n);
-    EXPECT_EQ(ready, n) << "zero latency";
-    double** got = div.Get();
-    for (int c = 0; c < nch; ++c) out[c].insert(out[c].end(), got[c], got[c] + ready);
-    div.Advance(ready);
-    at += n;
-  }
-  return out;
-}
+using conv_test::StreamCalls;
 
 std::vector<int> RandomSizes(unsigned seed) {
   std::mt19937 rng(seed);

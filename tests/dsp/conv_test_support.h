@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "dsp/convolution_engine_div.h"
 #include "dsp/impulse_buffer.h"
 
 namespace conv_test {
@@ -84,6 +85,25 @@ std::vector<std::vector<double>> Stream(Engine& engine, std::vector<std::vector<
     double** got = engine.Get();
     for (int c = 0; c < nch && ready > 0; ++c) out[c].insert(out[c].end(), got[c], got[c] + ready);
     engine.Advance(ready);
+  }
+  return out;
+}
+
+// Streams in calls of the given sizes, repeated, the way a host with varying buffers does.
+inline std::vector<std::vector<double>> StreamCalls(BRM_ConvolutionEngine_Div& div, std::vector<std::vector<double>> in,
+                                                    const std::vector<int>& sizes) {
+  const int nch = static_cast<int>(in.size()), total = static_cast<int>(in[0].size());
+  std::vector<std::vector<double>> out(nch);
+  for (int at = 0, call = 0; at < total; ++call) {
+    const int n = std::min(sizes[call % sizes.size()], total - at);
+    double* ptrs[2] = {in[0].data() + at, nch > 1 ? in[1].data() + at : nullptr};
+    div.Add(ptrs, n, nch);
+    const int ready = div.Avail(n);
+    EXPECT_EQ(ready, n) << "zero latency";
+    double** got = div.Get();
+    for (int c = 0; c < nch; ++c) out[c].insert(out[c].end(), got[c], got[c] + ready);
+    div.Advance(ready);
+    at += n;
   }
   return out;
 }

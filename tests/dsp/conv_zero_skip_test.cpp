@@ -13,6 +13,7 @@
 namespace {
 
 using conv_test::Noise;
+using conv_test::StreamCalls;
 
 constexpr int kTaps = 70000;
 
@@ -25,23 +26,6 @@ std::vector<double> GappedImpulse(unsigned seed, int middleFrom, int middleTo) {
   std::fill(h.begin() + middleFrom, h.begin() + middleTo, 0.0);
   std::fill(h.begin() + 60000, h.end(), 0.0);
   return h;
-}
-
-std::vector<std::vector<double>> StreamCalls(BRM_ConvolutionEngine_Div& div, std::vector<std::vector<double>> in,
-                                             const std::vector<int>& sizes) {
-  const int nch = static_cast<int>(in.size()), total = static_cast<int>(in[0].size());
-  std::vector<std::vector<double>> out(nch);
-  for (int at = 0, call = 0; at < total; ++call) {
-    const int n = std::min(sizes[call % sizes.size()], total - at);
-    double* ptrs[2] = {in[0].data() + at, nch > 1 ? in[1].data() + at : nullptr};
-    div.Add(ptrs, n, nch);
-    const int ready = div.Avail(n);
-    double** got = div.Get();
-    for (int c = 0; c < nch; ++c) out[c].insert(out[c].end(), got[c], got[c] + ready);
-    div.Advance(ready);
-    at += n;
-  }
-  return out;
 }
 
 bool SameBits(const std::vector<double>& a, const std::vector<double>& b) {
