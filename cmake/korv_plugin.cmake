@@ -7,6 +7,8 @@
 #  - the Audio Unit component bundle dir/NAME.component (target NAME): Info.plist from the framework's
 #    template with the identity filled in, the bundle entries NAME_Entry and NAME_ViewEntry (the Cocoa
 #    view factory class NAME_View) written from a template, and only those two exported;
+#  - the editor's Cocoa classes named <class>_vNAME_au (gui/mac compiled for this plug-in), in both
+#    the component and the LV2 editor, so two plug-ins in one process never share a class;
 #  - the LV2 bundle dir/lv2/NAME.lv2 (targets NAME_lv2 and NAME_lv2_ui) with its Turtle written at
 #    build time from the plug-in's own parameters and an X11 editor, and its install rule;
 #    LV2_SOURCES define the effect's kLV2PluginInfo.
@@ -53,6 +55,10 @@ function(korv_add_plugin)
   set(generated ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}_plugin)
   configure_file(${KORV_PLUGIN_TEMPLATES}/plugin_identity.h.in ${generated}/korv_plugin_identity.h @ONLY)
   set(base_libs brm_dsp brm_framework korv_gui ${ARG_LIBS})
+  # The editor's Cocoa classes named after this plug-in, for the modules that show an editor.
+  if(TARGET korv_gui_mac AND (TARGET korv_au OR (TARGET korv_lv2_ui AND ARG_LV2_SOURCES)))
+    korv_add_gui_mac(TARGET ${ARG_NAME}_gui_mac CLASS_NAME ${ARG_NAME})
+  endif()
 
   if(TARGET korv_au)
     configure_file(${KORV_PLUGIN_TEMPLATES}/au_entry.cpp.in ${generated}/au_entry.cpp @ONLY)
@@ -60,7 +66,7 @@ function(korv_add_plugin)
     add_library(${ARG_NAME} MODULE ${ARG_SOURCES} ${ARG_AU_SOURCES} ${generated}/au_entry.cpp)
     target_compile_definitions(${ARG_NAME} PRIVATE KORV_BINDING_AU)
     target_include_directories(${ARG_NAME} PRIVATE ${generated})
-    target_link_libraries(${ARG_NAME} PRIVATE korv_au ${base_libs})
+    target_link_libraries(${ARG_NAME} PRIVATE ${ARG_NAME}_gui_mac korv_au ${base_libs})
     target_link_options(${ARG_NAME} PRIVATE -Wl,--version-script=${generated}/exports.map)
     # Under the fuzzer the sanitizer runtime lives in the program that loads the bundle.
     if(NOT KORV_FUZZ)
@@ -89,7 +95,8 @@ function(korv_add_plugin)
     # The editor keeps a plug-in object of its own as its parameter model, and carries its own copy of
     # the platform stand-in: LV2 hosts have none.
     add_library(${ARG_NAME}_lv2_ui MODULE ${KORV_PLUGIN_TEMPLATES}/lv2_ui_entry.cpp)
-    target_link_libraries(${ARG_NAME}_lv2_ui PRIVATE korv_platform_objects korv_appkit_objects ${effect} korv_lv2_ui)
+    target_link_libraries(${ARG_NAME}_lv2_ui PRIVATE korv_platform_objects korv_appkit_objects ${ARG_NAME}_gui_mac ${effect}
+                          korv_lv2_ui)
     korv_add_lv2_bundle(NAME ${ARG_NAME} TARGET ${ARG_NAME}_lv2 UI_TARGET ${ARG_NAME}_lv2_ui
                         TTL_GENERATOR ${ARG_NAME}_lv2_turtle OUTPUT_DIRECTORY ${ARG_OUTPUT_DIRECTORY}/lv2
                         PICTURE_ROOT ${ARG_PICTURE_ROOT} PICTURES ${ARG_PICTURES})

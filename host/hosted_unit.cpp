@@ -124,6 +124,25 @@ OSStatus HostedUnit::SetBypass(bool bypass) {
   return AudioUnitSetProperty(mUnit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, &value, sizeof value);
 }
 
+namespace {
+
+// The unit's text for each value of a list of choices; none when it offers none.
+std::vector<std::string> ValueNames(AudioUnit unit, AudioUnitParameterID id) {
+  std::vector<std::string> names;
+  CFArrayRef texts = nullptr;
+  if (GetPropertyValue(unit, kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, id, &texts) != noErr)
+    return names;
+  const CFRef<CFArrayRef> owned(texts);
+  if (!texts) return names;
+  for (CFIndex i = 0; i < CFArrayGetCount(texts); ++i) {
+    const auto text = static_cast<CFStringRef>(CFArrayGetValueAtIndex(texts, i));
+    names.push_back(text && CFGetTypeID(text) == CFStringGetTypeID() ? ToUtf8(text) : std::string());
+  }
+  return names;
+}
+
+}  // namespace
+
 std::vector<ParameterDescription> HostedUnit::Parameters() const {
   std::vector<ParameterDescription> parameters;
   UInt32 size = 0;
@@ -148,6 +167,7 @@ std::vector<ParameterDescription> HostedUnit::Parameters() const {
     parameter.maxValue = info.maxValue;
     parameter.defaultValue = info.defaultValue;
     parameter.flags = info.flags;
+    if (info.unit == kAudioUnitParameterUnit_Indexed) parameter.valueNames = ValueNames(mUnit, id);
     // The strings are ours to release when the unit says so.
     if (info.flags & kAudioUnitParameterFlag_CFNameRelease) {
       if (info.cfNameString) CFRelease(info.cfNameString);

@@ -18,6 +18,8 @@ struct ParameterDescription {
   AudioUnitParameterUnit unit = kAudioUnitParameterUnit_Generic;
   float minValue = 0, maxValue = 0, defaultValue = 0;
   AudioUnitParameterOptions flags = 0;
+  // For a list of choices, the text of each value from minValue up.
+  std::vector<std::string> valueNames;
 };
 
 // Makes the components of the bundle at bundleDir known to this process. Empty on success, else why not.

@@ -42,6 +42,23 @@ const ParameterDescription* FindParameter(const std::vector<ParameterDescription
   return nullptr;
 }
 
+// A choice's text (any case) as its value.
+bool FindValueName(const ParameterDescription& parameter, const std::string& text, double* value) {
+  for (size_t i = 0; i < parameter.valueNames.size(); ++i) {
+    if (strcasecmp(parameter.valueNames[i].c_str(), text.c_str()) == 0) {
+      *value = parameter.minValue + static_cast<double>(i);
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string Names(const std::vector<std::string>& names) {
+  std::string list;
+  for (size_t i = 0; i < names.size(); ++i) list += (i ? ", " : "") + names[i];
+  return list;
+}
+
 std::string Names(const std::vector<ParameterDescription>& parameters) {
   std::string names;
   for (size_t i = 0; i < parameters.size(); ++i) names += (i ? ", " : "") + parameters[i].name;
@@ -59,7 +76,12 @@ std::string ResolveParameterAssignment(const std::vector<ParameterDescription>& 
   if (!parameter) return "no parameter \"" + key + "\"; the parameters are " + Names(parameters) + " (or their index)";
   const std::string valueText = text.substr(equals + 1);
   double value = 0;
-  if (!ParseNumber(valueText, &value)) return "\"" + valueText + "\" is not a number (parameter " + parameter->name + ")";
+  if (!FindValueName(*parameter, valueText, &value) && !ParseNumber(valueText, &value)) {
+    if (!parameter->valueNames.empty())
+      return "\"" + valueText + "\" is not one of " + parameter->name + "'s choices: " + Names(parameter->valueNames) +
+             " (or its number)";
+    return "\"" + valueText + "\" is not a number (parameter " + parameter->name + ")";
+  }
   // The unit takes single precision; a value too small for it is zero rather than a denormal.
   if (std::fabs(value) < FLT_MIN) value = 0;
   if (value < parameter->minValue || value > parameter->maxValue) {

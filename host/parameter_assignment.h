@@ -1,5 +1,6 @@
 #pragma once
-// "--param NAME=VALUE" options: a parameter by name (any case) or index, a value in plain units.
+// "--param NAME=VALUE" options: a parameter by name (any case) or index, a value in plain units or,
+// for a list of choices, the text of one (any case).
 #include <string>
 #include <vector>
 

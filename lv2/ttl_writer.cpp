@@ -18,6 +18,20 @@ const char* const kPrefixes =
     "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
     "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
+// Only descriptions with scale points name rdf:, so the others read as they always have.
+const char* const kRdfPrefix = "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n";
+
+// A list of choices: hosts show a menu of its display texts.
+bool IsEnumeration(const IParam& param) {
+  return param.Type() == IParam::kTypeEnum && param.GetNDisplayTexts() > 0;
+}
+
+std::string Prefixes(bool withRdf) {
+  std::string prefixes = kPrefixes;
+  if (withRdf) prefixes.insert(prefixes.find("@prefix rdfs:"), kRdfPrefix);
+  return prefixes;
+}
+
 std::string Quoted(const char* text) {
   std::string out = "\"";
   for (const char* p = text; *p; ++p) {
@@ -66,8 +80,18 @@ std::string ControlPort(uint32_t index, const IParam& param, const char* unitURI
                      Decimal(param.GetDefault()) + " ;\n    lv2:minimum " + Decimal(min) + " ;\n    lv2:maximum " +
                      Decimal(max) + " ;\n";
   if (param.Type() == IParam::kTypeBool) port += "    lv2:portProperty lv2:toggled ;\n";
-  if (param.Type() == IParam::kTypeInt || param.Type() == IParam::kTypeEnum)
+  if (IsEnumeration(param)) {
+    port += "    lv2:portProperty lv2:integer , lv2:enumeration ;\n    lv2:scalePoint";
+    for (int i = 0; i < param.GetNDisplayTexts(); ++i) {
+      int value = 0;
+      const char* text = param.GetDisplayTextAtIdx(i, &value);
+      port += std::string(i ? " ,\n      " : " ") + "[ rdfs:label " + Quoted(text ? text : "") + " ; rdf:value " +
+              std::to_string(value) + " ]";
+    }
+    port += " ;\n";
+  } else if (param.Type() == IParam::kTypeInt || param.Type() == IParam::kTypeEnum) {
     port += "    lv2:portProperty lv2:integer ;\n";
+  }
   if (unitURI) port += "    units:unit <" + std::string(unitURI) + "> ;\n";
   return port + "  ]";
 }
@@ -100,7 +124,9 @@ std::string LV2PluginTurtle(IFxLV2& plug, const LV2PluginInfo& info) {
   const auto version = static_cast<uint32_t>(plug.GetEffectVersion(false));
   // The maker is the maintainer of the project the plug-in belongs to: DOAP gives projects maintainers,
   // and hosts look for the author there too.
-  std::string ttl = std::string(kPrefixes) + "<" + info.mURI + ">\n  a lv2:Plugin , <" + info.mClassURI +
+  bool anyEnumeration = false;
+  for (int i = 0; i < plug.NParams(); ++i) anyEnumeration = anyEnumeration || IsEnumeration(*plug.GetParam(i));
+  std::string ttl = Prefixes(anyEnumeration) + "<" + info.mURI + ">\n  a lv2:Plugin , <" + info.mClassURI +
                     "> ;\n  doap:name " + Quoted(plug.GetEffectName()) + " ;\n  lv2:project [\n    a doap:Project ;\n"
                     "    doap:name " + Quoted(plug.GetEffectName()) + " ;\n    doap:maintainer [ foaf:name " +
                     Quoted(plug.GetMfrName()) + " ] ;\n  ] ;\n  doap:license <" + info.mLicenseURI +

@@ -11,7 +11,8 @@
 std::string LV2ManifestTurtle(const LV2PluginInfo& info, const char* binaryName, const char* uiBinaryName,
                               const char* ttlName);
 // The description: identity (class, project and maker, licence), features, extensions, every port with
-// name, symbol, range, default, unit, and the editor with the features it needs and can use.
+// name, symbol, range, default, unit (a switch marked toggled, a list of choices marked an enumeration
+// with its display texts as scale points), and the editor with the features it needs and can use.
 std::string LV2PluginTurtle(IFxLV2& plug, const LV2PluginInfo& info);
 // A port symbol from a name: lowercase letters, digits and '_', never starting with a digit.
 std::string LV2Symbol(const char* name);

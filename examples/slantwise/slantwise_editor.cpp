@@ -17,7 +17,10 @@ const char* kParamEnumNames[kNumSlantwiseParams] = {"kTilt", "kPivot", "kOutput"
 
 SlantwiseEditorSize SlantwiseEditorSizeFor(int layout) {
   switch (layout) {
+    // The example's own panel is its row of generated knobs: hosts that ask for the plug-in's own
+    // editor (the LV2 one does) get that.
     // One row of cells with 2 pixels around each, and room to spare so that the row does not wrap.
+    case kEditorLayoutFixed:
     case kEditorLayoutKnobs: return {kNumSlantwiseParams * (kKnobCellW + 2) + 4, kKnobCellH + 4};
     case kEditorLayoutSliders: return {kSliderColumnW + 4, 24 + kNumSlantwiseParams * 20 + 8};
     default: return {0, 0};
@@ -28,6 +31,7 @@ bool AttachSlantwiseEditor(IFxBase* pPlug, IGraphics* pGraphics, int layout) {
   if (!pPlug || !pGraphics) return false;
   IText style(12, &kInk, "DejaVu Sans", IText::kStyleNormal, IText::kAlignCenter, 0, IText::kQualityAntiAliased);
   switch (layout) {
+    case kEditorLayoutFixed:
     case kEditorLayoutKnobs:
       GenerateKnobGUI(pGraphics, pPlug, &style, &kPanel, &kInk, kKnobCellW, kKnobCellH);
       return true;

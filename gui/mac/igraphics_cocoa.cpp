@@ -33,56 +33,56 @@ int MapEditorKey(unsigned short keyCode, unichar character) {
   return -1;
 }
 
-IGraphicsCocoa_vKORVALINE_au::IGraphicsCocoa_vKORVALINE_au(IGraphicsMac* pGraphics)
+KORV_COCOA_VIEW::KORV_COCOA_VIEW(IGraphicsMac* pGraphics)
     : NSView(NSMakeRect(0, 0, pGraphics->Width(), pGraphics->Height())), mGraphics(pGraphics) {
-  mTimer = NSTimer::timerWithTimeInterval(1.0 / pGraphics->FPS(), this, &IGraphicsCocoa_vKORVALINE_au::onTimer,
+  mTimer = NSTimer::timerWithTimeInterval(1.0 / pGraphics->FPS(), this, &KORV_COCOA_VIEW::onTimer,
                                           nullptr, true);
   // Common modes, so that the editor keeps redrawing while the mouse is held down.
   NSRunLoop::currentRunLoop()->addTimer(mTimer, kCFRunLoopCommonModes);
 }
 
 // The editor holds a reference until it closes the view, so only the text field is left to end.
-IGraphicsCocoa_vKORVALINE_au::~IGraphicsCocoa_vKORVALINE_au() { endUserInput(); }
+KORV_COCOA_VIEW::~KORV_COCOA_VIEW() { endUserInput(); }
 
-void IGraphicsCocoa_vKORVALINE_au::killTimer() {
+void KORV_COCOA_VIEW::killTimer() {
   // The timer may hold the last reference to this view: nothing here is touched after invalidating.
   NSTimer* pTimer = mTimer;
   mTimer = nullptr;
   if (pTimer) pTimer->invalidate();
 }
 
-NSRect IGraphicsCocoa_vKORVALINE_au::ToNSRect(const IRECT& r) const {
+NSRect KORV_COCOA_VIEW::ToNSRect(const IRECT& r) const {
   const int h = mGraphics ? mGraphics->Height() : static_cast<int>(NSHeight(frame()));
   return NSMakeRect(r.L, h - r.B - 1, r.W() + 1, r.H() + 1);
 }
 
-IRECT IGraphicsCocoa_vKORVALINE_au::ToIRECT(NSRect r) const {
+IRECT KORV_COCOA_VIEW::ToIRECT(NSRect r) const {
   const int h = mGraphics ? mGraphics->Height() : static_cast<int>(NSHeight(frame()));
   const int x = static_cast<int>(r.origin.x), y = static_cast<int>(r.origin.y);
   const int w = static_cast<int>(r.size.width), rh = static_cast<int>(r.size.height);
   return IRECT(x, h - y - rh, x + w, h - y);
 }
 
-void IGraphicsCocoa_vKORVALINE_au::viewDidMoveToWindow() {
+void KORV_COCOA_VIEW::viewDidMoveToWindow() {
   NSWindow* pWindow = window();
   if (!pWindow) return;
   pWindow->makeFirstResponder(this);
   pWindow->setAcceptsMouseMovedEvents(true);
 }
 
-void IGraphicsCocoa_vKORVALINE_au::drawRect(NSRect rect) {
+void KORV_COCOA_VIEW::drawRect(NSRect rect) {
   if (!mGraphics) return;
   IRECT area = ToIRECT(rect);
   mGraphics->Draw(&area);
 }
 
-void IGraphicsCocoa_vKORVALINE_au::onTimer(NSTimer* timer) {
+void KORV_COCOA_VIEW::onTimer(NSTimer* timer) {
   if (timer != mTimer || !mGraphics) return;
   IRECT dirty;
   if (mGraphics->IsDirty(&dirty)) setNeedsDisplayInRect(ToNSRect(dirty));
 }
 
-bool IGraphicsCocoa_vKORVALINE_au::getMouseXY(const NSEvent* event, int* pX, int* pY) {
+bool KORV_COCOA_VIEW::getMouseXY(const NSEvent* event, int* pX, int* pY) {
   if (!mGraphics) return false;
   const NSPoint p = convertPoint(event->locationInWindow(), nullptr);
   // The 2 and 3 pixel offsets line the pointer's hot spot up with the editor's pixels.
@@ -91,7 +91,7 @@ bool IGraphicsCocoa_vKORVALINE_au::getMouseXY(const NSEvent* event, int* pX, int
   return true;
 }
 
-void IGraphicsCocoa_vKORVALINE_au::mouseDown(NSEvent* event) {
+void KORV_COCOA_VIEW::mouseDown(NSEvent* event) {
   int x, y;
   if (!getMouseXY(event, &x, &y)) return;
   IMouseMod mod = GetMouseMod(event);
@@ -99,14 +99,14 @@ void IGraphicsCocoa_vKORVALINE_au::mouseDown(NSEvent* event) {
   else mGraphics->OnMouseDown(x, y, &mod);
 }
 
-void IGraphicsCocoa_vKORVALINE_au::mouseUp(NSEvent* event) {
+void KORV_COCOA_VIEW::mouseUp(NSEvent* event) {
   int x, y;
   if (!getMouseXY(event, &x, &y)) return;
   IMouseMod mod = GetMouseMod(event);
   mGraphics->OnMouseUp(x, y, &mod);
 }
 
-void IGraphicsCocoa_vKORVALINE_au::mouseDragged(NSEvent* event) {
+void KORV_COCOA_VIEW::mouseDragged(NSEvent* event) {
   if (mTextFieldView) return;
   int x, y;
   if (!getMouseXY(event, &x, &y)) return;
@@ -114,21 +114,21 @@ void IGraphicsCocoa_vKORVALINE_au::mouseDragged(NSEvent* event) {
   mGraphics->OnMouseDrag(x, y, &mod);
 }
 
-void IGraphicsCocoa_vKORVALINE_au::rightMouseDown(NSEvent* event) {
+void KORV_COCOA_VIEW::rightMouseDown(NSEvent* event) {
   int x, y;
   if (!getMouseXY(event, &x, &y)) return;
   IMouseMod mod = GetRightMouseMod(event);
   mGraphics->OnMouseDown(x, y, &mod);
 }
 
-void IGraphicsCocoa_vKORVALINE_au::rightMouseUp(NSEvent* event) {
+void KORV_COCOA_VIEW::rightMouseUp(NSEvent* event) {
   int x, y;
   if (!getMouseXY(event, &x, &y)) return;
   IMouseMod mod = GetRightMouseMod(event);
   mGraphics->OnMouseUp(x, y, &mod);
 }
 
-void IGraphicsCocoa_vKORVALINE_au::rightMouseDragged(NSEvent* event) {
+void KORV_COCOA_VIEW::rightMouseDragged(NSEvent* event) {
   if (mTextFieldView) return;
   int x, y;
   if (!getMouseXY(event, &x, &y)) return;
@@ -136,14 +136,14 @@ void IGraphicsCocoa_vKORVALINE_au::rightMouseDragged(NSEvent* event) {
   mGraphics->OnMouseDrag(x, y, &mod);
 }
 
-void IGraphicsCocoa_vKORVALINE_au::mouseMoved(NSEvent* event) {
+void KORV_COCOA_VIEW::mouseMoved(NSEvent* event) {
   int x, y;
   if (!getMouseXY(event, &x, &y)) return;
   IMouseMod mod = GetMouseMod(event);
   mGraphics->OnMouseOver(x, y, &mod);
 }
 
-void IGraphicsCocoa_vKORVALINE_au::scrollWheel(NSEvent* event) {
+void KORV_COCOA_VIEW::scrollWheel(NSEvent* event) {
   endUserInput();
   int x, y;
   if (!getMouseXY(event, &x, &y)) return;
@@ -151,7 +151,7 @@ void IGraphicsCocoa_vKORVALINE_au::scrollWheel(NSEvent* event) {
   mGraphics->OnMouseWheel(x, y, &mod, static_cast<int>(event->deltaY()));
 }
 
-void IGraphicsCocoa_vKORVALINE_au::keyDown(NSEvent* event) {
+void KORV_COCOA_VIEW::keyDown(NSEvent* event) {
   const NSString characters = event->charactersIgnoringModifiers();
   // Dead keys and input-method compositions carry no single character: they are not for anyone.
   if (characters.length() != 1) return;
@@ -160,7 +160,7 @@ void IGraphicsCocoa_vKORVALINE_au::keyDown(NSEvent* event) {
   if (!used) NSView::keyDown(event);
 }
 
-void IGraphicsCocoa_vKORVALINE_au::removeFromSuperview() {
+void KORV_COCOA_VIEW::removeFromSuperview() {
   endUserInput();
   // Closing the editor drops its reference, which may be the last but the superview's: the view
   // must outlive this call.
@@ -173,11 +173,11 @@ void IGraphicsCocoa_vKORVALINE_au::removeFromSuperview() {
   autorelease();
 }
 
-void IGraphicsCocoa_vKORVALINE_au::registerToolTip(const IRECT& area) {
+void KORV_COCOA_VIEW::registerToolTip(const IRECT& area) {
   addToolTipRect(ToNSRect(area), this, nullptr);
 }
 
-NSString IGraphicsCocoa_vKORVALINE_au::viewStringForToolTip(NSView*, NSToolTipTag, NSPoint, void*) {
+NSString KORV_COCOA_VIEW::viewStringForToolTip(NSView*, NSToolTipTag, NSPoint, void*) {
   if (!mGraphics) return NSString();
   const IControl* pControl = mGraphics->GetControl(mGraphics->GetMouseOver());
   return pControl ? NSString(pControl->GetTooltip()) : NSString();

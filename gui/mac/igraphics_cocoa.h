@@ -4,6 +4,7 @@
 #include <AppKit/AppKit.h>
 
 #include "gui/gui_types.h"
+#include "gui/mac/cocoa_class_names.h"
 
 class IGraphicsMac;
 class IControl;
@@ -16,11 +17,11 @@ IMouseMod GetRightMouseMod(const NSEvent* event);
 // The editor's key code for a key press, or -1 when the editor has none for it.
 int MapEditorKey(unsigned short keyCode, unichar character);
 
-class IGraphicsCocoa_vKORVALINE_au : public NSView, public NSViewToolTipOwner, public NSTextFieldDelegate {
+class KORV_COCOA_VIEW : public NSView, public NSViewToolTipOwner, public NSTextFieldDelegate {
  public:
   // A view of the editor's size with its redraw timer running in every run-loop mode.
-  explicit IGraphicsCocoa_vKORVALINE_au(IGraphicsMac* pGraphics);
-  ~IGraphicsCocoa_vKORVALINE_au() override;
+  explicit KORV_COCOA_VIEW(IGraphicsMac* pGraphics);
+  ~KORV_COCOA_VIEW() override;
 
   IGraphicsMac* Graphics() const { return mGraphics; }
   // Forgets the editor: later events and timer ticks are ignored.
@@ -78,7 +79,7 @@ class IGraphicsCocoa_vKORVALINE_au : public NSView, public NSViewToolTipOwner, p
 };
 
 // A borderless window that can still take the keyboard.
-class CustomCocoaWindow_vKORVALINE_au : public NSWindow {
+class KORV_COCOA_WINDOW : public NSWindow {
  public:
   using NSWindow::NSWindow;
   bool canBecomeKeyWindow() override { return true; }

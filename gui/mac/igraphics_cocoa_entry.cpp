@@ -24,10 +24,10 @@ NSTextAlignment ToNSAlignment(IText::EAlign align) {
 
 }  // namespace
 
-IPopupMenu* IGraphicsCocoa_vKORVALINE_au::createIPopupMenu(IPopupMenu* pMenu, NSRect rect) {
+IPopupMenu* KORV_COCOA_VIEW::createIPopupMenu(IPopupMenu* pMenu, NSRect rect) {
   if (!mGraphics || !pMenu) return nullptr;
-  auto* pReceiver = new IGraphicsMenuRcvr_vKORVALINE_au(rect);
-  auto* pNSMenu = new IGraphicsNSMenu_vKORVALINE_au(pMenu, pReceiver);
+  auto* pReceiver = new KORV_COCOA_MENU_RECEIVER(rect);
+  auto* pNSMenu = new KORV_COCOA_MENU(pMenu, pReceiver);
 
   NSWindow* pWindow = window();
   NSPoint location = convertPointToBase(NSMakePoint(rect.origin.x, rect.origin.y - 4));
@@ -43,7 +43,7 @@ IPopupMenu* IGraphicsCocoa_vKORVALINE_au::createIPopupMenu(IPopupMenu* pMenu, NS
   IPopupMenu* pChosenMenu = nullptr;
   NSMenuItem* pChosen = mGraphics ? pReceiver->MenuItem() : nullptr;
   if (pChosen) {
-    auto* pOwner = dynamic_cast<IGraphicsNSMenu_vKORVALINE_au*>(pChosen->menu());
+    auto* pOwner = dynamic_cast<KORV_COCOA_MENU*>(pChosen->menu());
     const NSInteger idx = pOwner ? pOwner->indexOfItem(pChosen) : -1;
     if (idx >= 0 && pOwner->AssociatedIPopupMenu()) {
       pChosenMenu = pOwner->AssociatedIPopupMenu();
@@ -56,14 +56,14 @@ IPopupMenu* IGraphicsCocoa_vKORVALINE_au::createIPopupMenu(IPopupMenu* pMenu, NS
   return pChosenMenu;
 }
 
-void IGraphicsCocoa_vKORVALINE_au::createTextEntry(IControl* pControl, IParam* pParam, const IText* pText,
+void KORV_COCOA_VIEW::createTextEntry(IControl* pControl, IParam* pParam, const IText* pText,
                                                    const char* str, NSRect rect) {
   if (!mGraphics || !pControl || !pText || mTextFieldView) return;
   NSTextField* pField = new NSTextField(rect);
   pField->setFont(NSFont::fontWithName(pText->mFont, static_cast<int>(0.9 * pText->mSize)));
   pField->setAlignment(ToNSAlignment(pText->mAlign));
   if (pParam) {
-    auto* pFormatter = new CocoaFormatter_vKORVALINE_au;
+    auto* pFormatter = new KORV_COCOA_FORMATTER;
     pFormatter->setFilterCharacterSet(NSCharacterSet::characterSetWithCharactersInString(TextEntryCharacters(pParam)));
     pFormatter->setMaximumLength(pControl->GetTextEntryLength());
     pField->setFormatter(pFormatter);
@@ -89,7 +89,7 @@ void IGraphicsCocoa_vKORVALINE_au::createTextEntry(IControl* pControl, IParam* p
   }
 }
 
-void IGraphicsCocoa_vKORVALINE_au::controlTextDidEndEditing(NSNotification* notification) {
+void KORV_COCOA_VIEW::controlTextDidEndEditing(NSNotification* notification) {
   if (!mTextFieldView || !mGraphics) {
     endUserInput();
     return;
@@ -118,7 +118,7 @@ void IGraphicsCocoa_vKORVALINE_au::controlTextDidEndEditing(NSNotification* noti
   setNeedsDisplay(true);
 }
 
-void IGraphicsCocoa_vKORVALINE_au::endUserInput() {
+void KORV_COCOA_VIEW::endUserInput() {
   NSTextField* pField = mTextFieldView;
   if (!pField) return;
   mTextFieldView = nullptr;

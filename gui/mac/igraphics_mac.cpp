@@ -13,6 +13,9 @@
 
 namespace {
 
+// The open view is always the editor's own view class.
+KORV_COCOA_VIEW* EditorView(NSView* pView) { return static_cast<KORV_COCOA_VIEW*>(pView); }
+
 constexpr const char* kKorvalineBundleID = "com.BrightmoorAudio.audiounit.KORVALINE";
 
 // A platform string over text that outlives it, released at scope exit.
@@ -87,17 +90,17 @@ IPopupMenu* IGraphicsMac::CreateIPopupMenu(IPopupMenu* pMenu, IRECT* pAreaRect) 
   // The press that asked for the menu must not keep dragging the control, shown or not.
   ReleaseMouseCapture();
   if (!mView || !pMenu || !pAreaRect) return nullptr;
-  return mView->createIPopupMenu(pMenu, mView->ToNSRect(*pAreaRect));
+  return EditorView(mView)->createIPopupMenu(pMenu, EditorView(mView)->ToNSRect(*pAreaRect));
 }
 
 void IGraphicsMac::CreateTextEntry(IControl* pControl, IText* pText, IRECT* pTextRect, const char* str,
                                    IParam* pParam) {
   if (!mView || !pTextRect) return;
-  mView->createTextEntry(pControl, pParam, pText, str, mView->ToNSRect(*pTextRect));
+  EditorView(mView)->createTextEntry(pControl, pParam, pText, str, EditorView(mView)->ToNSRect(*pTextRect));
 }
 
 void IGraphicsMac::ForceEndUserEdit() {
-  if (mView) mView->endUserInput();
+  if (mView) EditorView(mView)->endUserInput();
 }
 
 void IGraphicsMac::HostPath(BRM_String* pPath) {
@@ -183,7 +186,7 @@ bool IGraphicsMac::OpenURL(const char* url, const char*, const char*, const char
 
 void* IGraphicsMac::OpenWindow(void* pParentView) {
   CloseWindow();
-  auto* pView = new IGraphicsCocoa_vKORVALINE_au(this);
+  auto* pView = new KORV_COCOA_VIEW(this);
   // The editor keeps a reference of its own besides the caller's: a host may release the view, or
   // close the window holding it, without removing it first, and the editor still closes it later.
   mView = NSRetained(pView);
@@ -194,7 +197,7 @@ void* IGraphicsMac::OpenWindow(void* pParentView) {
 
 void IGraphicsMac::CloseWindow() {
   if (!mView) return;
-  IGraphicsCocoa_vKORVALINE_au* pView = mView;
+  KORV_COCOA_VIEW* pView = EditorView(mView);
   mView = nullptr;
   pView->removeAllToolTips();
   // The view's removal calls back here only while it still points at the editor.
@@ -216,7 +219,7 @@ void IGraphicsMac::AttachSubWindow(void* pHostWindow) {
   pHost->setReleasedWhenClosed(true);
   const NSRect frame = pHost->frame();
   const int offset = NSWidth(frame) > Width() ? static_cast<int>(std::floor((NSWidth(frame) - Width()) / 2)) : 0;
-  auto* pChild = new CustomCocoaWindow_vKORVALINE_au(NSMakeRect(frame.origin.x + offset, frame.origin.y, Width(), Height()),
+  auto* pChild = new KORV_COCOA_WINDOW(NSMakeRect(frame.origin.x + offset, frame.origin.y, Width(), Height()),
                                                      NSWindowStyleMaskBorderless, NSBackingStoreBuffered, false);
   pChild->setOpaque(true);
   pChild->setCanHide(true);
@@ -281,7 +284,7 @@ void IGraphicsMac::UpdateTooltips() {
   mView->removeAllToolTips();
   for (int i = 0; i < NControls(); ++i) {
     const IControl* pControl = GetControl(i);
-    if (!pControl->IsHidden() && !pControl->GetTargetRECT()->Empty()) mView->registerToolTip(*pControl->GetTargetRECT());
+    if (!pControl->IsHidden() && !pControl->GetTargetRECT()->Empty()) EditorView(mView)->registerToolTip(*pControl->GetTargetRECT());
   }
 }
 

@@ -6,7 +6,7 @@
 #include "base/heap_buf.h"
 #include "gui/igraphics.h"
 
-class IGraphicsCocoa_vKORVALINE_au;
+class NSView;
 class NSWindow;
 
 class IGraphicsMac : public IGraphics {
@@ -66,8 +66,9 @@ class IGraphicsMac : public IGraphics {
  private:
   void MakeColorSpace();
 
-  // The editor's own reference to the open view, dropped when the view closes.
-  IGraphicsCocoa_vKORVALINE_au* mView = nullptr;
+  // The editor's own reference to the open view, dropped when the view closes. Its class is named
+  // per plug-in (gui/mac/cocoa_class_names.h), so only the sources built per plug-in know it.
+  NSView* mView = nullptr;
   BRM_String mBundleID;
   BRM_String mPictureDirectory;
   CGColorSpaceRef mColorSpace = nullptr;

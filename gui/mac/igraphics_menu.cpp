@@ -7,21 +7,21 @@
 #include "framework/iparam.h"
 #include "gui/ipopup_menu.h"
 
-IGraphicsNSMenu_vKORVALINE_au::IGraphicsNSMenu_vKORVALINE_au(IPopupMenu* pMenu,
-                                                             IGraphicsMenuRcvr_vKORVALINE_au* pReceiver)
+KORV_COCOA_MENU::KORV_COCOA_MENU(IPopupMenu* pMenu,
+                                                             KORV_COCOA_MENU_RECEIVER* pReceiver)
     : NSMenu(""), mIPopupMenu(pMenu) {
   std::vector<const IPopupMenu*> ancestors;
   Build(pReceiver, &ancestors);
 }
 
-IGraphicsNSMenu_vKORVALINE_au::IGraphicsNSMenu_vKORVALINE_au(IPopupMenu* pMenu,
-                                                             IGraphicsMenuRcvr_vKORVALINE_au* pReceiver,
+KORV_COCOA_MENU::KORV_COCOA_MENU(IPopupMenu* pMenu,
+                                                             KORV_COCOA_MENU_RECEIVER* pReceiver,
                                                              std::vector<const IPopupMenu*>* pAncestors)
     : NSMenu(""), mIPopupMenu(pMenu) {
   Build(pReceiver, pAncestors);
 }
 
-void IGraphicsNSMenu_vKORVALINE_au::Build(IGraphicsMenuRcvr_vKORVALINE_au* pReceiver,
+void KORV_COCOA_MENU::Build(KORV_COCOA_MENU_RECEIVER* pReceiver,
                                           std::vector<const IPopupMenu*>* pAncestors) {
   setAutoenablesItems(false);
   if (!mIPopupMenu) return;
@@ -43,14 +43,14 @@ void IGraphicsNSMenu_vKORVALINE_au::Build(IGraphicsMenuRcvr_vKORVALINE_au* pRece
         pEntry->setEnabled(false);
         continue;
       }
-      auto* pSubMenu = new IGraphicsNSMenu_vKORVALINE_au(pSub, pReceiver, pAncestors);
+      auto* pSubMenu = new KORV_COCOA_MENU(pSub, pReceiver, pAncestors);
       setSubmenu(pSubMenu, pEntry);
       pSubMenu->release();
     } else if (pItem->GetIsSeparator()) {
       addItem(NSMenuItem::separatorItem());
     } else {
       NSMenuItem* pEntry =
-          addItemWithTitle(title, NSMenuItem::selector(&IGraphicsMenuRcvr_vKORVALINE_au::OnMenuSelection), "");
+          addItemWithTitle(title, NSMenuItem::selector(&KORV_COCOA_MENU_RECEIVER::OnMenuSelection), "");
       if (pItem->GetIsTitle()) pEntry->setIndentationLevel(1);
       pEntry->setState(pItem->GetChecked() ? NSOnState : NSOffState);
       pEntry->setEnabled(pItem->GetEnabled());
@@ -59,12 +59,12 @@ void IGraphicsNSMenu_vKORVALINE_au::Build(IGraphicsMenuRcvr_vKORVALINE_au* pRece
   pAncestors->pop_back();
 }
 
-bool CocoaFormatter_vKORVALINE_au::getObjectValue(NSString* pValue, const NSString& string, NSString*) const {
+bool KORV_COCOA_FORMATTER::getObjectValue(NSString* pValue, const NSString& string, NSString*) const {
   if (pValue) *pValue = string;
   return true;
 }
 
-bool CocoaFormatter_vKORVALINE_au::isPartialStringValid(const NSString& partialString, NSString*, NSString*) const {
+bool KORV_COCOA_FORMATTER::isPartialStringValid(const NSString& partialString, NSString*, NSString*) const {
   if (filterCharacterSet) {
     for (NSUInteger i = 0; i < partialString.length(); ++i)
       if (!filterCharacterSet->characterIsMember(partialString.characterAtIndex(i))) return false;

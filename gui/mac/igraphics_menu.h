@@ -3,15 +3,17 @@
 // view that receives the chosen item, and the formatter that vets a text field's edits.
 #include <AppKit/AppKit.h>
 
+#include "gui/mac/cocoa_class_names.h"
+
 #include <optional>
 #include <vector>
 
 class IPopupMenu;
 
 // Receives the item the user chose from a menu shown for it.
-class IGraphicsMenuRcvr_vKORVALINE_au : public NSView {
+class KORV_COCOA_MENU_RECEIVER : public NSView {
  public:
-  explicit IGraphicsMenuRcvr_vKORVALINE_au(NSRect frame) : NSView(frame) {}
+  explicit KORV_COCOA_MENU_RECEIVER(NSRect frame) : NSView(frame) {}
   void OnMenuSelection(NSMenuItem* pItem) { nsMenuItem = pItem; }
   NSMenuItem* MenuItem() const { return nsMenuItem; }
 
@@ -19,25 +21,25 @@ class IGraphicsMenuRcvr_vKORVALINE_au : public NSView {
   NSMenuItem* nsMenuItem = nullptr;
 };
 
-class IGraphicsNSMenu_vKORVALINE_au : public NSMenu {
+class KORV_COCOA_MENU : public NSMenu {
  public:
   // Items in order, with the menu's number prefix, submenus built the same way. A submenu that is
   // already one of its own ancestors becomes a disabled entry: a menu that contains itself would
   // otherwise be built without end.
-  IGraphicsNSMenu_vKORVALINE_au(IPopupMenu* pMenu, IGraphicsMenuRcvr_vKORVALINE_au* pReceiver);
+  KORV_COCOA_MENU(IPopupMenu* pMenu, KORV_COCOA_MENU_RECEIVER* pReceiver);
   IPopupMenu* AssociatedIPopupMenu() const { return mIPopupMenu; }
 
  private:
-  IGraphicsNSMenu_vKORVALINE_au(IPopupMenu* pMenu, IGraphicsMenuRcvr_vKORVALINE_au* pReceiver,
+  KORV_COCOA_MENU(IPopupMenu* pMenu, KORV_COCOA_MENU_RECEIVER* pReceiver,
                                 std::vector<const IPopupMenu*>* pAncestors);
-  void Build(IGraphicsMenuRcvr_vKORVALINE_au* pReceiver, std::vector<const IPopupMenu*>* pAncestors);
+  void Build(KORV_COCOA_MENU_RECEIVER* pReceiver, std::vector<const IPopupMenu*>* pAncestors);
 
   IPopupMenu* mIPopupMenu;
 };
 
 // Refuses an edit with a character outside the filter, more than maxLength characters or an integer
 // value above maxValue (0 means no limit).
-class CocoaFormatter_vKORVALINE_au : public NSFormatter {
+class KORV_COCOA_FORMATTER : public NSFormatter {
  public:
   // Without a set every character passes.
   void setFilterCharacterSet(std::optional<NSCharacterSet> set) { filterCharacterSet = std::move(set); }

@@ -10,8 +10,9 @@ using namespace korval_host;
 namespace {
 
 std::vector<ParameterDescription> Parameters() {
-  return {{4, "Gain", "dB", kAudioUnitParameterUnit_Decibels, -12, 12, 0, 0},
-          {9, "Mix", "", kAudioUnitParameterUnit_Generic, 0, 1, 0, 0}};
+  return {{4, "Gain", "dB", kAudioUnitParameterUnit_Decibels, -12, 12, 0, 0, {}},
+          {9, "Mix", "", kAudioUnitParameterUnit_Generic, 0, 1, 0, 0, {}},
+          {2, "Mode", "", kAudioUnitParameterUnit_Indexed, 1, 3, 1, 0, {"Gentle", "Steep", "Sheer"}}};
 }
 
 TEST(ParameterAssignment, FindsByNameInAnyCaseOrByPositionAndKeepsTheValue) {
@@ -24,11 +25,23 @@ TEST(ParameterAssignment, FindsByNameInAnyCaseOrByPositionAndKeepsTheValue) {
   EXPECT_EQ(assignment.value, 0.5f);
 }
 
+TEST(ParameterAssignment, AChoiceIsTakenByItsTextInAnyCaseOrItsNumber) {
+  ParameterAssignment assignment{};
+  const std::pair<const char*, float> cases[] = {{"Mode=Steep", 2.0f}, {"mode=sHEER", 3.0f}, {"Mode=1", 1.0f}};
+  for (const auto& [text, value] : cases) {
+    ASSERT_EQ(ResolveParameterAssignment(Parameters(), text, &assignment), "") << text;
+    EXPECT_EQ(assignment.id, 2u);
+    EXPECT_EQ(assignment.value, value) << text;
+  }
+  EXPECT_EQ(ResolveParameterAssignment(Parameters(), "Mode=Wild", &assignment),
+            "\"Wild\" is not one of Mode's choices: Gentle, Steep, Sheer (or its number)");
+}
+
 TEST(ParameterAssignment, RefusalsSayWhatIsWrong) {
   ParameterAssignment assignment{9, 0.25f};
   EXPECT_EQ(ResolveParameterAssignment(Parameters(), "Gain=12.01", &assignment),
             "Gain = 12.01 is out of range: Gain takes -12 to 12 dB");
-  EXPECT_NE(ResolveParameterAssignment(Parameters(), "2=0", &assignment).find("Gain, Mix"), std::string::npos);
+  EXPECT_NE(ResolveParameterAssignment(Parameters(), "3=0", &assignment).find("Gain, Mix, Mode"), std::string::npos);
   EXPECT_NE(ResolveParameterAssignment(Parameters(), "Mix=1e999", &assignment), "");
   EXPECT_NE(ResolveParameterAssignment(Parameters(), "Mix=0.5x", &assignment), "");
   EXPECT_NE(ResolveParameterAssignment(Parameters(), "Mix=", &assignment), "");

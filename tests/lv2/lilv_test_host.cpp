@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 namespace korv_test {
 
@@ -51,12 +52,12 @@ LV2_URID UridTable::Id(const char* uri) {
   return static_cast<LV2_URID>(mURIs.size());
 }
 
-LilvTestHost::LilvTestHost() {
+LilvTestHost::LilvTestHost(const char* bundleDir, const char* pluginURI) {
   mWorld = lilv_world_new();
-  LilvNode* bundle = lilv_new_file_uri(mWorld, nullptr, KORV_LV2_BUNDLE_DIR "/");
+  LilvNode* bundle = lilv_new_file_uri(mWorld, nullptr, (std::string(bundleDir) + "/").c_str());
   lilv_world_load_bundle(mWorld, bundle);
   lilv_node_free(bundle);
-  LilvNode* uri = lilv_new_uri(mWorld, "urn:brightmooraudio:korvaline");
+  LilvNode* uri = lilv_new_uri(mWorld, pluginURI);
   mPlugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(mWorld), uri);
   lilv_node_free(uri);
 

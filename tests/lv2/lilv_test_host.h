@@ -1,7 +1,8 @@
 #pragma once
-// A small LV2 host on lilv for the tests: loads the build's KORVALINE.lv2, instantiates it with a URID
-// map and a maximum block length, owns the port buffers, renders blocks and moves state through
-// lilv's state API and through the plug-in's state interface directly.
+// A small LV2 host on lilv for the tests: loads a bundle (the build's KORVALINE.lv2 unless told
+// another), instantiates its plug-in with a URID map and a maximum block length, owns the port
+// buffers, renders blocks and moves state through lilv's state API and through the plug-in's state
+// interface directly.
 #include <lilv/lilv.h>
 #include <lv2/options/options.h>
 #include <lv2/state/state.h>
@@ -29,7 +30,7 @@ class UridTable {
 class LilvTestHost {
  public:
   static constexpr int kMaxBlock = 1024;
-  LilvTestHost();
+  explicit LilvTestHost(const char* bundleDir = KORV_LV2_BUNDLE_DIR, const char* uri = "urn:brightmooraudio:korvaline");
   ~LilvTestHost();
   LilvTestHost(const LilvTestHost&) = delete;
   LilvTestHost& operator=(const LilvTestHost&) = delete;

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The bundle's Turtle against the LV2 schemas lv2-dev installs: sord_validate over them and the bundle
 # finds no error, the bundle uses no term the schemas mark deprecated, and the plug-in has a class
-# hosts file it under, names a licence and carries a release version.
-# Usage: ttl_validate_test.sh BUNDLE_DIR WORK_DIR
+# hosts file it under, names a licence and carries a release version; each CHOICES argument
+# ("symbol:text,text,...") is a port lilv lists as a menu of those texts, valued 0, 1, ...
+# Usage: ttl_validate_test.sh BUNDLE_DIR WORK_DIR URI CLASS_LABEL [CHOICES]...
 set -euo pipefail
-bundle="$1" work="$2"
-uri="urn:brightmooraudio:korvaline"
+bundle="$1" work="$2" uri="$3" classLabel="$4"
+shift 4
 fail() { echo "FAIL: $*" >&2; exit 1; }
 mkdir -p "$work"
 
@@ -36,7 +37,17 @@ fi
 
 # Hosts list plug-ins by the classes the LV2 core defines, so lilv must know the one named.
 info="$(LV2_PATH="$(dirname "$bundle"):$(dirname "$(dirname "$coreSchema")")" lv2info "$uri")"
-grep -qE '^\s*Class:\s+Reverb Plugin$' <<<"$info" || fail "lv2info does not file the plug-in under Reverb"
+grep -qE "^\s*Class:\s+$classLabel\$" <<<"$info" || fail "lv2info does not file the plug-in under $classLabel"
+for choices in "$@"; do
+  symbol="${choices%%:*}" expected="" value=0
+  IFS=, read -ra texts <<<"${choices#*:}"
+  for text in "${texts[@]}"; do expected+="$value = \"$text\""$'\n'; value=$((value + 1)); done
+  # The port's block of lv2info's listing, its scale points in order.
+  listed="$(awk -v s="$symbol" '/^\tPort [0-9]+:/ { if (block ~ "Symbol: +" s "\n") print block; block = "" }
+                                { block = block $0 "\n" } END { if (block ~ "Symbol: +" s "\n") print block }' <<<"$info" |
+            sed -n 's/^\t\t\t\([0-9]* = ".*"\)$/\1/p')"
+  [[ "$listed"$'\n' == "$expected" ]] || fail "port $symbol lists the choices '$listed', not '$expected'"
+done
 grep -qF "<$uri> <http://usefulinc.com/ns/doap#license> <" "$work/bundle.nt" || fail "the plug-in names no licence"
 # LV2 takes minor version 0, or an odd minor or micro version, for a development build hosts may hide.
 versionOf() {
