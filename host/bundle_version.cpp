@@ -52,11 +52,10 @@ std::string CodesText(const ComponentDescription& component) {
          FourCharCodeText(component.componentManufacturer);
 }
 
-// Calls read with the bundle's entry for the component; empty on success, else why not (what names the
-// value read takes from the entry).
-template <typename Read>
-std::string ReadListedEntry(const std::string& bundleDir, const ComponentDescription& component, const char* what,
-                            Read read) {
+// Calls visit with each dictionary the bundle's Info.plist lists under AudioComponents until visit
+// returns true. Empty when one did, else why not (fallback when the file is read but none did).
+template <typename Visit>
+std::string VisitListedEntries(const std::string& bundleDir, const std::string& fallback, Visit visit) {
   const std::string path = bundleDir + "/Contents/Info.plist";
   CFRef<CFPropertyListRef> list;
   CFArrayRef components = nullptr;
@@ -64,10 +63,22 @@ std::string ReadListedEntry(const std::string& bundleDir, const ComponentDescrip
   if (!error.empty()) return error;
   for (CFIndex i = 0; components && i < CFArrayGetCount(components); ++i) {
     const auto entry = static_cast<CFDictionaryRef>(CFArrayGetValueAtIndex(components, i));
-    if (CFGetTypeID(entry) != CFDictionaryGetTypeID() || !Describes(entry, component)) continue;
-    return read(entry) ? std::string() : path + " lists no " + what + " for " + CodesText(component);
+    if (CFGetTypeID(entry) == CFDictionaryGetTypeID() && visit(entry, path, &error)) return error;
   }
-  return path + " lists no component " + CodesText(component);
+  return path + fallback;
+}
+
+// Calls read with the bundle's entry for the component; empty on success, else why not (what names the
+// value read takes from the entry).
+template <typename Read>
+std::string ReadListedEntry(const std::string& bundleDir, const ComponentDescription& component, const char* what,
+                            Read read) {
+  return VisitListedEntries(bundleDir, " lists no component " + CodesText(component),
+                            [&](CFDictionaryRef entry, const std::string& path, std::string* error) {
+                              if (!Describes(entry, component)) return false;
+                              if (!read(entry)) *error = path + " lists no " + what + " for " + CodesText(component);
+                              return true;
+                            });
 }
 
 }  // namespace
@@ -91,23 +102,16 @@ std::string ReadListedName(const std::string& bundleDir, const ComponentDescript
 }
 
 std::string ReadListedUnit(const std::string& bundleDir, ComponentDescription* component) {
-  const std::string path = bundleDir + "/Contents/Info.plist";
-  CFRef<CFPropertyListRef> list;
-  CFArrayRef components = nullptr;
-  std::string error = ReadComponents(path, &list, &components);
-  if (!error.empty()) return error;
-  for (CFIndex i = 0; components && i < CFArrayGetCount(components); ++i) {
-    const auto entry = static_cast<CFDictionaryRef>(CFArrayGetValueAtIndex(components, i));
+  return VisitListedEntries(bundleDir, " lists no unit", [component](CFDictionaryRef entry, const std::string&,
+                                                                     std::string*) {
     ComponentDescription listed{};
-    if (CFGetTypeID(entry) != CFDictionaryGetTypeID() || !ReadCode(entry, "type", &listed.componentType) ||
-        !ReadCode(entry, "subtype", &listed.componentSubType) ||
+    if (!ReadCode(entry, "type", &listed.componentType) || !ReadCode(entry, "subtype", &listed.componentSubType) ||
         !ReadCode(entry, "manufacturer", &listed.componentManufacturer) ||
         listed.componentType == kAudioUnitCarbonViewComponentType)
-      continue;
+      return false;
     *component = listed;
-    return {};
-  }
-  return path + " lists no unit";
+    return true;
+  });
 }
 
 std::string VersionText(UInt32 version) {
