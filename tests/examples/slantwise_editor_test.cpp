@@ -17,9 +17,12 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include "support/x11_window_close.h"
+
 namespace {
 
 using namespace korval_host_test;
+using korv_test::CloseLikeAWindowManager;
 using Clock = std::chrono::steady_clock;
 
 void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
@@ -71,18 +74,6 @@ void Keys(::Display* display, std::initializer_list<KeySym> keys) {
     XFlush(display);
     Pause(50);
   }
-}
-
-void CloseLikeAWindowManager(::Display* display, Window window) {
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display, window, False, NoEventMask, &event);
-  XFlush(display);
 }
 
 TEST(SlantwiseEditor, ModeChosenFromItsMenuAndTiltTypedAreSaved) {

@@ -16,12 +16,15 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+
+#include "support/x11_window_close.h"
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 using namespace korval_host_test;
+using korv_test::CloseLikeAWindowManager;
 using korv_test::XvfbServer;
 
 namespace {
@@ -95,18 +98,6 @@ Window FindShownWindow(::Display* display, const std::string& prefix) {
     if (found) return found;
   }
   return 0;
-}
-
-void CloseLikeAWindowManager(::Display* display, Window window) {
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display, window, False, NoEventMask, &event);
-  XFlush(display);
 }
 
 // The top-level windows titled exactly title that are on screen.
