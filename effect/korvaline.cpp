@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <mutex>
 
 #include "au/korv_au_properties.h"
 #include "effect/korvaline_editor.h"
@@ -153,12 +152,4 @@ void KORVALINE::ProcessChunk(const double* in, double* out0, double* out1, int n
   mEngine.Advance(count);
 }
 
-KorvalineBinding* MakePlug() {
-  // A function-local static is created once, thread-safely, and destroyed at process exit.
-  static std::mutex factoryMutex;
-  std::lock_guard<std::mutex> lock(factoryMutex);
-  IFxInstanceInfo info;
-  info.mBundleID.Set(kBundleID);
-  info.mCocoaViewFactoryClassName.Set(kViewFactoryClassName);
-  return new KORVALINE(info);
-}
+KorvalineBinding* MakePlug() { return MakeBoundPlug<KORVALINE>(kBundleID, kViewFactoryClassName); }

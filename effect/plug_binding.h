@@ -2,6 +2,8 @@
 // The effect's host binding is chosen when it is built: the Audio Unit binding for the plug-in
 // bundle, the LV2 binding for the LV2 bundle, or the host-less binding for offline use and tests.
 // The effect's code is the same.
+#include <mutex>
+
 #include "framework/instance_info.h"
 
 #if defined(KORV_BINDING_AU)
@@ -40,3 +42,15 @@ inline IGraphics* MakeBindingGraphics(KorvalineBinding*, int, int, int) { return
 // The caller hands the inputs to the effect as they are.
 inline void ConfigureBindingInputs(KorvalineBinding*) {}
 #endif
+
+// What a plug-in's MakePlug does: builds one instance with its identity, one at a time under a
+// process-wide mutex, as a binding's construction shares process-wide tables.
+template <class Plug>
+KorvalineBinding* MakeBoundPlug(const char* bundleID, const char* viewFactoryClassName) {
+  static std::mutex factoryMutex;
+  std::lock_guard<std::mutex> lock(factoryMutex);
+  IFxInstanceInfo info;
+  info.mBundleID.Set(bundleID);
+  info.mCocoaViewFactoryClassName.Set(viewFactoryClassName);
+  return new Plug(info);
+}

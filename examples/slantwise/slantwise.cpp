@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <mutex>
 
 #include "au/korv_au_properties.h"
 #include "examples/slantwise/slantwise_editor.h"
@@ -121,12 +120,4 @@ void SLANTWISE::ProcessDoubleReplacing(double** inputs, double** outputs, int nF
   }
 }
 
-KorvalineBinding* MakePlug() {
-  // Instances are built one at a time: the binding's construction shares process-wide tables.
-  static std::mutex factoryMutex;
-  std::lock_guard<std::mutex> lock(factoryMutex);
-  IFxInstanceInfo info;
-  info.mBundleID.Set(KORV_PLUGIN_BUNDLE_ID);
-  info.mCocoaViewFactoryClassName.Set(KORV_PLUGIN_VIEW_CLASS);
-  return new SLANTWISE(info);
-}
+KorvalineBinding* MakePlug() { return MakeBoundPlug<SLANTWISE>(KORV_PLUGIN_BUNDLE_ID, KORV_PLUGIN_VIEW_CLASS); }
