@@ -1,6 +1,10 @@
 #pragma once
 // Small pieces the convolution engine's source files share.
 #include <algorithm>
+#include <cstring>
+
+#include "base/heap_buf.h"
+#include "dsp/brm_queue.h"
 
 #include "dsp/fast_queue.h"
 #include "dsp/fft.h"
@@ -12,6 +16,21 @@ constexpr int kSampleBytes = static_cast<int>(sizeof(double));
 constexpr double kInputSilence = 1e-12;
 
 inline BRM_FFT_COMPLEX* AsComplex(double* p) { return reinterpret_cast<BRM_FFT_COMPLEX*>(p); }
+
+// Samples of one impulse channel used after the offset and the cap.
+inline int UsedLength(const BRM_TypedBuf<double>& channel, int offset, int maxImpSize) {
+  int n = std::max(channel.GetSize() - offset, 0);
+  if (maxImpSize > 0 && maxImpSize < n) n = maxImpSize;
+  return n;
+}
+
+// Appends samples (zeros for null) to an output queue.
+inline void AppendSamples(BRM_Queue& queue, const double* src, int count) {
+  void* region = queue.Add(src, count * kSampleBytes);
+  if (region && !src) std::memset(region, 0, sizeof(double) * count);
+}
+
+inline const double* ChannelOrNull(double** bufs, int ch) { return bufs ? bufs[ch] : nullptr; }
 
 // Calls visit(a_samples, b_samples, done, n) on each stretch of the next count samples that lies
 // contiguous in queue a (and in b alongside, when b is given; null otherwise); stops when visit

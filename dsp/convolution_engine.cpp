@@ -4,41 +4,26 @@
 #include <cmath>
 #include <cstring>
 
-#include "dsp/convo_cplxmul.h"
-#include "dsp/convo_direct.h"
 #include "dsp/convo_engine_parts.h"
-#include "dsp/convo_spread.h"
 #include "dsp/denormal_filter.h"
 #include "dsp/fft.h"
 
 namespace {
 
+using brm_convo::AppendSamples;
 using brm_convo::AsComplex;
+using brm_convo::ChannelOrNull;
+using brm_convo::kInputSilence;
 using brm_convo::kSampleBytes;
+using brm_convo::UsedLength;
 using brm_convo::VisitPending;
 
 constexpr int kMaxFFTSize = 32768;
 constexpr int kMinAutoFFTSize = 32;
 // Impulse blocks quieter than this are neither transformed nor multiplied.
 constexpr double kImpulseSilence = 1e-15;
-using brm_convo::kInputSilence;
 
 bool IsSupportedFFTSize(int n) { return n >= 2 && n <= kMaxFFTSize && (n & (n - 1)) == 0; }
-
-// Samples of one impulse channel used after the offset and the cap.
-int UsedLength(const BRM_TypedBuf<double>& channel, int offset, int maxImpSize) {
-  int n = std::max(channel.GetSize() - offset, 0);
-  if (maxImpSize > 0 && maxImpSize < n) n = maxImpSize;
-  return n;
-}
-
-// Appends samples (zeros for null) to an output queue.
-void AppendSamples(BRM_Queue& queue, const double* src, int count) {
-  void* region = queue.Add(src, count * kSampleBytes);
-  if (region && !src) std::memset(region, 0, sizeof(double) * count);
-}
-
-const double* ChannelOrNull(double** bufs, int ch) { return bufs ? bufs[ch] : nullptr; }
 
 }  // namespace
 
@@ -77,35 +62,7 @@ int BRM_ConvolutionEngine::SetImpulse(const BRM_ImpulseBuffer* impulse, int fft_
   m_silent = false;
   m_direct_silent[0] = m_direct_silent[1] = false;
 
-  if (force_direct) {
-    m_fft_size = 0;
-    m_silent = m_skip_zero;
-    for (int c = 0; c < channels; ++c) {
-      const int taps = impulse ? UsedLength(impulse->m_channel_data[c], offset, max_imp_size) : 0;
-      float* dest = m_imp_spectra[c].Resize(taps);
-      if (!dest) {
-        m_imp_spectra[c].Resize(0);
-        m_silent = false;
-        continue;
-      }
-      const double* src = impulse->m_channel_data[c].Get() + offset;
-      // The filter keeps a NaN or infinite tap from turning every later output into NaN.
-      bool silent = true;
-      for (int k = 0; k < taps; ++k) {
-        dest[k] = static_cast<float>(denormal_filter_aggressive(src[taps - 1 - k]));
-        silent = silent && dest[k] == 0.0f;
-      }
-      // Zero taps give zero products for the finite input the engine is given.
-      m_direct_silent[c] = m_skip_zero && silent;
-      m_silent = m_silent && m_direct_silent[c];
-    }
-    for (int i = 0; i < 2; ++i) {
-      m_in_queue[i].Clear();
-      m_direct_hist[i].Clear();
-      m_out_queue[i].Clear();
-    }
-    return 0;
-  }
+  if (force_direct) return SetDirectImpulse(impulse, channels, offset, max_imp_size);
 
   int fft = fft_size;
   if (!IsSupportedFFTSize(fft)) {
@@ -160,7 +117,7 @@ int BRM_ConvolutionEngine::FlagImpulseBlocks(const BRM_ImpulseBuffer* impulse, i
                                              int blocks) {
   const int blockLen = m_fft_size / 2;
   const int partner = c + 1 < m_imp_nch ? c + 1 : -1;
-  char* flags = m_imp_block_flags[c].Resize(blocks);
+  ImpulseBlockState* flags = m_imp_block_flags[c].Resize(blocks);
   if (!flags) return -1;
   const int ownLen = UsedLength(impulse->m_channel_data[c], offset, max_imp_size);
   const int partnerLen = partner < 0 ? 0 : UsedLength(impulse->m_channel_data[partner], offset, max_imp_size);
@@ -176,20 +133,22 @@ int BRM_ConvolutionEngine::FlagImpulseBlocks(const BRM_ImpulseBuffer* impulse, i
     const int start = b * blockLen;
     const double peakOwn = peak(own, std::clamp(ownLen - start, 0, blockLen), start);
     const double peakOther = other ? peak(other, std::clamp(partnerLen - start, 0, blockLen), start) : 0.0;
-    flags[b] = peakOwn > kImpulseSilence ? 2 : peakOther > kImpulseSilence ? 1 : 0;
-    if (flags[b] != 0) audible = b + 1;
+    flags[b] = peakOwn > kImpulseSilence     ? ImpulseBlockState::kAudible
+               : peakOther > kImpulseSilence ? ImpulseBlockState::kPartnerOnly
+                                             : ImpulseBlockState::kSilent;
+    if (flags[b] != ImpulseBlockState::kSilent) audible = b + 1;
   }
   return audible;
 }
 
 bool BRM_ConvolutionEngine::StoreImpulseSpectra(const BRM_ImpulseBuffer* impulse, int c, int offset, int max_imp_size) {
   const int fft = m_fft_size, blockLen = fft / 2, blocks = m_ring_blocks;
-  const char* flags = m_imp_block_flags[c].Get();
+  const ImpulseBlockState* flags = m_imp_block_flags[c].Get();
   int* slot = m_imp_slot[c].Resize(blocks);
   if (!slot) return false;
   // Without skipping every block has its room, as the engine always laid them out.
   int stored = 0;
-  for (int b = 0; b < blocks; ++b) slot[b] = m_skip_zero && flags[b] == 0 ? -1 : stored++;
+  for (int b = 0; b < blocks; ++b) slot[b] = m_skip_zero && flags[b] == ImpulseBlockState::kSilent ? -1 : stored++;
   if (stored == 0) {
     m_imp_spectra[c].Resize(0);
     return true;
@@ -204,7 +163,7 @@ bool BRM_ConvolutionEngine::StoreImpulseSpectra(const BRM_ImpulseBuffer* impulse
   const double scale = 1.0 / fft;
   double* work = m_work.Get();
   for (int b = 0; b < blocks; ++b) {
-    if (flags[b] == 0) continue;
+    if (flags[b] == ImpulseBlockState::kSilent) continue;
     const int start = b * blockLen;
     const int nOwn = std::clamp(ownLen - start, 0, blockLen);
     const int nOther = std::clamp(partnerLen - start, 0, blockLen);
@@ -321,33 +280,6 @@ void BRM_ConvolutionEngine::Add(double** bufs, int len, int nch) {
   }
 }
 
-void BRM_ConvolutionEngine::AddDirect(double** bufs, int len, int nch) {
-  for (int i = 0; i < nch; ++i) {
-    const int impulseChannel = i < m_imp_nch ? i : i - m_imp_nch;
-    const int taps = m_imp_spectra[impulseChannel].GetSize();
-    const double* src = ChannelOrNull(bufs, i);
-    BRM_Queue& out = m_out_queue[i];
-    if (taps == 0 || m_direct_silent[impulseChannel]) {
-      AppendSamples(out, m_direct_silent[impulseChannel] ? nullptr : src, len);
-      continue;
-    }
-    BRM_Queue& hist = m_direct_hist[i];
-    const int held = hist.Available() / kSampleBytes;
-    if (held < taps) AppendSamples(hist, nullptr, taps - held);
-    AppendSamples(hist, src, len);
-    const int total = hist.Available() / kSampleBytes;
-    double* y = static_cast<double*>(out.Add(nullptr, len * kSampleBytes));
-    const double* x = static_cast<const double*>(hist.Get());
-    if (!x || total < taps + len) {
-      if (y) std::memset(y, 0, sizeof(double) * len);
-    } else if (y) {
-      brm_convo::ActiveDirectConvolve()(m_imp_spectra[impulseChannel].Get(), taps, x + total - len - (taps - 1), y, len);
-    }
-    hist.Advance(len * kSampleBytes);
-    hist.Compact();
-  }
-}
-
 int BRM_ConvolutionEngine::Avail(int want) {
   if (m_fft_size <= 0 && m_chan_count <= 0) return m_out_queue[0].Available() / kSampleBytes;
   // Before the first Add there is nothing Get could point at.
@@ -363,14 +295,15 @@ int BRM_ConvolutionEngine::Avail(int want) {
                         !m_lane[d + 1].tailDue && m_in_queue[d].Available() == m_in_queue[d + 1].Available() &&
                         m_out_queue[d].Available() == m_out_queue[d + 1].Available();
       bool sharedAllowed = true;
+      // Whether this call completed a block of channel d.
       bool blockDone = false;
-      for (; m_out_queue[d].Available() < wantBytes &&
-             (m_lane[d].tailDue || m_pre_pos[d] >= 0 || m_in_queue[d].Available() >= blockBytes);
-           blockDone = true) {
+      while (m_out_queue[d].Available() < wantBytes &&
+             (m_lane[d].tailDue || m_pre_pos[d] >= 0 || m_in_queue[d].Available() >= blockBytes)) {
         if (m_lane[d].tailDue)
           StepNewResult(d, f, 1, 1);
         else
           ProcessBlock(d, f, pair, sharedAllowed);
+        blockDone = true;
       }
       if (m_bridge_on) StepBridge(d, f);
       if (m_lane[d].stage == BridgeStage::kIdle) StepPending(d, f, blockDone);
@@ -392,38 +325,19 @@ void BRM_ConvolutionEngine::EmitSilentBlocks(long long wantBytes) {
     }
 }
 
-bool BRM_ConvolutionEngine::PendingInputsEqual(int a, int b, int count) const {
-  return VisitPending(m_in_queue[a], &m_in_queue[b], count, [](const double* x, const double* y, int, int n) {
-    for (int i = 0; i < n; ++i)
-      if (!(std::fabs(y[i] - x[i]) <= 1e-12)) return false;
-    return true;
-  });
-}
-
 void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAllowed) {
   ExpandRingEntry(0);
   ExpandRingEntry(1);
-  const int fft = m_fft_size, blockLen = fft / 2, blocks = BlockCount();
-  const int blockBytes = blockLen * kSampleBytes;
-  const int pos = m_hist_block[d] = (m_hist_block[d] + 1) % blocks;
+  const int pos = m_hist_block[d] = (m_hist_block[d] + 1) % BlockCount();
   if (m_pre_pos[d] == pos) {
     ProcessRealBlock(d, f, pos);
     return;
   }
-  double* entry = m_in_spectra[d].Get() + static_cast<long long>(pos) * 2 * fft;
-
-  const int partner = d + 1;
   bool shared = false;
   if (!pair && sharedAllowed) {
-    shared = partner < m_chan_count && f + 1 < m_imp_nch && ChannelReady(partner) && !m_lane[partner].tailDue &&
-             PendingInputsEqual(d, partner, blockLen);
-    // Sharing reuses channel d's ring for the partner's output, which is only right while neither
-    // ring holds a block computed from that channel's own differing input.
-    for (int e = 0; shared && e < blocks; ++e)
-      if (e != pos && (m_in_block_flags[d].Get()[e] == 2 || m_in_block_flags[partner].Get()[e] == 2)) shared = false;
+    shared = CanShareRing(d, f, pos);
     if (!shared) sharedAllowed = false;
   }
-
   if (!pair && !shared && BridgeReady(d, f, pos)) {
     ProcessBridgedBlock(d, f, pos);
     return;
@@ -433,117 +347,11 @@ void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAl
     m_lane[c] = BridgeLane();
     m_bridge.Begin(c);
   }
-
   if (!pair && !shared && RealBlockReady(d, f, pos)) {
     ProcessRealBlock(d, f, pos);
     return;
   }
-
-  if (pair) {
-    // A packed pair's spectra are no longer those of real signals.
-    m_ring_real[d] = m_ring_real[partner] = false;
-    m_hist_block[partner] = (m_hist_block[partner] + 1) % blocks;
-  }
-
-  // The queued samples go straight into complex form, one pass over the block; Avail only gets
-  // here with a whole block queued (for both channels of a pair, which hold equal counts).
-  bool audible = false;
-  VisitPending(m_in_queue[d], pair ? &m_in_queue[partner] : nullptr, blockLen,
-               [&](const double* re, const double* im, int done, int n) {
-                 audible = brm_convo::SpreadToComplex(AsComplex(entry) + done, re, im, n, kInputSilence) || audible;
-                 return true;
-               });
-  m_in_queue[d].Advance(blockBytes);
-  if (pair) m_in_queue[partner].Advance(blockBytes);
-  if (audible) {
-    std::memset(entry + fft, 0, sizeof(double) * fft);
-    BRM_fft(AsComplex(entry), fft, 0);
-  }
-  const char flag = !audible ? 0 : shared ? 1 : 2;
-  m_in_block_flags[d].Get()[pos] = flag;
-
-  if (shared) {
-    m_in_queue[partner].Advance(blockBytes);
-    const int partnerPos = m_hist_block[partner] = (m_hist_block[partner] + 1) % blocks;
-    std::memcpy(m_in_spectra[partner].Get() + static_cast<long long>(partnerPos) * 2 * fft, entry, sizeof(double) * 2 * fft);
-    // Should sharing stop, the partner's own accumulation must still see this block.
-    m_in_block_flags[partner].Get()[partnerPos] = flag;
-  }
-  // The partner's ring moved on under any sum it had pending.
-  if (pair || shared) m_pending[partner].Drop();
-
-  EmitBlock(d, Accumulate(d, f, pos, shared), 2, pair || shared);
-  StartPending(d, f, pos);
-}
-
-bool BRM_ConvolutionEngine::RealBlockReady(int d, int f, int pos) const {
-  if (!m_spread || m_half_map.GetFFTSize() != m_fft_size || m_half[d].GetSize() != m_fft_size || !Mirrored(d, f))
-    return false;
-  // Without a sum ahead (the first block, or silence since) there must be nothing older to sum.
-  return (m_pending[d].GetKey() == pos && m_pending[d].IsMirrored()) || !HasOlderTerms(d, f, pos);
-}
-
-bool BRM_ConvolutionEngine::HasOlderTerms(int d, int f, int pos) const {
-  const int blocks = BlockCount();
-  const char* impulseFlags = m_imp_block_flags[f].Get();
-  const char* ringFlags = m_in_block_flags[d].Get();
-  for (int j = 1; j < blocks; ++j)
-    if (impulseFlags[j] >= 2 && ringFlags[(pos - j + blocks) % blocks] != 0) return true;
-  return false;
-}
-
-bool BRM_ConvolutionEngine::TakeRealBlock(int d, int pos) {
-  const int blockLen = m_fft_size / 2;
-  double* block = m_half[d].Get();
-  bool audible = false;
-  VisitPending(m_in_queue[d], nullptr, blockLen, [&](const double* x, const double*, int done, int n) {
-    for (int i = 0; i < n; ++i) {
-      const double v = denormal_filter_aggressive(x[i]);
-      block[done + i] = v;
-      audible = audible || std::fabs(v) > kInputSilence;
-    }
-    return true;
-  });
-  m_in_queue[d].Advance(blockLen * kSampleBytes);
-  m_in_block_flags[d].Get()[pos] = audible ? 2 : 0;
-  if (audible) std::memset(block + blockLen, 0, sizeof(double) * blockLen);
-  return audible;
-}
-
-void BRM_ConvolutionEngine::ProcessRealBlock(int d, int f, int pos) {
-  const int fft = m_fft_size;
-  double* block = m_half[d].Get();
-  const bool transformed = m_pre_pos[d] == pos;
-  m_pre_pos[d] = -1;
-  const bool audible = transformed ? m_pre_audible[d] : TakeRealBlock(d, pos);
-  if (audible) {
-    if (!transformed) BRM_real_fft(block, fft, 0);
-    m_unexpanded[d] = pos;
-  }
-  const BRM_FFT_COMPLEX* sum = m_pending[d].Finish(pos);
-  int olderTerms = m_pending[d].GetTerms();
-  if (!sum) {
-    // No sum ahead: there was nothing older to sum, or it was dropped (spreading turned off)
-    // after the block was taken early.
-    BRM_FFT_COMPLEX* whole = AsComplex(m_work.Get() + fft);
-    olderTerms = CollectTerms(d, f, pos, false, 1, m_term_inputs.Get(), m_term_impulses.Get());
-    if (olderTerms > 0)
-      m_mirrored.MulSum(whole, m_term_inputs.Get(), m_term_impulses.Get(), olderTerms);
-    else
-      std::memset(static_cast<void*>(whole), 0, sizeof(BRM_FFT_COMPLEX) * fft);
-    sum = whole;
-  }
-  const bool newest = audible && m_imp_block_flags[f].Get()[0] >= 2;
-  double* result = m_work.Get();
-  if (newest || olderTerms > 0) {
-    // The older products are summed already; the newest is added last.
-    m_half_map.Combine(AsComplex(result), newest ? AsComplex(block) : nullptr, sum, ImpulseBlock(f, 0));
-    BRM_real_fft(result, fft, 1);
-  } else {
-    std::memset(result, 0, sizeof(double) * fft);
-  }
-  EmitBlock(d, result, 1, false);
-  StartPending(d, f, pos);
+  ProcessComplexBlock(d, f, pos, pair, shared);
 }
 
 void BRM_ConvolutionEngine::EmitBlock(int d, const double* result, int stride, bool both) {
@@ -560,13 +368,6 @@ void BRM_ConvolutionEngine::EmitBlock(int d, const double* result, int stride, b
   }
 }
 
-void BRM_ConvolutionEngine::ExpandRingEntry(int d) {
-  if (m_unexpanded[d] < 0) return;
-  m_half_map.Expand(AsComplex(m_in_spectra[d].Get()) + static_cast<long long>(m_unexpanded[d]) * m_fft_size,
-                    AsComplex(m_half[d].Get()));
-  m_unexpanded[d] = -1;
-}
-
 bool BRM_ConvolutionEngine::Mirrored(int d, int f) const {
   return m_mirrored.GetFFTSize() == m_fft_size && f + 1 >= m_imp_nch && m_ring_real[d];
 }
@@ -574,45 +375,19 @@ bool BRM_ConvolutionEngine::Mirrored(int d, int f) const {
 int BRM_ConvolutionEngine::CollectTerms(int d, int f, int pos, bool shared, int first, const BRM_FFT_COMPLEX** inputs,
                                         const BRM_CONVO_IMPULSEBUFCPLXf** impulses) const {
   const int fft = m_fft_size, blocks = BlockCount();
-  const char minImpulseFlag = shared ? 1 : 2;
-  const char* impulseFlags = m_imp_block_flags[f].Get();
-  const char* ringFlags = m_in_block_flags[d].Get();
+  // A shared block's products also take the impulse blocks only its partner channel needs.
+  const ImpulseBlockState* impulseStates = m_imp_block_flags[f].Get();
   const BRM_FFT_COMPLEX* ring = AsComplex(m_in_spectra[d].Get());
   int terms = 0;
   for (int j = first; j < blocks; ++j) {
     const int entry = (pos - j + blocks) % blocks;
-    if (impulseFlags[j] < minImpulseFlag || ringFlags[entry] == 0) continue;
+    const bool impulseCounts = shared ? impulseStates[j] != ImpulseBlockState::kSilent : ImpulseAudible(f, j);
+    if (!impulseCounts || !InputAudible(d, entry)) continue;
     inputs[terms] = ring + static_cast<long long>(entry) * fft;
     impulses[terms] = ImpulseBlock(f, j);
     ++terms;
   }
   return terms;
-}
-
-const double* BRM_ConvolutionEngine::Accumulate(int d, int f, int pos, bool shared) {
-  BRM_FFT_COMPLEX* sum = shared ? nullptr : m_pending[d].Finish(pos);
-  if (sum) {
-    // The older products are summed already; the newest is added last.
-    const bool newest = m_imp_block_flags[f].Get()[0] >= 2 && m_in_block_flags[d].Get()[pos] != 0;
-    if (newest)
-      BRM_CONVO_CplxMul3(sum, AsComplex(m_in_spectra[d].Get()) + static_cast<long long>(pos) * m_fft_size,
-                         ImpulseBlock(f, 0), m_fft_size);
-    // A sum of no products is all zeros already.
-    if (newest || m_pending[d].GetTerms() > 0) BRM_fft(sum, m_fft_size, 1);
-    return &sum->re;
-  }
-  BRM_FFT_COMPLEX* work = AsComplex(m_work.Get());
-  const int terms = CollectTerms(d, f, pos, shared, 0, m_term_inputs.Get(), m_term_impulses.Get());
-  if (terms > 0) {
-    if (Mirrored(d, f))
-      m_mirrored.MulSum(work, m_term_inputs.Get(), m_term_impulses.Get(), terms);
-    else
-      BRM_CONVO_CplxMulSum(work, m_term_inputs.Get(), m_term_impulses.Get(), terms, 0, m_fft_size);
-    BRM_fft(work, m_fft_size, 1);
-  } else {
-    std::memset(work, 0, sizeof(double) * 2 * m_fft_size);
-  }
-  return m_work.Get();
 }
 
 void BRM_ConvolutionEngine::StartPending(int d, int f, int pos) {

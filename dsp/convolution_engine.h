@@ -3,6 +3,22 @@
 // domain (no latency) or by uniformly partitioned FFT convolution with overlap-add (latency of
 // half the FFT size). Impulse spectra are kept as floats to halve their memory; all arithmetic
 // is in double.
+//
+// Terms used throughout the engine's files:
+// - block: half the FFT size of input samples; the impulse is cut into blocks of the same length.
+// - ring: per channel, the spectra of the last input blocks (one entry per impulse block), reused
+//   in turn; entry pos holds the block that completed at pos.
+// - product: one ring entry times one impulse block's spectrum. A block's output is the inverse
+//   transform of the sum of its products: the newest product (the block just completed times
+//   impulse block 0) and the older products (earlier blocks times impulse blocks 1, 2, ...).
+// - route: how a block's products are computed. Direct (no FFT: convolution_engine_direct.cpp);
+//   complex (two channels packed into one transform, or one channel's ring shared by a partner
+//   with the same input: convolution_engine_complex.cpp); real (one real channel through real
+//   transforms, the older products summed ahead: convolution_engine_real.cpp); bridged (the real
+//   route with the block's first outputs computed early: convolution_engine_bridge.cpp).
+// - head: the first outputs of a block that the bridge computes by itself, in short pieces, while
+//   the block's large transforms are spread over the following calls.
+// - lane: one channel's progress through the bridged route (BridgeLane).
 #include "base/heap_buf.h"
 #include "dsp/brm_queue.h"
 #include "dsp/convo_bridge.h"
@@ -36,8 +52,9 @@ class BRM_ConvolutionEngine {
   void Reset();
   // Queues len samples of nch (1 or 2) channels; a null array or channel means silence.
   void Add(double** bufs, int len, int nch);
-  // Processes whole blocks until want samples are ready (or input runs out) and returns how many
-  // samples every processing channel has ready.
+  // Returns how many samples every processing channel has ready, up to want. It is also where the
+  // convolution runs: whole blocks queued by Add are processed until want samples are ready (or
+  // input runs out), and the work summed ahead moves on a share.
   int Avail(int want);
   // One pointer per channel to its first ready sample (null for a channel with none).
   double** Get();
@@ -77,8 +94,21 @@ class BRM_ConvolutionEngine {
   int m_preroll = 0;
 
  private:
+  // What an impulse block holds: nothing audible; nothing of its own but an audible block in the
+  // partner impulse channel (a shared product still needs its spectrum); sound of its own.
+  enum class ImpulseBlockState : char { kSilent = 0, kPartnerOnly = 1, kAudible = 2 };
+  // What a ring entry holds: a silent block (never transformed); the block of a channel whose ring
+  // a partner shares; the channel's own block, transformed from its own input.
+  enum class InputBlockState : char { kSilent = 0, kShared = 1, kOwn = 2 };
+
   int BlockCount() const { return m_ring_blocks; }
   bool EmptyImpulse() const { return m_imp_len < 1; }
+  // Whether impulse channel f's block j has its own sound, and whether channel d's ring entry holds sound.
+  bool ImpulseAudible(int f, int j) const { return m_imp_block_flags[f].Get()[j] == ImpulseBlockState::kAudible; }
+  bool InputAudible(int d, int pos) const { return m_in_block_flags[d].Get()[pos] != InputBlockState::kSilent; }
+  // Sets direct mode up: the taps reversed, as floats. Returns the latency (0).
+  int SetDirectImpulse(const BRM_ImpulseBuffer* impulse, int channels, int offset, int max_imp_size);
+
   // Impulse channel c's block j as stored (null: silent, never stored).
   const BRM_CONVO_IMPULSEBUFCPLXf* ImpulseBlock(int c, int j) const;
   // Flags every block of impulse channel c (see m_imp_block_flags) and returns the number of
@@ -90,7 +120,14 @@ class BRM_ConvolutionEngine {
   void SetUpChannels(int nch);
   void ReserveFor(int len);
   void AddDirect(double** bufs, int len, int nch);
+  // Processes channel d's next whole block (and its partner's when pair) by whichever route fits.
   void ProcessBlock(int d, int f, bool pair, bool& sharedAllowed);
+  // Whether channel d's partner can take the next block from d's ring: same input pending and
+  // no own block of either in the ring but the one at pos.
+  bool CanShareRing(int d, int f, int pos) const;
+  // The complex route: block pos of channel d transformed in its ring entry, packed with the
+  // partner's (pair) or handed to the partner too (shared).
+  void ProcessComplexBlock(int d, int f, int pos, bool pair, bool shared);
   // A block of a real channel whose older products are summed ahead, through real transforms.
   bool RealBlockReady(int d, int f, int pos) const;
   // Whether block pos of channel d has products with older blocks (a real channel's).
@@ -168,7 +205,7 @@ class BRM_ConvolutionEngine {
   void StepBridge(int d, int f);
 
   BRM_TypedBuf<float> m_imp_spectra[2];
-  BRM_TypedBuf<char> m_imp_block_flags[2];
+  BRM_TypedBuf<ImpulseBlockState> m_imp_block_flags[2];
   // Per impulse channel and block, where its spectrum is stored in m_imp_spectra (-1: not stored).
   BRM_TypedBuf<int> m_imp_slot[2];
   // Blocks in the ring of input spectra (and of impulse blocks considered).
@@ -190,7 +227,7 @@ class BRM_ConvolutionEngine {
   // No block in the ring was computed as a packed pair since the ring was last cleared.
   bool m_ring_real[2] = {true, true};
   BRM_TypedBuf<double> m_in_spectra[2];
-  BRM_TypedBuf<char> m_in_block_flags[2];
+  BRM_TypedBuf<InputBlockState> m_in_block_flags[2];
   BRM_TypedBuf<double> m_overlap[2];
   BRM_TypedBuf<double> m_work;
   BRM_TypedBuf<const BRM_FFT_COMPLEX*> m_term_inputs;

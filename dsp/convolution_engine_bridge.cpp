@@ -58,7 +58,7 @@ bool BRM_ConvolutionEngine::BuildBridge() {
   double* unit = m_half[0].Get();
   double* kernel = m_bridge_scratch.Get();
   std::memset(kernel, 0, sizeof(double) * fft);
-  if (m_imp_block_flags[f].Get()[0] >= 2) {
+  if (ImpulseAudible(f, 0)) {
     std::memset(unit, 0, sizeof(double) * fft);
     unit[0] = 1.0;
     BRM_real_fft(unit, fft, 0);
@@ -172,11 +172,11 @@ void BRM_ConvolutionEngine::ProcessBridgedBlock(int d, int f, int pos) {
     lane.block = m_blocks[d][lane.incoming].Get();
     lane.incoming ^= 1;
     m_in_queue[d].Advance(blockLen * kSampleBytes);
-    m_in_block_flags[d].Get()[pos] = audible ? 2 : 0;
+    m_in_block_flags[d].Get()[pos] = audible ? InputBlockState::kOwn : InputBlockState::kSilent;
   } else {
     lane.block = m_half[d].Get();
   }
-  const bool newest = audible && m_imp_block_flags[f].Get()[0] >= 2;
+  const bool newest = audible && ImpulseAudible(f, 0);
   double* bridged = m_bridge_scratch.Get();
   if (newest) m_bridge.Output(d, bridged);
   EmitBridgedOutputs(d, newest ? bridged : nullptr, 0, head);

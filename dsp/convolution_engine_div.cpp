@@ -51,7 +51,7 @@ int BRM_ConvolutionEngine_Div::SetImpulse(const BRM_ImpulseBuffer* impulse, int 
     engine->m_seg_offset = static_cast<int>(position);
     engine->m_preroll = 0;
     engine->SetSpreading(m_spread && engineFFT >= kMinSpreadFFTSize);
-    engine->SetBridging(m_spread && engineFFT >= kMinBridgeFFTSize);
+    engine->SetBridging(m_spread && m_bridge && engineFFT >= kMinBridgeFFTSize);
     if (!m_engines.Add(engine)) {
       delete engine;
       break;

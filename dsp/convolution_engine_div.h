@@ -32,6 +32,10 @@ class BRM_ConvolutionEngine_Div {
   // BRM_ConvolutionEngine::SetSpreading); off, every engine sums whole blocks. Takes effect at the
   // next SetImpulse.
   void SetSpreading(bool on) { m_spread = on; }
+  // On (the default), the largest engines bridge their blocks' first outputs (see
+  // BRM_ConvolutionEngine::SetBridging); off, they run the schedule they had before bridging, for
+  // the benchmarks that compare the two. Takes effect at the next SetImpulse.
+  void SetBridging(bool on) { m_bridge = on; }
   // On (the default), silent stretches of the impulse cost neither memory nor work (see
   // BRM_ConvolutionEngine::SetZeroSkipping); the output is the same to the bit. Takes effect at
   // the next SetImpulse.
@@ -54,5 +58,6 @@ class BRM_ConvolutionEngine_Div {
   int m_chan_count = 2;
   bool m_first_add = true;
   bool m_spread = true;
+  bool m_bridge = true;
   bool m_skip_zero = true;
 };

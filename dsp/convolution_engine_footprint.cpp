@@ -28,7 +28,7 @@ long long BRM_ConvolutionEngine::GetTouchedBytes(int call_len) const {
     for (int r = 0; r < ints; r += 2) bins += runs[r + 1] - runs[r];
   }
   long long products = 0;
-  for (int j = 0; j < m_ring_blocks; ++j) products += m_imp_block_flags[0].Get()[j] >= 2;
+  for (int j = 0; j < m_ring_blocks; ++j) products += ImpulseAudible(0, j);
   // Each product reads a ring spectrum (complex doubles) and an impulse spectrum (complex floats).
   const long long multiply = products * bins * 2 * (kDouble + kFloat);
   // The sum written, the block's forward and inverse real transforms, its spectrum written into
