@@ -277,13 +277,8 @@ OSStatus IFxAU::SetParamProc(void* pPlug, AudioUnitParameterID paramID, AudioUni
   if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidProperty;
   IFxAU* _this = static_cast<IFxAU*>(pPlug);
   if (!_this) return kAudioUnitErr_InvalidPropertyValue;
-  IMutexLock lock(_this);
-  IParam* pParam = paramID < static_cast<UInt32>(_this->NParams()) ? _this->GetParam(static_cast<int>(paramID)) : nullptr;
-  if (!pParam) return kAudioUnitErr_InvalidParameter;
-  const int paramIdx = static_cast<int>(paramID);
-  pParam->Set(static_cast<double>(value));
-  if (IEditorLink* pGUI = _this->GetGUI()) pGUI->SetParameterFromPlug(paramIdx, static_cast<double>(value), false);
-  _this->OnParamChange(paramIdx);
+  if (paramID >= static_cast<UInt32>(_this->NParams())) return kAudioUnitErr_InvalidParameter;
+  _this->SetParameterFromHost(static_cast<int>(paramID), static_cast<double>(value));
   return noErr;
 }
 

@@ -111,16 +111,7 @@ ComponentResult IFxAU::SetState(CFPropertyListRef pPropList) {
       static_cast<OSType>(mfr) != cd.componentManufacturer)
     return kAudioUnitErr_InvalidPropertyValue;
 
-  // A chunk that turns out to be short has already changed some parameters: put them back.
-  ByteChunk previous;
-  const bool havePrevious = SerializeState(&previous);
-  const int previousPresetIdx = mCurrentPresetIdx;
-  RestorePreset(presetName);
-  if (UnserializeState(&chunk, 0) <= 0) {
-    if (havePrevious) UnserializeState(&previous, 0);
-    mCurrentPresetIdx = previousPresetIdx;
-    return kAudioUnitErr_InvalidPropertyValue;
-  }
+  if (!RestoreOrRollBack(&chunk, 0, ERestoreScope::kState, presetName)) return kAudioUnitErr_InvalidPropertyValue;
   RedrawParamControls();
   return noErr;
 }

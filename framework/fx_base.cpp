@@ -1,5 +1,6 @@
 #include "framework/fx_base.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -122,6 +123,15 @@ void IFxBase::SetParameterFromGUI(int paramIdx, double normalizedValue) {
   IMutexLock lock(this);
   pParam->SetNormalized(normalizedValue);
   InformHostOfParamChange(paramIdx, normalizedValue);
+  OnParamChange(paramIdx);
+}
+
+void IFxBase::SetParameterFromHost(int paramIdx, double value) {
+  IParam* pParam = GetParam(paramIdx);
+  if (!pParam || std::isnan(value)) return;
+  IMutexLock lock(this);
+  pParam->Set(value);
+  if (mGraphics) mGraphics->SetParameterFromPlug(paramIdx, pParam->Value(), false);
   OnParamChange(paramIdx);
 }
 

@@ -105,6 +105,10 @@ class IFxBase {
   virtual void PopupHostContextMenuForParam(int, int, int) {}
   // The editor's path for a knob movement.
   virtual void SetParameterFromGUI(int paramIdx, double normalizedValue);
+  // Every binding's path for a plain value from the host: an unknown index or NaN is ignored, any
+  // other value is held to the parameter's range, and the editor and the effect hear of the value
+  // the parameter took.
+  void SetParameterFromHost(int paramIdx, double value);
   virtual void BeginInformHostOfParamChange(int paramIdx) = 0;
   virtual void InformHostOfParamChange(int paramIdx, double normalizedValue) = 0;
   virtual void EndInformHostOfParamChange(int paramIdx) = 0;
@@ -247,6 +251,13 @@ class IFxBase {
   int UnserializeParams(ByteChunk* pChunk, int startPos);
   bool SerializePresets(ByteChunk* pChunk);
   int UnserializePresets(ByteChunk* pChunk, int startPos);
+  // What a restore reads besides the live state.
+  enum class ERestoreScope { kState, kPresetsAndState };
+  // Reads a state (or the preset list and the state it leaves) from pChunk at startPos. A chunk that
+  // turns out to be damaged puts everything back as it was, the current preset and the editor
+  // included, and gives false. presetName, when given, is the preset the state belongs to: it becomes
+  // the current one first.
+  bool RestoreOrRollBack(ByteChunk* pChunk, int startPos, ERestoreScope scope, const char* presetName = nullptr);
   void InitChunkWithFxVer(ByteChunk* pChunk);
   int GetFxVerFromChunk(ByteChunk* pChunk, int* pPos);
 

@@ -186,13 +186,7 @@ bool IFxBase::ApplyProgramChunk(ByteChunk* pFile, int pos, const char* name) {
   pos = GetBE(pFile, &chunkSize, pos);
   if (pos < 0) return false;
   GetFxVerFromChunk(pFile, &pos);
-  // A damaged chunk is undone rather than left half applied.
-  ByteChunk previousState;
-  SerializeState(&previousState);
-  if (UnserializeState(pFile, pos) < 0) {
-    UnserializeState(&previousState, 0);
-    return false;
-  }
+  if (!RestoreOrRollBack(pFile, pos, ERestoreScope::kState)) return false;
   FinishProgramLoad(name);
   return true;
 }
@@ -248,15 +242,7 @@ bool IFxBase::ApplyBankChunk(ByteChunk* pFile, int pos) {
   pos = GetBE(pFile, &chunkSize, pos);
   if (pos < 0) return false;
   GetFxVerFromChunk(pFile, &pos);
-  // A damaged bank is undone: presets first, then the live state they may have changed.
-  ByteChunk previousPresets, previousState;
-  SerializePresets(&previousPresets);
-  SerializeState(&previousState);
-  if (UnserializePresets(pFile, pos) < 0) {
-    UnserializePresets(&previousPresets, 0);
-    UnserializeState(&previousState, 0);
-    return false;
-  }
+  if (!RestoreOrRollBack(pFile, pos, ERestoreScope::kPresetsAndState)) return false;
   InformHostOfProgramChange();
   return true;
 }

@@ -214,3 +214,19 @@ int IFxBase::GetFxVerFromChunk(ByteChunk* pChunk, int* pPos) {
   *pPos = pos;
   return version;
 }
+
+bool IFxBase::RestoreOrRollBack(ByteChunk* pChunk, int startPos, ERestoreScope scope, const char* presetName) {
+  const bool withPresets = scope == ERestoreScope::kPresetsAndState;
+  ByteChunk previousPresets, previousState;
+  if (withPresets) SerializePresets(&previousPresets);
+  const bool havePrevious = SerializeState(&previousState);
+  const int previousPresetIdx = mCurrentPresetIdx;
+  if (presetName) RestorePreset(presetName);
+  const int end = withPresets ? UnserializePresets(pChunk, startPos) : UnserializeState(pChunk, startPos);
+  if (end >= 0) return true;
+  if (withPresets) UnserializePresets(&previousPresets, 0);
+  if (havePrevious) UnserializeState(&previousState, 0);
+  mCurrentPresetIdx = previousPresetIdx;
+  RedrawParamControls();
+  return false;
+}

@@ -103,13 +103,10 @@ void IFxLV2::ApplyControlPorts() {
     const float* pValue = static_cast<const float*>(mPorts.Get()[first + i]);
     if (!pValue) continue;
     const float value = *pValue;
-    // NaN names no value; anything else is held to the parameter's range by Set.
+    // NaN names no value: it is not remembered, so the next real value is applied.
     if (std::isnan(value) || value == mLastControl.Get()[i]) continue;
     mLastControl.Get()[i] = value;
-    IParam* pParam = GetParam(i);
-    pParam->Set(static_cast<double>(value));
-    if (IEditorLink* pGUI = GetGUI()) pGUI->SetParameterFromPlug(i, pParam->Value(), false);
-    OnParamChange(i);
+    SetParameterFromHost(i, static_cast<double>(value));
   }
 }
 

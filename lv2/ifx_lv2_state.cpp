@@ -29,13 +29,7 @@ LV2_State_Status IFxLV2::RestoreState(LV2_State_Retrieve_Function retrieve, LV2_
   if (chunk.PutBytes(pValue, static_cast<int>(size)) != static_cast<int>(size)) return LV2_STATE_ERR_UNKNOWN;
 
   IMutexLock lock(this);
-  // A chunk that turns out to be short has already changed some parameters: put them back.
-  ByteChunk previous;
-  const bool havePrevious = SerializeState(&previous);
-  if (UnserializeState(&chunk, 0) <= 0) {
-    if (havePrevious) UnserializeState(&previous, 0);
-    return LV2_STATE_ERR_UNKNOWN;
-  }
+  if (!RestoreOrRollBack(&chunk, 0, ERestoreScope::kState)) return LV2_STATE_ERR_UNKNOWN;
   RedrawParamControls();
   MarkControlsUnapplied();
   return LV2_STATE_SUCCESS;

@@ -3,7 +3,6 @@
 
 #include <korval_platform/x11_display.h>
 
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -124,10 +123,8 @@ void LV2X11UI::PortEvent(uint32_t port, uint32_t bufferSize, uint32_t format, co
   float value;
   std::memcpy(&value, pBuffer, sizeof(value));
   const int paramIdx = static_cast<int>(port - layout.FirstParam());
-  if (std::isnan(value) || paramIdx == mGestureParam) return;
-  IParam* pParam = mModel->GetParam(paramIdx);
-  pParam->Set(static_cast<double>(value));
-  mEditor->SetParameterFromPlug(paramIdx, pParam->Value(), false);
+  if (paramIdx == mGestureParam) return;
+  mModel->SetParameterFromHost(paramIdx, static_cast<double>(value));
 }
 
 int LV2X11UI::Idle() {

@@ -13,10 +13,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <map>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "au_test_support.h"
 #include "effect/korvaline_editor.h"
 #include "lv2/lilv_test_host.h"
 #include "support/xvfb_server.h"
@@ -32,6 +35,7 @@ namespace {
 // Two audio inputs and two outputs come first, then Dry, Wet and Out, then the latency output.
 constexpr uint32_t kWetPort = 5, kOutPort = 6, kLatencyPort = 7;
 const KorvalineKnobLayout& kWet = kKorvalineKnobs[1];
+const KorvalineKnobLayout& kOutKnob = kKorvalineKnobs[2];
 
 class LV2UITest : public ::testing::Test {
  protected:
@@ -90,13 +94,13 @@ class LV2UITest : public ::testing::Test {
     XFlush(mX);
   }
   Window Widget() const { return static_cast<Window>(reinterpret_cast<uintptr_t>(mWidget)); }
-  // The Wet knob's pixels as the editor's window shows them.
-  std::vector<unsigned long> WetKnobPixels() {
+  // A knob's pixels as the editor's window shows them.
+  std::vector<unsigned long> KnobPixels(const KorvalineKnobLayout& knob = kWet) {
     std::vector<unsigned long> pixels;
-    XImage* shot = XGetImage(mX, Widget(), kWet.x, kWet.y, kWet.frameSide, kWet.frameSide, AllPlanes, ZPixmap);
+    XImage* shot = XGetImage(mX, Widget(), knob.x, knob.y, knob.frameSide, knob.frameSide, AllPlanes, ZPixmap);
     if (!shot) return pixels;
-    for (int y = 0; y < kWet.frameSide; ++y)
-      for (int x = 0; x < kWet.frameSide; ++x) pixels.push_back(XGetPixel(shot, x, y) & 0xFFFFFF);
+    for (int y = 0; y < knob.frameSide; ++y)
+      for (int x = 0; x < knob.frameSide; ++x) pixels.push_back(XGetPixel(shot, x, y) & 0xFFFFFF);
     XDestroyImage(shot);
     return pixels;
   }
@@ -163,7 +167,7 @@ TEST_F(LV2UITest, OpensInsideTheHostsWindowAndTellsItsSize) {
   EXPECT_EQ(std::make_pair(hints.min_width, hints.min_height), mSize);
   EXPECT_EQ(std::make_pair(hints.max_width, hints.max_height), mSize);
   // The panel is drawn: the knob's area is not one flat colour.
-  const std::vector<unsigned long> pixels = WetKnobPixels();
+  const std::vector<unsigned long> pixels = KnobPixels();
   ASSERT_FALSE(pixels.empty());
   EXPECT_NE(std::count(pixels.begin(), pixels.end(), pixels[0]), static_cast<long>(pixels.size()));
 }
@@ -195,12 +199,12 @@ TEST_F(LV2UITest, DraggingTheWetKnobWritesItsPortInsideTouch) {
 
 TEST_F(LV2UITest, PortEventsMoveTheKnobAndBadOnesAreIgnored) {
   Open();
-  const std::vector<unsigned long> atMaximum = WetKnobPixels();
+  const std::vector<unsigned long> atMaximum = KnobPixels();
   SendPort(kWetPort, 0.0f);
-  const std::vector<unsigned long> atZero = WetKnobPixels();
+  const std::vector<unsigned long> atZero = KnobPixels();
   EXPECT_NE(atZero, atMaximum) << "the knob moved";
   SendPort(kWetPort, 1.0f);
-  EXPECT_EQ(WetKnobPixels(), atMaximum);
+  EXPECT_EQ(KnobPixels(), atMaximum);
 
   struct Bad {
     uint32_t port, size, format;
@@ -213,11 +217,11 @@ TEST_F(LV2UITest, PortEventsMoveTheKnobAndBadOnesAreIgnored) {
   for (const Bad& b : bad) SendPort(b.port, b.value, b.size, b.format);
   mDescriptor->port_event(mUI, kWetPort, sizeof(float), 0, nullptr);
   Serve(5);
-  EXPECT_EQ(WetKnobPixels(), atMaximum);
+  EXPECT_EQ(KnobPixels(), atMaximum);
   // A value beyond the range is held to it; another knob's port leaves Wet alone. None is echoed back.
   SendPort(kWetPort, 1e30f);
   SendPort(kOutPort, -15.0f);
-  EXPECT_EQ(WetKnobPixels(), atMaximum);
+  EXPECT_EQ(KnobPixels(), atMaximum);
   EXPECT_EQ(mLog, "");
 }
 
@@ -262,6 +266,48 @@ TEST_F(LV2UITest, ALostConnectionEndsTheEditorNotTheHost) {
   mDescriptor->cleanup(mUI);
   mUI = nullptr;
   Open();
+}
+
+// One value from a host lands alike through the Audio Unit entry, the LV2 port and the LV2 UI: NaN is
+// ignored and anything else is held to Out's range, in the parameter and in the editor. Each case
+// starts where the one before left Out.
+TEST_F(LV2UITest, AHostValueLandsAlikeThroughEveryBinding) {
+  Open();
+  std::map<float, std::vector<unsigned long>> knobAt;
+  for (float value : {7.5f, -15.0f, 15.0f}) {
+    SendPort(kOutPort, value);
+    knobAt[value] = KnobPixels(kOutKnob);
+  }
+  ASSERT_EQ(std::set<std::vector<unsigned long>>({knobAt[7.5f], knobAt[-15.0f], knobAt[15.0f]}).size(), 3u);
+
+  TestPlugOptions options;
+  options.withEditor = true;
+  au_test::OpenedPlug au(options);
+  LilvTestHost lilv;
+  TestInstance port(lilv);
+  const std::vector<float> input = TestSignal(64);
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  struct Case {
+    float sent, landed;
+  };
+  const Case cases[] = {{7.5f, 7.5f},  {nan, 7.5f},        {40.0f, 15.0f},
+                        {nan, 15.0f}, {-1e38f, -15.0f}, {1e38f, 15.0f}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sent);
+    EXPECT_EQ(noErr, IFxAU::SetParamProc(au.Get(), kOut, kAudioUnitScope_Global, 0, c.sent, 0));
+    EXPECT_EQ(au->GetParam(kOut)->Value(), c.landed);
+    EXPECT_EQ(au->mEditor->mPushes.back().value, c.landed);
+
+    port.Control("out") = c.sent;
+    port.Render(input, 64);
+    TestInstance reference(lilv);
+    reference.Control("out") = c.landed;
+    reference.Render(input, 64);
+    EXPECT_EQ(port.Chunk(), reference.Chunk());
+
+    SendPort(kOutPort, c.sent);
+    EXPECT_EQ(KnobPixels(kOutKnob), knobAt[c.landed]);
+  }
 }
 
 }  // namespace
