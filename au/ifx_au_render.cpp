@@ -66,8 +66,8 @@ OSStatus IFxAU::Render(const AudioTimeStamp* pTimestamp, UInt32 outputBusIdx, UI
   if (static_cast<int>(outputBusIdx) == nConnected - 1) {
     const int firstUnused = 2 * nConnected;
     if (nConnected < NOutputBuses()) SetOutputChannelConnections(firstUnused, 2 * NOutputBuses() - firstUnused, false);
-    if (IsBypassed()) PassThroughBuffers(0.0f, static_cast<int>(nFrames));
-    else ProcessBuffers(0.0f, static_cast<int>(nFrames));
+    if (IsBypassed()) PassThroughBuffers(kFloatSamples, static_cast<int>(nFrames));
+    else ProcessBuffers(kFloatSamples, static_cast<int>(nFrames));
   }
   return noErr;
 }

@@ -284,8 +284,14 @@ int BRM_ConvolutionEngine::Avail(int want) {
   if (m_fft_size <= 0 && m_chan_count <= 0) return m_out_queue[0].Available() / kSampleBytes;
   // Before the first Add there is nothing Get could point at.
   if (m_chan_count <= 0) return 0;
+  ProcessQueuedBlocks(static_cast<long long>(want) * kSampleBytes);
+  int ready = m_out_queue[0].Available();
+  for (int d = 1; d < m_chan_count; ++d) ready = std::min(ready, m_out_queue[d].Available());
+  return ready / kSampleBytes;
+}
+
+void BRM_ConvolutionEngine::ProcessQueuedBlocks(long long wantBytes) {
   const int blockBytes = m_fft_size / 2 * kSampleBytes;
-  const long long wantBytes = static_cast<long long>(want) * kSampleBytes;
   if (m_fft_size > 0 && m_silent) EmitSilentBlocks(wantBytes);
   if (m_fft_size > 0 && BlockCount() > 0 && m_work.Resize(4 * m_fft_size)) {
     for (int d = 0; d < m_chan_count; ++d) {
@@ -310,9 +316,6 @@ int BRM_ConvolutionEngine::Avail(int want) {
       if (pair) ++d;
     }
   }
-  int ready = m_out_queue[0].Available();
-  for (int d = 1; d < m_chan_count; ++d) ready = std::min(ready, m_out_queue[d].Available());
-  return ready / kSampleBytes;
 }
 
 void BRM_ConvolutionEngine::EmitSilentBlocks(long long wantBytes) {

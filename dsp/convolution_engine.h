@@ -53,8 +53,7 @@ class BRM_ConvolutionEngine {
   // Queues len samples of nch (1 or 2) channels; a null array or channel means silence.
   void Add(double** bufs, int len, int nch);
   // Returns how many samples every processing channel has ready, up to want. It is also where the
-  // convolution runs: whole blocks queued by Add are processed until want samples are ready (or
-  // input runs out), and the work summed ahead moves on a share.
+  // convolution runs (ProcessQueuedBlocks).
   int Avail(int want);
   // One pointer per channel to its first ready sample (null for a channel with none).
   double** Get();
@@ -115,6 +114,9 @@ class BRM_ConvolutionEngine {
   // blocks up to the last audible one.
   int FlagImpulseBlocks(const BRM_ImpulseBuffer* impulse, int c, int offset, int max_imp_size, int blocks);
   bool StoreImpulseSpectra(const BRM_ImpulseBuffer* impulse, int c, int offset, int max_imp_size);
+  // Avail's work: whole blocks queued by Add are processed until every channel has wantBytes ready
+  // (or input runs out), and the work summed ahead moves on a share.
+  void ProcessQueuedBlocks(long long wantBytes);
   void EmitSilentBlocks(long long wantBytes);
   bool ChannelReady(int ch) const;
   void SetUpChannels(int nch);

@@ -32,9 +32,9 @@ inline IGraphics* MakeBindingGraphics(KorvalineBinding* pPlug, int w, int h, int
 // Every input an LV2 host connects must count: the effect hears the mean of both.
 inline void ConfigureBindingInputs(KorvalineBinding* pPlug) { pPlug->SetInputsHeardAsMean(true); }
 #else
-#include "framework/fx_no_host.h"
+#include "framework/fx_quiet_base.h"
 class IGraphics;
-using KorvalineBinding = IFxNoHost;
+using KorvalineBinding = IFxQuietBase;
 
 // Without a host nobody shows an editor, so none is built.
 inline IGraphics* MakeBindingGraphics(KorvalineBinding*, int, int, int) { return nullptr; }

@@ -12,7 +12,7 @@
 #include "framework/byte_chunk.h"
 #include "framework/delay_line.h"
 #include "framework/host_table.h"
-#include "framework/igraphics.h"
+#include "framework/editor_link.h"
 #include "framework/iparam.h"
 #include "framework/ipreset.h"
 #include "framework/midi_msg.h"
@@ -220,6 +220,10 @@ class IFxBase {
   void AttachInputBuffers(int idx, int n, float** ppData, int nFrames);
   void AttachOutputBuffers(int idx, int n, double** ppData);
   void AttachOutputBuffers(int idx, int n, float** ppData);
+  // The sample-type overloads (ProcessBuffers, PassThroughBuffers) are chosen by the type of their
+  // first argument alone; these tags name the choice.
+  static constexpr double kDoubleSamples = 0.0;
+  static constexpr float kFloatSamples = 0.0f;
   void ProcessBuffers(double sampleType, int nFrames);
   void ProcessBuffers(float sampleType, int nFrames);
   void ProcessBuffersAccumulating(float sampleType, int nFrames);

@@ -166,7 +166,7 @@ void IFxBase::PassThroughBuffers(double, int nFrames) {
 
 void IFxBase::PassThroughBuffers(float, int nFrames) {
   nFrames = ClampedFrames(nFrames);
-  PassThroughBuffers(0.0, nFrames);
+  PassThroughBuffers(kDoubleSamples, nFrames);
   ConvertOutputsToFloat(nFrames, false);
 }
 

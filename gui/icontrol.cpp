@@ -58,7 +58,11 @@ void IControl::SetDirty(bool pushParamToPlug) {
     mValue = mClampHi;
   }
   mDirty = true;
-  if (!pushParamToPlug || !mPlug || mParamIdx < 0) return;
+  if (pushParamToPlug) PushValueToPlugAndHost();
+}
+
+void IControl::PushValueToPlugAndHost() {
+  if (!mPlug || mParamIdx < 0) return;
   mPlug->SetParameterFromGUI(mParamIdx, mValue);
   IParam* pParam = GetParam();
   if (!pParam) return;

@@ -38,8 +38,8 @@ class IControl {
   virtual void Hide(bool hide);
   virtual void GrayOut(bool gray);
   virtual bool IsHit(int x, int y) { return mTargetRect.Contains(x, y); }
-  // Clamps the value and marks the control for drawing; with pushParamToPlug the plug-in gets the
-  // value and the value and name displays are refreshed.
+  // Clamps the value and marks the control for drawing. With pushParamToPlug it also sends the value
+  // to the plug-in and on to the host (PushValueToPlugAndHost).
   virtual void SetDirty(bool pushParamToPlug = true);
   virtual void SetClean();
   virtual bool IsDirty() { return mDirty; }
@@ -88,6 +88,9 @@ class IControl {
   void SetAllAuxParamsFromGUI();
 
  protected:
+  // The plug-in (and through it the host) gets the value; the value and name displays follow.
+  void PushValueToPlugAndHost();
+
   int mTextEntryLength = kDefaultTextEntryLength;
   IText mText;
   IFxBase* mPlug;

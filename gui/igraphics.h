@@ -6,7 +6,7 @@
 #include "base/brm_string.h"
 #include "base/ptr_list.h"
 #include "framework/fx_base.h"
-#include "framework/igraphics.h"
+#include "framework/editor_link.h"
 #include "gui/gui_types.h"
 #include "raster/rast_bitmap.h"
 

@@ -14,13 +14,10 @@
 IFxLV2::IFxLV2(const IFxInstanceInfo& instanceInfo, int nParams, const char* channelIOStr, int nPresets,
                const char* effectName, const char* productName, const char* mfrName, int vendorVersion, int uniqueID,
                int mfrID, int latency, bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, int nSideChainChannels)
-    : IFxNoHost(instanceInfo, nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID,
+    : IFxQuietBase(instanceInfo, nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID,
                 mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst, nSideChainChannels),
-      mPorts(64),
-      mLastControl(64),
-      mSilence(4096),
-      mDiscard(4096),
-      mMeanInput(4096) {
+      mPorts(kSmallAllocationStepBytes),
+      mLastControl(kSmallAllocationStepBytes) {
   Trace(__FUNCTION__, __LINE__, "%s", effectName);
 }
 
@@ -151,8 +148,8 @@ void IFxLV2::RunPiece(uint32_t offset, int nFrames) {
   }
   AttachInputBuffers(0, layout.mNIn, inputs, nFrames);
   AttachOutputBuffers(0, layout.mNOut, outputs);
-  if (IsBypassed()) PassThroughBuffers(0.0f, nFrames);
-  else ProcessBuffers(0.0f, nFrames);
+  if (IsBypassed()) PassThroughBuffers(kFloatSamples, nFrames);
+  else ProcessBuffers(kFloatSamples, nFrames);
 }
 
 float* IFxLV2::MeanOfInputs(float* const* inputs, int nInputs, int nFrames) {

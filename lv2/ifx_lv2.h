@@ -7,12 +7,12 @@
 
 #include "base/brm_string.h"
 #include "base/heap_buf.h"
-#include "framework/fx_no_host.h"
+#include "framework/fx_quiet_base.h"
 #include "framework/instance_info.h"
 #include "lv2/lv2_editor_host.h"
 #include "lv2/lv2_ports.h"
 
-class IFxLV2 : public IFxNoHost {
+class IFxLV2 : public IFxQuietBase {
  public:
   // Frames the scratch audio holds when the host names no maximum block length; longer runs are
   // processed in pieces of this many.
@@ -68,6 +68,8 @@ class IFxLV2 : public IFxNoHost {
   void RunPiece(uint32_t offset, int nFrames);
   int BlockCapacityFromOptions(const void* pOptions, LV2_URID_Map* pMap) const;
 
+  // The per-port buffers grow in steps of this many bytes; the audio buffers keep the default step.
+  static constexpr int kSmallAllocationStepBytes = 64;
   bool mActive = false;
   LV2_URID mStateKey = 0, mChunkType = 0;
   // Where each port's data lives, null while the host has connected none.

@@ -59,7 +59,7 @@ RunResult Run(double rate, int block, double seconds, double amplitude) {
     const double start = ThreadCpuMicroseconds();
     plug->AttachInputBuffers(0, 2, ins, block);
     plug->AttachOutputBuffers(0, 2, outs);
-    plug->ProcessBuffers(0.0, block);
+    plug->ProcessBuffers(IFxBase::kDoubleSamples, block);
     took[c] = ThreadCpuMicroseconds() - start;
   }
   double total = 0;

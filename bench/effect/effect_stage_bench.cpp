@@ -72,7 +72,7 @@ double TimeWholeEffect(const Stream& s) {
     double* ins[2] = {in, in};
     plug->AttachInputBuffers(0, 2, ins, s.block);
     plug->AttachOutputBuffers(0, 2, outs);
-    plug->ProcessBuffers(0.0, s.block);
+    plug->ProcessBuffers(IFxBase::kDoubleSamples, s.block);
   }
   return ThreadCpuMicroseconds() - start;
 }

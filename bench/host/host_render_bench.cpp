@@ -43,7 +43,7 @@ void BM_Direct(benchmark::State& state) {
   for (auto _ : state) {
     plug->AttachInputBuffers(0, kChannels, in, block);
     plug->AttachOutputBuffers(0, kChannels, out);
-    plug->ProcessBuffers(0.0f, block);
+    plug->ProcessBuffers(IFxBase::kFloatSamples, block);
     benchmark::DoNotOptimize(output[0][block - 1]);
   }
   SetRealTimeFactor(state, block);

@@ -43,7 +43,7 @@ class DirectEffect {
   void Run(float** ins, float** outs) {
     mPlug->AttachInputBuffers(0, 2, ins, kBlock);
     mPlug->AttachOutputBuffers(0, 2, outs);
-    mPlug->ProcessBuffers(0.0f, kBlock);
+    mPlug->ProcessBuffers(IFxBase::kFloatSamples, kBlock);
   }
 
  private:

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "framework/fx_no_host.h"
+#include "framework/fx_quiet_base.h"
 #include "gui/bitmap_controls.h"
 #include "gui/bitmap_text.h"
 #include "gui/gallery/offscreen_graphics.h"
@@ -23,10 +23,10 @@ constexpr IColor kDim(255, 120, 128, 140);
 constexpr IColor kAccent(255, 255, 170, 60);
 constexpr IColor kTeal(255, 70, 190, 180);
 
-class PanelPlug : public IFxNoHost {
+class PanelPlug : public IFxQuietBase {
  public:
   PanelPlug()
-      : IFxNoHost(IFxInstanceInfo(), kNumParams, "1-1", 0, "Controls", "Controls", "BrightmoorAudio", 0x10000, 0x436F6E74,
+      : IFxQuietBase(IFxInstanceInfo(), kNumParams, "1-1", 0, "Controls", "Controls", "BrightmoorAudio", 0x10000, 0x436F6E74,
                   0x42726D41, 0, false, true, false) {
     GetParam(kDry)->InitDouble("Dry", 0.2, 0.0, 1.0, 0.01);
     GetParam(kWet)->InitDouble("Wet", 0.65, 0.0, 1.0, 0.01);

@@ -1,14 +1,15 @@
 #pragma once
-// A binding for running a plug-in without any host: offline processing and tests. Host
-// notifications go nowhere, and the transport reports a stopped 4/4 at 120 beats per minute.
+// A plug-in base that tells its host nothing: host notifications go nowhere, and the transport
+// reports a stopped 4/4 at 120 beats per minute. The binding for running without any host (offline
+// processing, tests), and the base of bindings whose host hears of changes by other means (LV2 ports).
 #include "framework/fx_base.h"
 #include "framework/instance_info.h"
 #include "framework/time_info.h"
 
-class IFxNoHost : public IFxBase {
+class IFxQuietBase : public IFxBase {
  public:
   // The same arguments as a host binding takes, so a plug-in can be built on either.
-  IFxNoHost(const IFxInstanceInfo&, int nParams, const char* channelIOStr, int nPresets, const char* effectName,
+  IFxQuietBase(const IFxInstanceInfo&, int nParams, const char* channelIOStr, int nPresets, const char* effectName,
             const char* productName, const char* mfrName, int vendorVersion, int uniqueID, int mfrID, int latency,
             bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, [[maybe_unused]] int nSideChainChannels = 0)
       : IFxBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID, mfrID,
