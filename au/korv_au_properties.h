@@ -1,13 +1,8 @@
 #pragma once
 // Properties of our own beyond the system's (in the range the system leaves to plug-ins), shared by
 // the binding and the hosts that know about them.
+#include "framework/editor_layout.h"
 
 // UInt32, global scope, set only: which editor the next Cocoa view shows (EEditorLayout). Set it
 // before asking for the view; a view already open keeps showing the editor it was made for.
 inline constexpr unsigned kKorvAUProperty_EditorLayout = 64000;
-
-enum EEditorLayout : unsigned {
-  kEditorLayoutFixed = 0,    // the plug-in's own front panel
-  kEditorLayoutKnobs = 1,    // a generated grid of drawn knobs
-  kEditorLayoutSliders = 2,  // generated columns of sliders
-};

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "au/korv_au_properties.h"
+#include "framework/editor_layout.h"
 #include "effect/korvaline_editor.h"
 #include "effect/korvaline_generated_editor.h"
 #include "effect/resample.h"

@@ -1,6 +1,6 @@
 #include "effect/korvaline_generated_editor.h"
 
-#include "au/korv_au_properties.h"
+#include "framework/editor_layout.h"
 #include "effect/korvaline.h"
 #include "gui/auto_gui.h"
 #include "gui/igraphics.h"

@@ -1,36 +1,14 @@
 // The LV2 X11 UI: the editor over a parameter model of its own, embedded in the host's window.
 #include "lv2/lv2_x11_ui.h"
 
-#include <korval_platform/x11_display.h>
-
 #include <cstdio>
 #include <cstring>
 
+#include "framework/editor_layout.h"
+#include "gui/mac/embedded_editor_display.h"
 #include "gui/mac/igraphics_mac.h"
 
 namespace {
-
-// Every binding's plug-in shows its own front panel as editor layout 0.
-constexpr int kOwnEditorLayout = 0;
-
-// The X display is the process's: every editor of this module shares one, opened by the first and
-// closed with the last. Hosts call UIs on one thread.
-std::unique_ptr<korv_appkit::X11Display> s_display;
-int s_displayUsers = 0;
-
-korv_appkit::X11Display* AcquireDisplay() {
-  if (!s_display) s_display = std::make_unique<korv_appkit::X11Display>();
-  if (!s_display->isOpen()) {
-    s_display.reset();
-    return nullptr;
-  }
-  ++s_displayUsers;
-  return s_display.get();
-}
-
-void ReleaseDisplay() {
-  if (--s_displayUsers == 0) s_display.reset();
-}
 
 void Refuse(const char* reason) { std::fprintf(stderr, "LV2 editor not opened: %s\n", reason); }
 
@@ -74,37 +52,32 @@ bool LV2X11UI::Open(unsigned long parentXWindow, LV2UI_Widget* pWidget) {
     return false;
   }
   mModel->SetEditorHost(this);
-  korv_appkit::X11Display* pDisplay = AcquireDisplay();
-  if (!pDisplay) {
+  mDisplay = EmbeddedEditorDisplay::Acquire();
+  if (!mDisplay) {
     Refuse("the X display cannot be reached");
     return false;
   }
-  mHoldsDisplay = true;
-  if (!mModel->SelectEditorLayout(kOwnEditorLayout) || !mEditor) {
+  if (!mModel->SelectEditorLayout(kEditorLayoutFixed) || !mEditor) {
     Refuse("the plug-in has no editor");
     return false;
   }
-  auto* pView = static_cast<NSView*>(mEditor->OpenWindow(nullptr));
-  mWindow = pDisplay->openWindowIn(pView, parentXWindow);
-  // The window holds the view now, or nothing does and the editor closes it with itself.
-  pView->release();
-  if (!mWindow) {
+  const unsigned long xWindow = mDisplay->ShowInside(mEditor, parentXWindow);
+  if (!xWindow) {
     Refuse("the host's parent window does not exist");
     return false;
   }
-  *pWidget = reinterpret_cast<LV2UI_Widget>(pDisplay->xWindowOf(mWindow));
-  pDisplay->runFor(0);
+  *pWidget = reinterpret_cast<LV2UI_Widget>(xWindow);
   return true;
 }
 
 LV2X11UI::~LV2X11UI() {
   if (mGestureParam >= 0) EndGesture(mGestureParam);
-  if (mWindow) s_display->closeWindow(mWindow);
+  if (mDisplay) mDisplay->CloseWindow();
   // The model deletes its editor, which closes the view, while the display still exists; the host
   // hears nothing more.
   if (mModel) mModel->SetEditorHost(nullptr);
   mModel.reset();
-  if (mHoldsDisplay) ReleaseDisplay();
+  mDisplay.reset();
 }
 
 IGraphics* LV2X11UI::MakeEditor(IFxBase* pPlug, int w, int h, int fps) {
@@ -128,8 +101,7 @@ void LV2X11UI::PortEvent(uint32_t port, uint32_t bufferSize, uint32_t format, co
 }
 
 int LV2X11UI::Idle() {
-  s_display->runFor(0);
-  return s_display->isOpen() ? 0 : 1;
+  return mDisplay->Serve() ? 0 : 1;
 }
 
 void LV2X11UI::BeginGesture(int paramIdx) {

@@ -3,15 +3,15 @@
 // as its parameter model and talks to the running instance through control ports alone: port events
 // set the model's parameters and move the controls, the editor's gestures write the ports (with
 // touch around them when the host offers it). The editor is shown inside the host's parent window
-// through the X11 display, and the host's idle calls serve its events, timer and redraws.
+// through the editor layer's embedded display, and the host's idle calls serve its events, timer and redraws.
 #include <lv2/ui/ui.h>
 
 #include <memory>
 
 #include "lv2/ifx_lv2.h"
 
+class EmbeddedEditorDisplay;
 class IGraphicsMac;
-class NSWindow;
 
 class LV2X11UI : public LV2EditorHost {
  public:
@@ -49,8 +49,8 @@ class LV2X11UI : public LV2EditorHost {
   std::unique_ptr<IFxLV2> mModel;
   // Made by the model's editor request, owned by the model.
   IGraphicsMac* mEditor = nullptr;
-  NSWindow* mWindow = nullptr;
-  bool mHoldsDisplay = false;
+  // Released last: the editor closes its view while the display still exists.
+  std::unique_ptr<EmbeddedEditorDisplay> mDisplay;
   // The parameter under the user's hand: the host's echoes of earlier writes must not pull it back.
   int mGestureParam = -1;
 };

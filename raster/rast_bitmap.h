@@ -3,7 +3,7 @@
 // (bytes a, r, g, b in memory); colours are not premultiplied.
 #include <cstdint>
 
-#include "platform/osg/osg.h"
+#include <korval_platform/osg.h>
 
 typedef unsigned int RAST_pixel;
 

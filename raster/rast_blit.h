@@ -2,7 +2,7 @@
 // Rectangle operations: copies, scaled and rotated copies, fills and single pixels. Every one
 // clips against both bitmaps, does nothing for null bitmaps or bitmaps without pixels, and
 // combines what it writes according to alpha (1.0 = full weight) and the mode word.
-#include "platform/osg/osg.h"
+#include <korval_platform/osg.h>
 #include "raster/rast_combine.h"
 
 // Copies the source rectangle (null = the whole source) to (dstx, dsty). Mode values of

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "base/brm_utf8.h"
-#include "platform/osg/osg_text.h"
+#include <korval_platform/osg_text.h>
 #include "raster/rast_blit.h"
 #include "raster/rast_font.h"
 #include "raster/rast_font_scratch.h"

@@ -4,7 +4,7 @@
 // cache: each character is rasterised once into an 8-bit coverage mask, then composited with the
 // pixel combiners. Scratch bitmaps are process-wide: text drawing stays on one thread.
 #include "base/heap_buf.h"
-#include "platform/osg/osg_text.h"
+#include <korval_platform/osg_text.h>
 #include "raster/rast_bitmap.h"
 
 // Font flags (SetFromHFont).

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/osg/font_match.h"
+#include <korval_platform/font_match.h>
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "au/korv_au_properties.h"
+#include "framework/editor_layout.h"
 #include "examples/slantwise/slantwise_editor.h"
 #include "gui/igraphics.h"
 #include "korv_plugin_identity.h"

@@ -1,6 +1,6 @@
 #include "examples/slantwise/slantwise_editor.h"
 
-#include "au/korv_au_properties.h"
+#include "framework/editor_layout.h"
 #include "examples/slantwise/slantwise.h"
 #include "gui/auto_gui.h"
 #include "gui/igraphics.h"

@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "base/brm_utf8.h"
-#include "platform/osg/font_match.h"
+#include <korval_platform/font_match.h>
 #include "platform/osg/osg_font.h"
 
 namespace {

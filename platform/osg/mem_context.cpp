@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "platform/osg/osg.h"
+#include <korval_platform/osg.h>
 #include "platform/osg/osg_context.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // Inside of a memory drawing context: its pixels and the text state selected into it.
 #include <vector>
 
-#include "platform/osg/osg_text.h"
+#include <korval_platform/osg_text.h>
 
 struct OSG_Font;
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "platform/osg/osg_text.h"
+#include <korval_platform/osg_text.h>
 
 struct OSG_GdiObject {
   virtual ~OSG_GdiObject() = default;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "freetype_reference.h"
-#include "platform/osg/osg_text.h"
+#include <korval_platform/osg_text.h>
 
 namespace {
 

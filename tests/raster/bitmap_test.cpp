@@ -3,7 +3,7 @@
 #include <climits>
 #include <cstdint>
 
-#include "platform/osg/osg.h"
+#include <korval_platform/osg.h>
 #include "raster/rast_bitmap.h"
 
 namespace {

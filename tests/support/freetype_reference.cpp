@@ -1,6 +1,6 @@
 #include "freetype_reference.h"
 
-#include "platform/osg/font_match.h"
+#include <korval_platform/font_match.h>
 
 namespace ft_reference {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The system text layer: font objects found by face name and size, selected into memory drawing
 // contexts, measured and drawn in a colour over an optional background, inside clip regions.
-#include "platform/osg/osg.h"
+#include <korval_platform/osg.h>
 
 struct OSG_GdiObject;
 typedef OSG_GdiObject* HGDIOBJ;
