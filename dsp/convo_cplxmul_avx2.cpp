@@ -1,7 +1,12 @@
-// Built with -mavx2; only reached after the processor has been checked.
+// Only reached after the processor has been checked.
 #include <immintrin.h>
 
+#include <algorithm>
+
+#include "base/avx2_region.h"
 #include "dsp/convo_cplxmul.h"
+
+KORV_AVX2_BEGIN
 #include "dsp/convo_cplxmul_sum.h"
 
 namespace brm_convo {
@@ -55,3 +60,4 @@ struct Avx2Ops {
 const CplxMulKernels kAvx2Kernels = {"avx2", Mul2Avx2, Mul3Avx2, MulSum<Avx2Ops>};
 
 }  // namespace brm_convo
+KORV_AVX2_END

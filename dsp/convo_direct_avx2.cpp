@@ -1,7 +1,10 @@
-// Built with -mavx2; only reached after the processor has been checked.
+// Only reached after the processor has been checked.
 #include <immintrin.h>
 
+#include "base/avx2_region.h"
 #include "dsp/convo_direct.h"
+
+KORV_AVX2_BEGIN
 
 namespace brm_convo {
 
@@ -27,3 +30,4 @@ void DirectConvolveAvx2(const float* taps, int count, const double* history, dou
 }
 
 }  // namespace brm_convo
+KORV_AVX2_END

@@ -1,14 +1,12 @@
-// The AVX2 path, compiled for AVX2 through a pragma so that no build flag is needed; only run
-// when the processor reports AVX2. Shared headers with inline functions are included before the
-// pragma so that no AVX2 copy of them can be picked for other callers.
+// The AVX2 path; only run when the processor reports AVX2.
 #include <immintrin.h>
 
 #include "dsp/fft_fast.h"
 #include "dsp/fft_real.h"
+#include "base/avx2_region.h"
 #include "dsp/fft_tables.h"
 
-#pragma GCC push_options
-#pragma GCC target("avx2")
+KORV_AVX2_BEGIN
 #define BRM_FFT_WIDE
 #include "dsp/fft_fast_body.h"
 
@@ -18,4 +16,4 @@ const FastKernels kAvx2Kernels = {"avx2", TransformAnyLength, PassAnyLength, Rea
 
 }  // namespace brm_fft
 
-#pragma GCC pop_options
+KORV_AVX2_END

@@ -27,7 +27,7 @@ int SoundingLength(const Sample* samples, int length) {
 }  // namespace
 
 KORVALINE::KORVALINE(const IFxInstanceInfo& info)
-    : KorvalineBinding(info, kNumKorvalineParams, "1-1 2-2", 0, "KORVAL-Q34", "", "BrightmoorAudio", 0x10000,
+    : PlugBinding(info, kNumKorvalineParams, "1-1 2-2", 0, "KORVAL-Q34", "", "BrightmoorAudio", 0x10000,
                        FourCC("Kor1"), FourCC("Brmo"), 0, false, false, false, 0) {
   GetParam(kDry)->InitDouble("Dry", 0.0, 0.0, 1.0, 0.001, "", "", 1.0);
   GetParam(kWet)->InitDouble("Wet", 1.0, 0.0, 1.0, 0.001, "", "", 1.0);
@@ -152,4 +152,4 @@ void KORVALINE::ProcessChunk(const double* in, double* out0, double* out1, int n
   mEngine.Advance(count);
 }
 
-KorvalineBinding* MakePlug() { return MakeBoundPlug<KORVALINE>(kBundleID, kViewFactoryClassName); }
+PlugBinding* MakePlug() { return MakeBoundPlug<KORVALINE>(kBundleID, kViewFactoryClassName); }

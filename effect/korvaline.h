@@ -8,13 +8,13 @@
 #include "dsp/biquad.h"
 #include "dsp/convolution_engine_div.h"
 #include "dsp/impulse_buffer.h"
-#include "dsp/tone_chain.h"
+#include "effect/tone_chain.h"
 #include "effect/impulse_response.h"
-#include "effect/plug_binding.h"
+#include "framework/plug_binding.h"
 
 enum EKorvalineParams { kDry = 0, kWet, kOut, kNumKorvalineParams };
 
-class KORVALINE : public KorvalineBinding {
+class KORVALINE : public PlugBinding {
  public:
   static constexpr const float* mIR = kKorvalineIR;
 
@@ -50,4 +50,4 @@ class KORVALINE : public KorvalineBinding {
 
 // The factory the host binding calls when the host opens the component; instances are built one
 // at a time under a process-wide mutex.
-KorvalineBinding* MakePlug();
+PlugBinding* MakePlug();

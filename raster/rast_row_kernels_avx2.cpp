@@ -1,7 +1,11 @@
-// The row kernels on AVX2: twice the pixels per register. This file alone is compiled for AVX2;
-// the table is offered only when the processor has it (rast_row_kernels.cpp).
+// The row kernels on AVX2: twice the pixels per register. The table is offered only when the
+// processor has it (rast_row_kernels.cpp).
 #include <immintrin.h>
 
+#include "base/avx2_region.h"
+#include "raster/rast_row_kernels.h"
+
+KORV_AVX2_BEGIN
 #include "raster/rast_row_kernels_simd.h"
 
 namespace {
@@ -76,3 +80,4 @@ struct Avx2BilinearGroup {
 
 // Only data leaves this file; the processor check runs in code built for the baseline.
 extern const RAST_RowKernels kRastAvx2RowKernels = MakeKernels<Avx2, Avx2BilinearGroup>("avx2");
+KORV_AVX2_END

@@ -21,7 +21,7 @@
 #include "bench/thread_cpu.h"
 #include "dsp/convolution_engine_div.h"
 #include "dsp/impulse_buffer.h"
-#include "dsp/tone_chain.h"
+#include "effect/tone_chain.h"
 #include "effect/impulse_response.h"
 #include "effect/korvaline.h"
 #include "effect/resample.h"

@@ -28,7 +28,7 @@ void SetRealTimeFactor(benchmark::State& state, int block) {
 
 void BM_Direct(benchmark::State& state) {
   const int block = static_cast<int>(state.range(0));
-  std::unique_ptr<KorvalineBinding> plug(MakePlug());
+  std::unique_ptr<PlugBinding> plug(MakePlug());
   plug->SetSampleRate(kRate);
   plug->SetBlockSize(block);
   plug->Reset();

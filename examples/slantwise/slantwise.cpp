@@ -29,7 +29,7 @@ double CornerFraction(double hz, double sampleRate) {
 }  // namespace
 
 SLANTWISE::SLANTWISE(const IFxInstanceInfo& info)
-    : KorvalineBinding(info, kNumSlantwiseParams, "1-1 2-2", kNumPresets, KORV_PLUGIN_DISPLAY_NAME, "", KORV_PLUGIN_MAKER,
+    : PlugBinding(info, kNumSlantwiseParams, "1-1 2-2", kNumPresets, KORV_PLUGIN_DISPLAY_NAME, "", KORV_PLUGIN_MAKER,
                        KORV_PLUGIN_VERSION, FourCC(KORV_PLUGIN_SUBTYPE), FourCC(KORV_PLUGIN_MANUFACTURER), 0, false,
                        false, false, 0) {
   GetParam(kTilt)->InitDouble("Tilt", 0.0, -6.0, 6.0, 0.1, "dB");
@@ -120,4 +120,4 @@ void SLANTWISE::ProcessDoubleReplacing(double** inputs, double** outputs, int nF
   }
 }
 
-KorvalineBinding* MakePlug() { return MakeBoundPlug<SLANTWISE>(KORV_PLUGIN_BUNDLE_ID, KORV_PLUGIN_VIEW_CLASS); }
+PlugBinding* MakePlug() { return MakeBoundPlug<SLANTWISE>(KORV_PLUGIN_BUNDLE_ID, KORV_PLUGIN_VIEW_CLASS); }

@@ -5,13 +5,13 @@
 #include <atomic>
 
 #include "dsp/biquad.h"
-#include "effect/plug_binding.h"
+#include "framework/plug_binding.h"
 
 enum ESlantwiseParams { kTilt = 0, kPivot, kOutput, kMode, kMono, kNumSlantwiseParams };
 // Gentle spreads the two shelves an octave either side of the pivot; steep puts both on it.
 enum ESlantwiseMode { kModeGentle = 0, kModeSteep, kNumSlantwiseModes };
 
-class SLANTWISE : public KorvalineBinding {
+class SLANTWISE : public PlugBinding {
  public:
   explicit SLANTWISE(const IFxInstanceInfo& info);
 
@@ -42,4 +42,4 @@ class SLANTWISE : public KorvalineBinding {
   std::array<Biquad, kNumChannels> mLowShelf, mHighShelf;
 };
 
-KorvalineBinding* MakePlug();
+PlugBinding* MakePlug();

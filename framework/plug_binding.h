@@ -1,7 +1,8 @@
 #pragma once
-// The effect's host binding is chosen when it is built: the Audio Unit binding for the plug-in
-// bundle, the LV2 binding for the LV2 bundle, or the host-less binding for offline use and tests.
-// The effect's code is the same.
+// A plug-in's host binding is chosen when it is built (KORV_BINDING_AU or KORV_BINDING_LV2, set
+// by korv_add_plugin): the Audio Unit binding for the plug-in bundle, the LV2 binding for the LV2
+// bundle, or the quiet base for offline use and tests. The plug-in's code is the same for each; only
+// this header names the bindings, and only a plug-in's own sources include it.
 #include <mutex>
 
 #include "framework/instance_info.h"
@@ -9,44 +10,44 @@
 #if defined(KORV_BINDING_AU)
 #include "au/ifx_au.h"
 #include "gui/mac/igraphics_mac.h"
-using KorvalineBinding = IFxAU;
+using PlugBinding = IFxAU;
 
 // The editor the binding shows its host.
-inline IGraphics* MakeBindingGraphics(KorvalineBinding* pPlug, int w, int h, int fps) {
+inline IGraphics* MakeBindingGraphics(PlugBinding* pPlug, int w, int h, int fps) {
   return MakeGraphics(pPlug, w, h, fps);
 }
 
 // The first input is the one processed, as Audio Unit hosts expect.
-inline void ConfigureBindingInputs(KorvalineBinding*) {}
+inline void ConfigureBindingInputs(PlugBinding*) {}
 #elif defined(KORV_BINDING_LV2)
 #include "lv2/ifx_lv2.h"
 class IGraphics;
-using KorvalineBinding = IFxLV2;
+using PlugBinding = IFxLV2;
 
 // An LV2 editor lives in the host's UI process on a plug-in object of its own, its parameter model;
 // only that object makes one (the running instance makes none).
-inline IGraphics* MakeBindingGraphics(KorvalineBinding* pPlug, int w, int h, int fps) {
+inline IGraphics* MakeBindingGraphics(PlugBinding* pPlug, int w, int h, int fps) {
   return pPlug->MakeEditorGraphics(w, h, fps);
 }
 
 // Every input an LV2 host connects must count: the effect hears the mean of both.
-inline void ConfigureBindingInputs(KorvalineBinding* pPlug) { pPlug->SetInputsHeardAsMean(true); }
+inline void ConfigureBindingInputs(PlugBinding* pPlug) { pPlug->SetInputsHeardAsMean(true); }
 #else
 #include "framework/fx_quiet_base.h"
 class IGraphics;
-using KorvalineBinding = IFxQuietBase;
+using PlugBinding = IFxQuietBase;
 
 // Without a host nobody shows an editor, so none is built.
-inline IGraphics* MakeBindingGraphics(KorvalineBinding*, int, int, int) { return nullptr; }
+inline IGraphics* MakeBindingGraphics(PlugBinding*, int, int, int) { return nullptr; }
 
 // The caller hands the inputs to the effect as they are.
-inline void ConfigureBindingInputs(KorvalineBinding*) {}
+inline void ConfigureBindingInputs(PlugBinding*) {}
 #endif
 
 // What a plug-in's MakePlug does: builds one instance with its identity, one at a time under a
 // process-wide mutex, as a binding's construction shares process-wide tables.
 template <class Plug>
-KorvalineBinding* MakeBoundPlug(const char* bundleID, const char* viewFactoryClassName) {
+PlugBinding* MakeBoundPlug(const char* bundleID, const char* viewFactoryClassName) {
   static std::mutex factoryMutex;
   std::lock_guard<std::mutex> lock(factoryMutex);
   IFxInstanceInfo info;

@@ -14,8 +14,8 @@ function(korv_add_lv2_bundle)
     message(FATAL_ERROR "korv_add_lv2_bundle needs NAME, TARGET, UI_TARGET, TTL_GENERATOR and OUTPUT_DIRECTORY")
   endif()
   set(bundle ${ARG_OUTPUT_DIRECTORY}/${ARG_NAME}.lv2)
-  korv_lv2_module(${ARG_TARGET} ${bundle} ${ARG_NAME} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/exports.map)
-  korv_lv2_module(${ARG_UI_TARGET} ${bundle} ${ARG_NAME}_ui ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/ui_exports.map)
+  korv_lv2_module(${ARG_TARGET} ${bundle} ${ARG_NAME} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/plugin/lv2_exports.map)
+  korv_lv2_module(${ARG_UI_TARGET} ${bundle} ${ARG_NAME}_ui ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/plugin/lv2_ui_exports.map)
 
   set(turtle ${bundle}/manifest.ttl ${bundle}/${ARG_NAME}.ttl)
   add_custom_command(OUTPUT ${turtle}

@@ -1,4 +1,4 @@
-#include "dsp/tone_chain.h"
+#include "effect/tone_chain.h"
 
 #include <algorithm>
 #include <array>
