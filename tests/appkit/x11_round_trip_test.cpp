@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 
-#include "support/xvfb_server.h"
 #include "test_views.h"
 
 // Xlib's macros (None, Bool, Status ...) must come after the test framework.
@@ -16,9 +15,12 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include "support/xtest_probe.h"
+
 using korv_appkit::X11Display;
 using korv_appkit_test::CanvasPixel;
 using korv_appkit_test::CanvasView;
+using korv_test::OpenXTestProbe;
 using korv_test::XvfbServer;
 
 namespace {
@@ -70,10 +72,8 @@ TEST(X11RoundTrip, DragInXvfbAndReadTheWindowBack) {
   ASSERT_FALSE(server.Name().empty()) << "Xvfb did not start";
   X11Display display(server.Name().c_str(), 2);
   ASSERT_TRUE(display.isOpen());
-  ::Display* probe = XOpenDisplay(server.Name().c_str());
+  ::Display* probe = OpenXTestProbe(server);
   ASSERT_NE(probe, nullptr);
-  int eventBase, errorBase, major, minor;
-  ASSERT_TRUE(XTestQueryExtension(probe, &eventBase, &errorBase, &major, &minor));
 
   DragView* view = new DragView();
   // Top-left of a 480-pixel (240-point) screen.

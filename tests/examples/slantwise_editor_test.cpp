@@ -10,7 +10,6 @@
 #include <thread>
 
 #include "host_test_support.h"
-#include "support/xvfb_server.h"
 
 // Xlib's macros (None, Bool, Status ...) must come after the test framework.
 #include <X11/Xlib.h>
@@ -18,11 +17,13 @@
 #include <X11/keysym.h>
 
 #include "support/x11_window_close.h"
+#include "support/xtest_probe.h"
 
 namespace {
 
 using namespace korval_host_test;
 using korv_test::CloseLikeAWindowManager;
+using korv_test::OpenXTestProbe;
 using Clock = std::chrono::steady_clock;
 
 void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
@@ -79,11 +80,8 @@ void Keys(::Display* display, std::initializer_list<KeySym> keys) {
 TEST(SlantwiseEditor, ModeChosenFromItsMenuAndTiltTypedAreSaved) {
   enum { kTilt = 0, kMode = 3 };
   korv_test::XvfbServer server("800x600x24");
-  ASSERT_FALSE(server.Name().empty()) << "Xvfb did not start";
-  ::Display* probe = XOpenDisplay(server.Name().c_str());
-  ASSERT_NE(probe, nullptr);
-  int eventBase, errorBase, major, minor;
-  ASSERT_TRUE(XTestQueryExtension(probe, &eventBase, &errorBase, &major, &minor));
+  ::Display* probe = OpenXTestProbe(server);
+  ASSERT_NE(probe, nullptr) << "Xvfb with XTest did not start";
 
   TempDir dir;
   const std::string preset = dir.Path("edited.aupreset"), bundle = KORV_EXAMPLE_BUNDLE_DIR;

@@ -10,7 +10,6 @@
 #include <thread>
 
 #include "host_test_support.h"
-#include "support/xvfb_server.h"
 
 // Xlib's macros (None, Bool, Status ...) must come after the test framework.
 #include <X11/Xlib.h>
@@ -18,6 +17,7 @@
 #include <X11/extensions/XTest.h>
 
 #include "support/x11_window_close.h"
+#include "support/xtest_probe.h"
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -25,6 +25,7 @@
 
 using namespace korval_host_test;
 using korv_test::CloseLikeAWindowManager;
+using korv_test::OpenXTestProbe;
 using korv_test::XvfbServer;
 
 namespace {
@@ -162,11 +163,8 @@ std::vector<std::string> Lines(const std::string& text) {
 
 TEST(HostEdit, DraggingTheWetKnobDownIsReportedAndSaved) {
   XvfbServer server("800x800x24");
-  ASSERT_FALSE(server.Name().empty()) << "Xvfb did not start";
-  ::Display* probe = XOpenDisplay(server.Name().c_str());
-  ASSERT_NE(probe, nullptr);
-  int eventBase, errorBase, major, minor;
-  ASSERT_TRUE(XTestQueryExtension(probe, &eventBase, &errorBase, &major, &minor));
+  ::Display* probe = OpenXTestProbe(server);
+  ASSERT_NE(probe, nullptr) << "Xvfb with XTest did not start";
 
   TempDir dir;
   const std::string preset = dir.Path("edited.aupreset"), log = dir.Path("edit.log");
