@@ -10,8 +10,8 @@ class IFxQuietBase : public IFxBase {
  public:
   // The same arguments as a host binding takes, so a plug-in can be built on either.
   IFxQuietBase(const IFxInstanceInfo&, int nParams, const char* channelIOStr, int nPresets, const char* effectName,
-            const char* productName, const char* mfrName, int vendorVersion, int uniqueID, int mfrID, int latency,
-            bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, [[maybe_unused]] int nSideChainChannels = 0)
+               const char* productName, const char* mfrName, int vendorVersion, int uniqueID, int mfrID, int latency,
+               bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, [[maybe_unused]] int nSideChainChannels = 0)
       : IFxBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID, mfrID,
                 latency, plugDoesMidi, plugDoesChunks, plugIsInst, kAPIStandalone) {}
 

@@ -5,8 +5,8 @@ enum { kBypass, kMode, kSteps, kMix, kGain, kNParams };
 }
 
 FuzzPlug::FuzzPlug(bool stateChunks)
-    : IFxQuietBase(IFxInstanceInfo(), kNParams, "1-1 2-2", kNPresets, "FuzzPlug", "FuzzPlug", "BrightmoorAudio", 0x10203,
-                kUniqueID, 0x42726d6f, 0, false, stateChunks, false) {
+    : IFxQuietBase(IFxInstanceInfo(), kNParams, "1-1 2-2", kNPresets, "FuzzPlug", "FuzzPlug", "BrightmoorAudio",
+                   0x10203, kUniqueID, 0x42726d6f, 0, false, stateChunks, false) {
   GetParam(kBypass)->InitBool("Bypass", false);
   GetParam(kMode)->InitEnum("Mode", 1, 4);
   GetParam(kSteps)->InitInt("Steps", 2, -3, 7);

@@ -14,8 +14,8 @@
 IFxLV2::IFxLV2(const IFxInstanceInfo& instanceInfo, int nParams, const char* channelIOStr, int nPresets,
                const char* effectName, const char* productName, const char* mfrName, int vendorVersion, int uniqueID,
                int mfrID, int latency, bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, int nSideChainChannels)
-    : IFxQuietBase(instanceInfo, nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID,
-                mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst, nSideChainChannels),
+    : IFxQuietBase(instanceInfo, nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion,
+                   uniqueID, mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst, nSideChainChannels),
       mPorts(kSmallAllocationStepBytes),
       mLastControl(kSmallAllocationStepBytes) {
   Trace(__FUNCTION__, __LINE__, "%s", effectName);

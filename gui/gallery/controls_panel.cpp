@@ -26,8 +26,8 @@ constexpr IColor kTeal(255, 70, 190, 180);
 class PanelPlug : public IFxQuietBase {
  public:
   PanelPlug()
-      : IFxQuietBase(IFxInstanceInfo(), kNumParams, "1-1", 0, "Controls", "Controls", "BrightmoorAudio", 0x10000, 0x436F6E74,
-                  0x42726D41, 0, false, true, false) {
+      : IFxQuietBase(IFxInstanceInfo(), kNumParams, "1-1", 0, "Controls", "Controls", "BrightmoorAudio", 0x10000,
+                     0x436F6E74, 0x42726D41, 0, false, true, false) {
     GetParam(kDry)->InitDouble("Dry", 0.2, 0.0, 1.0, 0.01);
     GetParam(kWet)->InitDouble("Wet", 0.65, 0.0, 1.0, 0.01);
     GetParam(kOut)->InitDouble("Out", -7.5, -15.0, 15.0, 0.001, "dB");
