@@ -23,7 +23,8 @@ class BRM_ConvolutionEngine_Div {
   void Reset();
 
   void Add(double** bufs, int len, int nch);
-  // Number of summed samples ready, never more than want.
+  // Number of summed samples ready, never more than want. It is also where the engines'
+  // convolution runs (each engine's Avail) and their outputs are summed.
   int Avail(int want);
   double** Get();
   void Advance(int len);
