@@ -112,7 +112,10 @@ void KORVALINE::ProcessDoubleReplacing(double** inputs, double** outputs, int nF
     mEngine.Reset();
     ClearToneChain(mToneChain);
   }
-  ConfigureToneChain(mToneChain, mImpulseSampleRate);
+  if (mToneChainSampleRate != mImpulseSampleRate) {
+    ConfigureToneChain(mToneChain, mImpulseSampleRate);
+    mToneChainSampleRate = mImpulseSampleRate;
+  }
   double clean[kMaxChunk];
   for (int done = 0; done < nFrames; done += kMaxChunk) {
     const int n = nFrames - done < kMaxChunk ? nFrames - done : kMaxChunk;

@@ -46,6 +46,9 @@ class KORVALINE : public PlugBinding {
   double mImpulseSampleRate = 0.0;
   std::atomic<bool> mHistoryToForget{false};
   std::array<Biquad, kToneChainLength> mToneChain;
+  // The rate the tone chain's coefficients were computed for: the render recomputes them only when
+  // the rate has changed, as six pow() and tan() calls per block cost more than the chain itself.
+  double mToneChainSampleRate = 0.0;
 };
 
 // The factory the host binding calls when the host opens the component; instances are built one

@@ -237,7 +237,7 @@ TEST(Korvaline, RenderAllocatesNothingAfterFirstReset) {
   EXPECT_EQ(scope.Count(), 0);
 }
 
-TEST(Korvaline, RateChangeRebuildsTheImpulse) {
+TEST(Korvaline, RateChangeRebuildsTheImpulseAndTheToneChain) {
   // Silence leaves every state at zero, so after the rate change the effect must answer exactly
   // like a fresh instance at the new rate.
   Rig changed(44100.0), fresh(88200.0), old(44100.0);
