@@ -1,6 +1,7 @@
 // What the LV2 binding needs to know of KORVAL-Q34 beyond its parameters: its and its editor's URIs,
 // the unit of "Out", its class and its licence.
 #include "effect/korvaline.h"
+#include "korv_plugin_identity.h"
 #include "lv2/lv2_plugin_info.h"
 
 namespace {
@@ -8,10 +9,10 @@ const LV2ParamUnit kKorvalineUnits[] = {{kOut, "http://lv2plug.in/ns/extensions/
 }  // namespace
 
 const LV2PluginInfo kLV2PluginInfo = {
-    "urn:brightmooraudio:korvaline",
+    KORV_PLUGIN_LV2_URI,
     kKorvalineUnits,
     static_cast<int>(sizeof(kKorvalineUnits) / sizeof(kKorvalineUnits[0])),
-    "urn:brightmooraudio:korvaline#ui",
+    KORV_PLUGIN_LV2_URI "#ui",
     "http://lv2plug.in/ns/lv2core#ReverbPlugin",
     "urn:brightmooraudio:license:proprietary",
     "Proprietary software of BrightmoorAudio. All rights reserved; no licence to copy, modify or "
