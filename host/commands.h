@@ -1,5 +1,6 @@
 #pragma once
 // The subcommands of korval-host. Each prints its own messages and returns the exit status.
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,7 +33,8 @@ constexpr int kLowestUnitRate = 8000;
 constexpr int kHighestUnitRate = 768000;
 
 // Registers the bundle and opens the unit; null after printing why not, with the exit status for that
-// in *failure (kExitBadInput when the bundle's entry is no Audio Unit).
+// in *failure (kExitBadInput when the fault is the bundle's: an unusable Info.plist or binary, or an
+// entry that is no Audio Unit).
 std::unique_ptr<HostedUnit> OpenUnit(const HostContext& context, int* failure);
 // Prints "korval-host: message" on standard error and returns the status.
 int Fail(int status, const std::string& message);
@@ -44,6 +46,9 @@ int ApplyParameterTexts(const HostedUnit& unit, const std::vector<std::string>& 
 // Writes the unit's state as an .aupreset and says so; kExitOk, or the status after printing why not.
 int SaveUnitPreset(const HostedUnit& unit, const std::string& path);
 // The value of "--scale": the screen's device pixels per point, 1 or 2.
+// Where a command says what it wrote to path: standard output, unless the file is standard output itself
+// ("-", /dev/stdout), where the words would land in the data.
+std::FILE* ReportStream(const std::string& path);
 int ParseScaleOption(const std::string& text, int* scale);
 // The value of "--layout": fixed (the front panel), knobs or sliders (generated editors).
 int ParseLayoutOption(const std::string& text, unsigned* layout);

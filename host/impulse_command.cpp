@@ -50,10 +50,12 @@ int RunImpulse(const Arguments& arguments) {
 
   AudioFileWriter writer;
   std::string error;
-  if (!writer.Open(path, rate, 1, SF_FORMAT_WAV | SF_FORMAT_FLOAT, &error)) return Fail(kExitBadInput, error);
+  if (!writer.Open(path, rate, 1, SF_FORMAT_WAV | SF_FORMAT_FLOAT, &error, length))
+    return Fail(kExitBadInput, error);
   if (!writer.Write(samples.data(), length)) return Fail(kExitFailed, "cannot write " + path);
   if (!writer.Commit(&error)) return Fail(kExitFailed, error);
-  std::printf("wrote %s (%d samples at %d Hz, mono, 32-bit float)\n", path.c_str(), length, rate);
+  std::fprintf(ReportStream(path), "wrote %s (%d samples at %d Hz, mono, 32-bit float)\n", path.c_str(), length,
+               rate);
   return kExitOk;
 }
 

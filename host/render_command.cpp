@@ -186,13 +186,16 @@ int RunRender(const HostContext& context, const Arguments& arguments) {
   const bool lengthKnown = input.frames >= 0 && input.frames <= SF_COUNT_MAX - tailLimit;
   const sf_count_t mostFrames = lengthKnown ? input.frames + tailLimit : -1;
   int outputFormat = input.format;
+  // A stream's header can state the length only when the tail's is fixed; one that ends when the output
+  // falls quiet is not known until then.
+  const bool untilQuiet = options.tailSeconds < 0;
   if (!ChooseOutputFormat(input.format, input.channels, mostFrames, &outputFormat, &error))
     return Fail(kExitBadInput, "cannot write " + options.outputPath + ": " + error);
   AudioFileWriter writer;
-  if (!writer.Open(options.outputPath, input.samplerate, input.channels, outputFormat, &error))
+  if (!writer.Open(options.outputPath, input.samplerate, input.channels, outputFormat, &error,
+                   untilQuiet ? -1 : mostFrames))
     return Fail(kExitBadInput, error);
 
-  const bool untilQuiet = options.tailSeconds < 0;
   SilenceWatch silence(input.samplerate, input.channels);  // quiet for a second
   std::vector<float> interleaved(static_cast<size_t>(block) * channels);
   // The quiet end of the tail rendered so far: written only once something audible follows it, so the
@@ -244,9 +247,10 @@ int RunRender(const HostContext& context, const Arguments& arguments) {
 
   const double seconds = static_cast<double>(done) / input.samplerate;
   const double tailSeconds = static_cast<double>(tail) / input.samplerate;
-  std::printf("rendered %lld frames (%.3f s) and a tail of %lld frames (%.3f s) in %.3f s: %.1fx real time\n",
-              static_cast<long long>(done), seconds, static_cast<long long>(tail), tailSeconds, elapsed,
-              elapsed > 0 ? (seconds + tailSeconds) / elapsed : 0.0);
+  std::fprintf(ReportStream(options.outputPath),
+               "rendered %lld frames (%.3f s) and a tail of %lld frames (%.3f s) in %.3f s: %.1fx real time\n",
+               static_cast<long long>(done), seconds, static_cast<long long>(tail), tailSeconds, elapsed,
+               elapsed > 0 ? (seconds + tailSeconds) / elapsed : 0.0);
   return kExitOk;
 }
 
