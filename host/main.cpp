@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
   if (command == "snapshot") return RunSnapshot(context, arguments);
   if (command == "edit") return RunEdit(context, arguments);
   if (command == "plot") return RunPlot(context, arguments);
-  if (command == "impulse") return RunImpulse(arguments);
+  if (command == "impulse") return RunImpulse(context, arguments);
   std::fputs(kUsage, stderr);
   return Fail(kExitBadInput, "unknown command \"" + command + "\"");
 }
