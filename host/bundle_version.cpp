@@ -75,7 +75,8 @@ std::string ReadListedEntry(const std::string& bundleDir, const ComponentDescrip
   return VisitListedEntries(bundleDir, " lists no component " + ComponentCodesText(component), nullptr,
                             [&](CFDictionaryRef entry, const std::string& path, std::string* error) {
                               if (!Describes(entry, component)) return false;
-                              if (!read(entry)) *error = path + " lists no " + what + " for " + ComponentCodesText(component);
+                              if (!read(entry))
+                                *error = path + " lists no " + what + " for " + ComponentCodesText(component);
                               return true;
                             });
 }
