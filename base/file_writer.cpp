@@ -79,19 +79,23 @@ bool BRM_FileWriter::Open(const std::string& path, std::string* error) {
     return false;
   };
   if (path.empty()) return fail(ENOENT);
+  const auto openInPlace = [&](const std::string& existingPath) {
+    mDescriptor = open(existingPath.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (mDescriptor < 0) return fail(errno);
+    mInPlace = true;
+    return true;
+  };
+  struct stat existing;
+  // Anything but a regular file is opened through the path itself: the kernel follows links whose text
+  // names nothing (/dev/stdout on a pipe reads as "pipe:[N]").
+  if (stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) return openInPlace(path);
   std::string target;
   if (const int code = FollowLinks(path, &target)) return fail(code);
-  struct stat existing;
   const bool exists = stat(target.c_str(), &existing) == 0;
   if (!exists && errno != ENOENT) return fail(errno);
   mTarget = target;
 
-  if (exists && !S_ISREG(existing.st_mode)) {
-    mDescriptor = open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    if (mDescriptor < 0) return fail(errno);
-    mInPlace = true;
-    return true;
-  }
+  if (exists && !S_ISREG(existing.st_mode)) return openInPlace(target);
   if (exists && !MayReplace(target, existing)) {
     *error = "it is read-only";
     Discard();
@@ -117,6 +121,17 @@ bool BRM_FileWriter::Open(const std::string& path, std::string* error) {
     // The permission bits only: new contents do not inherit set-user-ID and similar privileges.
     if (fchmod(mDescriptor, existing.st_mode & 0777) != 0) return fail(errno);
   }
+  return true;
+}
+
+bool BRM_FileWriter::OpenStandardOutput(std::string* error) {
+  Discard();
+  mDescriptor = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+  if (mDescriptor < 0) {
+    *error = std::strerror(errno);
+    return false;
+  }
+  mInPlace = true;
   return true;
 }
 

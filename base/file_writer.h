@@ -20,6 +20,8 @@ class BRM_FileWriter {
 
   // False, with the reason in *error (without the path), when the target cannot be written.
   bool Open(const std::string& path, std::string* error);
+  // Writes to the process's standard output, in place, whatever it is.
+  bool OpenStandardOutput(std::string* error);
   // What to write to, for writers that need a descriptor; -1 when not open.
   int Descriptor() const { return mDescriptor; }
   // True when the target is written directly (a device or FIFO): nothing can be taken back.

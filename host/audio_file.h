@@ -35,10 +35,16 @@ class AudioFileReader {
 // the length is not known. False, with the reason, when no file of that kind can hold the output.
 bool ChooseOutputFormat(int format, int channels, sf_count_t frames, int* chosen, std::string* error);
 
+// Writes sound files, and sound onto streams: "-" is standard output, and a FIFO or pipe, which cannot
+// go back to fill in sizes, gets a WAV file (of any WAV kind: WAV, WAVEX, RF64) as a plain WAV stream
+// whose header comes first, or a format that libsndfile writes onto pipes itself. Any other format is
+// refused before a FIFO is opened, so that no reader is kept waiting for nothing.
 class AudioFileWriter {
  public:
-  // format: a libsndfile major format and subtype, as a reader reports them.
-  bool Open(const std::string& path, int sampleRate, int channels, int format, std::string* error);
+  // format: a libsndfile major format and subtype, as a reader reports them. expectedFrames: the frames
+  // that will be written when known in advance (else -1), for a stream's header to state.
+  bool Open(const std::string& path, int sampleRate, int channels, int format, std::string* error,
+            sf_count_t expectedFrames = -1);
   // Discards what was written unless Commit succeeded.
   ~AudioFileWriter();
 

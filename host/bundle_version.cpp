@@ -30,8 +30,9 @@ bool HasCode(CFDictionaryRef entry, const char* key, OSType code) {
   return ReadCode(entry, key, &listed) && listed == code;
 }
 
-std::string ReadComponents(const std::string& path, CFRef<CFPropertyListRef>* list, CFArrayRef* components) {
-  std::string error = ReadDictionaryFile(path, "a bundle's Info.plist", list);
+std::string ReadComponents(const std::string& path, CFRef<CFPropertyListRef>* list, CFArrayRef* components,
+                           bool* damaged) {
+  std::string error = ReadDictionaryFile(path, "a bundle's Info.plist", FileSource::kRegularFile, list, damaged);
   if (!error.empty()) return error;
   *components = static_cast<CFArrayRef>(
       Lookup(static_cast<CFDictionaryRef>(list->Get()), "AudioComponents", CFArrayGetTypeID()));
@@ -47,24 +48,22 @@ bool Describes(CFDictionaryRef entry, const ComponentDescription& component) {
 
 namespace {
 
-std::string CodesText(const ComponentDescription& component) {
-  return FourCharCodeText(component.componentType) + ":" + FourCharCodeText(component.componentSubType) + ":" +
-         FourCharCodeText(component.componentManufacturer);
-}
-
 // Calls visit with each dictionary the bundle's Info.plist lists under AudioComponents until visit
-// returns true. Empty when one did, else why not (fallback when the file is read but none did).
+// returns true. Empty when one did, else why not (fallback when the file is read but none did, which
+// makes the bundle damaged too).
 template <typename Visit>
-std::string VisitListedEntries(const std::string& bundleDir, const std::string& fallback, Visit visit) {
+std::string VisitListedEntries(const std::string& bundleDir, const std::string& fallback, bool* damaged,
+                               Visit visit) {
   const std::string path = bundleDir + "/Contents/Info.plist";
   CFRef<CFPropertyListRef> list;
   CFArrayRef components = nullptr;
-  std::string error = ReadComponents(path, &list, &components);
+  std::string error = ReadComponents(path, &list, &components, damaged);
   if (!error.empty()) return error;
   for (CFIndex i = 0; components && i < CFArrayGetCount(components); ++i) {
     const auto entry = static_cast<CFDictionaryRef>(CFArrayGetValueAtIndex(components, i));
     if (CFGetTypeID(entry) == CFDictionaryGetTypeID() && visit(entry, path, &error)) return error;
   }
+  if (damaged) *damaged = true;
   return path + fallback;
 }
 
@@ -73,10 +72,11 @@ std::string VisitListedEntries(const std::string& bundleDir, const std::string& 
 template <typename Read>
 std::string ReadListedEntry(const std::string& bundleDir, const ComponentDescription& component, const char* what,
                             Read read) {
-  return VisitListedEntries(bundleDir, " lists no component " + CodesText(component),
+  return VisitListedEntries(bundleDir, " lists no component " + ComponentCodesText(component), nullptr,
                             [&](CFDictionaryRef entry, const std::string& path, std::string* error) {
                               if (!Describes(entry, component)) return false;
-                              if (!read(entry)) *error = path + " lists no " + what + " for " + CodesText(component);
+                              if (!read(entry))
+                                *error = path + " lists no " + what + " for " + ComponentCodesText(component);
                               return true;
                             });
 }
@@ -101,9 +101,9 @@ std::string ReadListedName(const std::string& bundleDir, const ComponentDescript
   });
 }
 
-std::string ReadListedUnit(const std::string& bundleDir, ComponentDescription* component) {
-  return VisitListedEntries(bundleDir, " lists no unit", [component](CFDictionaryRef entry, const std::string&,
-                                                                     std::string*) {
+std::string ReadListedUnit(const std::string& bundleDir, ComponentDescription* component, bool* damaged) {
+  return VisitListedEntries(bundleDir, " lists no unit", damaged, [component](CFDictionaryRef entry,
+                                                                              const std::string&, std::string*) {
     ComponentDescription listed{};
     if (!ReadCode(entry, "type", &listed.componentType) || !ReadCode(entry, "subtype", &listed.componentSubType) ||
         !ReadCode(entry, "manufacturer", &listed.componentManufacturer) ||

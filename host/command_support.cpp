@@ -1,4 +1,7 @@
 // What the subcommands share: opening the unit and reporting failures.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "host/commands.h"
@@ -14,19 +17,24 @@ int Fail(int status, const std::string& message) {
 
 void Warn(const std::string& message) { std::fprintf(stderr, "korval-host: warning: %s\n", message.c_str()); }
 
+std::FILE* ReportStream(const std::string& path) {
+  struct stat written, standardOutput;
+  const bool isStandardOutput = path == "-" || (stat(path.c_str(), &written) == 0 &&
+                                                fstat(STDOUT_FILENO, &standardOutput) == 0 &&
+                                                written.st_dev == standardOutput.st_dev &&
+                                                written.st_ino == standardOutput.st_ino);
+  return isStandardOutput ? stderr : stdout;
+}
+
 std::string StatusText(OSStatus status) { return "status " + std::to_string(status); }
 
 std::unique_ptr<HostedUnit> OpenUnit(const HostContext& context, int* failure) {
-  *failure = kExitFailed;
-  std::string error = RegisterBundle(context.bundleDir);
-  if (!error.empty()) {
-    Fail(kExitFailed, error);
-    return nullptr;
-  }
-  bool notAUnit = false;
-  std::unique_ptr<HostedUnit> unit = HostedUnit::Open(context.component, &error, &notAUnit);
-  if (!unit && notAUnit) *failure = kExitBadInput;
-  if (!unit) Fail(kExitFailed, error);
+  bool damaged = false;
+  std::string error = RegisterBundle(context.bundleDir, &damaged);
+  std::unique_ptr<HostedUnit> unit;
+  if (error.empty()) unit = HostedUnit::Open(context.component, &error, &damaged);
+  *failure = damaged ? kExitBadInput : kExitFailed;
+  if (!unit) Fail(*failure, error);
   return unit;
 }
 
@@ -48,7 +56,7 @@ int SaveUnitPreset(const HostedUnit& unit, const std::string& path) {
   if (status != noErr || !state) return Fail(kExitFailed, "the unit gave no state (" + StatusText(status) + ")");
   const std::string error = WritePresetFile(path, state.Get());
   if (!error.empty()) return Fail(kExitBadInput, error);
-  std::printf("saved %s\n", path.c_str());
+  std::fprintf(ReportStream(path), "saved %s\n", path.c_str());
   return kExitOk;
 }
 

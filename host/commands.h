@@ -1,5 +1,6 @@
 #pragma once
 // The subcommands of korval-host. Each prints its own messages and returns the exit status.
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,19 +26,29 @@ int RunDemoInput(const Arguments& arguments);
 int RunSnapshot(const HostContext& context, const Arguments& arguments);
 int RunEdit(const HostContext& context, const Arguments& arguments);
 int RunPlot(const HostContext& context, const Arguments& arguments);
-int RunImpulse(const Arguments& arguments);
+int RunImpulse(const HostContext& context, const Arguments& arguments);
 
-// The sample rates the unit is measured at and its impulse written for.
+// The sample rates a unit is rendered and measured at and the impulse written for: those the plug-ins
+// built on this framework accept.
 constexpr int kLowestUnitRate = 8000;
 constexpr int kHighestUnitRate = 768000;
 
+// KORVALINE's unit: the one the host opens unless told otherwise, and the only one whose impulse the
+// host holds.
+constexpr ComponentDescription kKorvalineUnit = {kAudioUnitType_Effect, MakeFourCharCode("Kor1"),
+                                                 MakeFourCharCode("Brmo"), 0, 0};
+
 // Registers the bundle and opens the unit; null after printing why not, with the exit status for that
-// in *failure (kExitBadInput when the bundle's entry is no Audio Unit).
+// in *failure (kExitBadInput when the fault is the bundle's: an unusable Info.plist or binary, or an
+// entry that is no Audio Unit).
 std::unique_ptr<HostedUnit> OpenUnit(const HostContext& context, int* failure);
 // Prints "korval-host: message" on standard error and returns the status.
 int Fail(int status, const std::string& message);
 // Prints "korval-host: warning: message" on standard error.
 void Warn(const std::string& message);
+// Where a command says what it wrote to path: standard output, unless the file is standard output itself
+// ("-", /dev/stdout), where the words would land in the data.
+std::FILE* ReportStream(const std::string& path);
 std::string StatusText(OSStatus status);
 // Sets each "--param" text (NAME=VALUE) on the unit; kExitOk, or the status after printing why not.
 int ApplyParameterTexts(const HostedUnit& unit, const std::vector<std::string>& texts);

@@ -118,14 +118,15 @@ std::vector<float> MakeDemoInput() {
 int RunDemoInput(const Arguments& arguments) {
   if (arguments.size() != 1) return Fail(kExitBadInput, "demo-input needs one output file");
   const std::vector<float> clip = MakeDemoInput();
+  const auto frames = static_cast<sf_count_t>(clip.size() / kDemoChannels);
   AudioFileWriter writer;
   std::string error;
-  if (!writer.Open(arguments[0], kDemoSampleRate, kDemoChannels, SF_FORMAT_WAV | SF_FORMAT_FLOAT, &error))
+  if (!writer.Open(arguments[0], kDemoSampleRate, kDemoChannels, SF_FORMAT_WAV | SF_FORMAT_FLOAT, &error, frames))
     return Fail(kExitBadInput, error);
-  if (!writer.Write(clip.data(), static_cast<sf_count_t>(clip.size() / kDemoChannels)))
-    return Fail(kExitFailed, "cannot write " + arguments[0]);
+  if (!writer.Write(clip.data(), frames)) return Fail(kExitFailed, "cannot write " + arguments[0]);
   if (!writer.Commit(&error)) return Fail(kExitFailed, error);
-  std::printf("wrote %s: %.1f s, %d Hz, stereo, float\n", arguments[0].c_str(), kDemoSeconds, kDemoSampleRate);
+  std::fprintf(ReportStream(arguments[0]), "wrote %s: %.1f s, %d Hz, stereo, float\n", arguments[0].c_str(),
+               kDemoSeconds, kDemoSampleRate);
   return kExitOk;
 }
 

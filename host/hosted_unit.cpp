@@ -6,9 +6,13 @@
 
 namespace korval_host {
 
-std::string RegisterBundle(const std::string& bundleDir) {
+std::string RegisterBundle(const std::string& bundleDir, bool* damaged) {
   long count = 0;
   const OSStatus status = KorvRegisterComponentBundle(bundleDir.c_str(), &count);
+  if (damaged) *damaged = status == kAudioUnitErr_InvalidFile;
+  if (status == kAudioUnitErr_InvalidFile)
+    return "cannot load the plug-in bundle " + bundleDir +
+           ": its Contents/Info.plist is no regular file listing complete components";
   if (status != noErr) return "cannot load the plug-in bundle " + bundleDir + " (status " + std::to_string(status) + ")";
   return {};
 }
@@ -20,6 +24,11 @@ std::string FourCharCodeText(OSType code) {
     text += (c >= 0x20 && c < 0x7F) ? c : '?';
   }
   return text;
+}
+
+std::string ComponentCodesText(const ComponentDescription& description) {
+  return FourCharCodeText(description.componentType) + ":" + FourCharCodeText(description.componentSubType) + ":" +
+         FourCharCodeText(description.componentManufacturer);
 }
 
 bool ParseComponentDescription(const std::string& text, ComponentDescription* description) {
@@ -46,10 +55,9 @@ AudioStreamBasicDescription CanonicalFormat(double sampleRate, UInt32 channels) 
 }
 
 std::unique_ptr<HostedUnit> HostedUnit::Open(const ComponentDescription& looking, std::string* error,
-                                             bool* notAUnit) {
-  if (notAUnit) *notAUnit = false;
-  const std::string codes = FourCharCodeText(looking.componentType) + ":" + FourCharCodeText(looking.componentSubType) +
-                            ":" + FourCharCodeText(looking.componentManufacturer);
+                                             bool* damaged) {
+  if (damaged) *damaged = false;
+  const std::string codes = ComponentCodesText(looking);
   ComponentDescription search = looking;
   Component component = FindNextComponent(nullptr, &search);
   if (!component) {
@@ -60,9 +68,10 @@ std::unique_ptr<HostedUnit> HostedUnit::Open(const ComponentDescription& looking
   GetComponentInfo(component, &found, nullptr, nullptr, nullptr);
   ComponentInstance instance = nullptr;
   const OSErr status = OpenAComponent(component, &instance);
-  if (status == cfragNoSymbolErr) {
-    if (notAUnit) *notAUnit = true;
-    *error = "the bundle names no function as the entry of " + codes;
+  if (status == cfragNoLibraryErr || status == cfragNoSymbolErr) {
+    if (damaged) *damaged = true;
+    *error = status == cfragNoLibraryErr ? "the bundle's binary for " + codes + " cannot be loaded"
+                                         : "the bundle names no function of its binary as the entry of " + codes;
     return nullptr;
   }
   if (status != noErr || !instance) {
@@ -74,7 +83,7 @@ std::unique_ptr<HostedUnit> HostedUnit::Open(const ComponentDescription& looking
   if (CallComponentCanDo(instance, kAudioUnitInitializeSelect) != 1 ||
       CallComponentCanDo(instance, kAudioUnitRenderSelect) != 1) {
     CloseComponent(instance);
-    if (notAUnit) *notAUnit = true;
+    if (damaged) *damaged = true;
     *error = "the entry of " + codes + " does not answer as an Audio Unit";
     return nullptr;
   }

@@ -22,23 +22,27 @@ struct ParameterDescription {
   std::vector<std::string> valueNames;
 };
 
-// Makes the components of the bundle at bundleDir known to this process. Empty on success, else why not.
-std::string RegisterBundle(const std::string& bundleDir);
+// Makes the components of the bundle at bundleDir known to this process. Empty on success, else why not;
+// *damaged (if given) tells whether the bundle is there but its Info.plist is unusable.
+std::string RegisterBundle(const std::string& bundleDir, bool* damaged = nullptr);
 
 constexpr OSType MakeFourCharCode(const char (&code)[5]) {
   return (OSType(UInt8(code[0])) << 24) | (OSType(UInt8(code[1])) << 16) | (OSType(UInt8(code[2])) << 8) |
          OSType(UInt8(code[3]));
 }
 std::string FourCharCodeText(OSType code);
+// "aufx:Kor1:Brmo": type, subtype and manufacturer.
+std::string ComponentCodesText(const ComponentDescription& description);
 // "aufx:Kor1:Brmo" → description; false when the text is not three four-character codes.
 bool ParseComponentDescription(const std::string& text, ComponentDescription* description);
 
 class HostedUnit {
  public:
   // Null, with the reason in *error, when no registered component matches or it refuses to open;
-  // *notAUnit (if given) tells whether the bundle named an entry that does not answer as an Audio Unit.
+  // *damaged (if given) tells whether the fault is the bundle's: its binary cannot be loaded, or the
+  // entry it names is no function of that binary or does not answer as an Audio Unit.
   static std::unique_ptr<HostedUnit> Open(const ComponentDescription& looking, std::string* error,
-                                          bool* notAUnit = nullptr);
+                                          bool* damaged = nullptr);
   ~HostedUnit();
   HostedUnit(const HostedUnit&) = delete;
   HostedUnit& operator=(const HostedUnit&) = delete;

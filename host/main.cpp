@@ -63,9 +63,11 @@ int main(int argc, char** argv) {
   // Without --component the host opens the unit the bundle lists. The built-in default stays for the
   // default bundle, so that commands needing no unit work before it is built.
   if (!componentGiven) {
-    const std::string error = ReadListedUnit(context.bundleDir, &context.component);
+    bool damaged = false;
+    const std::string error = ReadListedUnit(context.bundleDir, &context.component, &damaged);
     if (!error.empty() && bundleGiven) {
-      return Fail(kExitFailed, "cannot load the plug-in bundle " + context.bundleDir + ": " + error);
+      return Fail(damaged ? kExitBadInput : kExitFailed,
+                  "cannot load the plug-in bundle " + context.bundleDir + ": " + error);
     }
   }
   if (arguments.empty()) {
@@ -82,7 +84,7 @@ int main(int argc, char** argv) {
   if (command == "snapshot") return RunSnapshot(context, arguments);
   if (command == "edit") return RunEdit(context, arguments);
   if (command == "plot") return RunPlot(context, arguments);
-  if (command == "impulse") return RunImpulse(arguments);
+  if (command == "impulse") return RunImpulse(context, arguments);
   std::fputs(kUsage, stderr);
   return Fail(kExitBadInput, "unknown command \"" + command + "\"");
 }

@@ -50,7 +50,7 @@ std::string WritePresetFile(const std::string& path, CFPropertyListRef state) {
 }
 
 std::string ReadPresetFile(const std::string& path, CFRef<CFPropertyListRef>* state) {
-  return ReadDictionaryFile(path, "a preset file", state);
+  return ReadDictionaryFile(path, "a preset file", FileSource::kFileOrStream, state);
 }
 
 std::string DescribePreset(CFPropertyListRef state) {

@@ -21,10 +21,6 @@ namespace {
 
 constexpr long kDefaultBlock = 512;
 constexpr long kLargestBlock = 16384;
-// Beyond any real recording; a unit may scale its buffers with the rate (the default plug-in
-// needs 1.4 GB at 10 MHz), so a damaged header must not decide that.
-constexpr int kLowestRate = 1000;
-constexpr int kHighestRate = 768000;
 // The longest tail rendered, whatever a unit reports or a user asks for.
 constexpr double kLongestTail = 3600;
 
@@ -134,10 +130,12 @@ int RunRender(const HostContext& context, const Arguments& arguments) {
     return Fail(kExitBadInput, options.inputPath + " has " + std::to_string(input.channels) +
                                    " channels; only mono and stereo files can be rendered");
 
-  if (input.samplerate < kLowestRate || input.samplerate > kHighestRate)
+  // Checked before the unit is asked: a unit may scale its buffers with the rate (the default plug-in
+  // would need 1.4 GB at 10 MHz), so a damaged header must not decide that.
+  if (input.samplerate < kLowestUnitRate || input.samplerate > kHighestUnitRate)
     return Fail(kExitBadInput, options.inputPath + " has a sample rate of " + std::to_string(input.samplerate) +
-                                   " Hz; rates from " + std::to_string(kLowestRate) + " to " +
-                                   std::to_string(kHighestRate) + " Hz can be rendered");
+                                   " Hz; rates from " + std::to_string(kLowestUnitRate) + " to " +
+                                   std::to_string(kHighestUnitRate) + " Hz can be rendered");
   const std::string missing = MissingAudioWarning(options.inputPath, reader.Descriptor(), input);
   if (!missing.empty()) Warn(missing);
 
@@ -188,11 +186,14 @@ int RunRender(const HostContext& context, const Arguments& arguments) {
   int outputFormat = input.format;
   if (!ChooseOutputFormat(input.format, input.channels, mostFrames, &outputFormat, &error))
     return Fail(kExitBadInput, "cannot write " + options.outputPath + ": " + error);
+  // A stream's header can state the length only when the tail's is fixed; one that ends when the output
+  // falls quiet is not known until then.
+  const bool untilQuiet = options.tailSeconds < 0;
   AudioFileWriter writer;
-  if (!writer.Open(options.outputPath, input.samplerate, input.channels, outputFormat, &error))
+  if (!writer.Open(options.outputPath, input.samplerate, input.channels, outputFormat, &error,
+                   untilQuiet ? -1 : mostFrames))
     return Fail(kExitBadInput, error);
 
-  const bool untilQuiet = options.tailSeconds < 0;
   SilenceWatch silence(input.samplerate, input.channels);  // quiet for a second
   std::vector<float> interleaved(static_cast<size_t>(block) * channels);
   // The quiet end of the tail rendered so far: written only once something audible follows it, so the
@@ -244,9 +245,10 @@ int RunRender(const HostContext& context, const Arguments& arguments) {
 
   const double seconds = static_cast<double>(done) / input.samplerate;
   const double tailSeconds = static_cast<double>(tail) / input.samplerate;
-  std::printf("rendered %lld frames (%.3f s) and a tail of %lld frames (%.3f s) in %.3f s: %.1fx real time\n",
-              static_cast<long long>(done), seconds, static_cast<long long>(tail), tailSeconds, elapsed,
-              elapsed > 0 ? (seconds + tailSeconds) / elapsed : 0.0);
+  std::fprintf(ReportStream(options.outputPath),
+               "rendered %lld frames (%.3f s) and a tail of %lld frames (%.3f s) in %.3f s: %.1fx real time\n",
+               static_cast<long long>(done), seconds, static_cast<long long>(tail), tailSeconds, elapsed,
+               elapsed > 0 ? (seconds + tailSeconds) / elapsed : 0.0);
   return kExitOk;
 }
 

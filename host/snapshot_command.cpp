@@ -94,7 +94,7 @@ int SnapshotControlsPanel(const std::string& path) {
   if (!DrawControlsPanel(&panel, &error)) return Fail(kExitFailed, error);
   error = WritePictureFile(path, &panel);
   if (!error.empty()) return Fail(kExitBadInput, error);
-  std::printf("wrote %s (%d x %d)\n", path.c_str(), panel.getWidth(), panel.getHeight());
+  std::fprintf(ReportStream(path), "wrote %s (%d x %d)\n", path.c_str(), panel.getWidth(), panel.getHeight());
   return kExitOk;
 }
 
@@ -127,7 +127,7 @@ int RunSnapshot(const HostContext& context, const Arguments& arguments) {
   editor.reset();
   if (!settled) return Fail(kExitFailed, "the editor kept redrawing; no snapshot was written");
   if (!error.empty()) return Fail(kExitBadInput, error);
-  std::printf("wrote %s (%d x %d)\n", options.outputPath.c_str(), width, height);
+  std::fprintf(ReportStream(options.outputPath), "wrote %s (%d x %d)\n", options.outputPath.c_str(), width, height);
   return kExitOk;
 }
 

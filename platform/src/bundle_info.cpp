@@ -2,6 +2,7 @@
 
 #include <AudioUnit/AUComponent.h>
 #include <CoreFoundation/CoreFoundation.h>
+#include <sys/stat.h>
 
 #include "platform/src/cf_runtime.h"
 
@@ -58,8 +59,12 @@ OSStatus ReadBundleInfo(const std::string& bundlePath, BundleInfo& info) {
                                                     static_cast<CFIndex>(plistPath.size()), false));
   CFDataRef rawData = nullptr;
   if (!url || !CFURLCreateDataAndPropertiesFromResource(nullptr, CFURLRef(url.get()), &rawData, nullptr, nullptr,
-                                                        nullptr))
+                                                        nullptr)) {
+    // Something there that is no regular file (a FIFO, a folder) is a damaged bundle, not a missing one.
+    struct stat info;
+    if (stat(plistPath.c_str(), &info) == 0) return kAudioUnitErr_InvalidFile;
     return fnfErr;
+  }
   ScopedRef data(rawData);
   ScopedRef plist(CFPropertyListCreateFromXMLData(nullptr, rawData, kCFPropertyListImmutable, nullptr));
   if (CFGetTypeID(plist.get()) != CFDictionaryGetTypeID()) return kAudioUnitErr_InvalidFile;

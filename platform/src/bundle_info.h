@@ -21,7 +21,7 @@ struct BundleInfo {
 };
 
 // Reads bundlePath/Contents/Info.plist: noErr, fnfErr when it is missing, kAudioUnitErr_InvalidFile
-// when it is not a property list or lacks a field (every component entry must be complete, with
+// when it is not a regular file, not a property list or lacks a field (every component entry must be complete, with
 // four-character codes, and the executable a plain file name inside Contents/MacOS).
 OSStatus ReadBundleInfo(const std::string& bundlePath, BundleInfo& info);
 

@@ -1,6 +1,8 @@
 #include <CoreFoundation/CFURLAccess.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <new>
@@ -32,10 +34,14 @@ Boolean CFURLCreateDataAndPropertiesFromResource(CFAllocatorRef alloc, CFURLRef 
     SetCode(errorCode, kCFURLImproperArgumentsError);
     return false;
   }
-  FILE* file = std::fopen(path.c_str(), "rb");
+  // A resource is a regular file. Opened without waiting, so that a FIFO is refused at once instead of
+  // holding the caller until some writer comes.
+  const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   struct stat info;
-  if (!file || fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
-    if (file) std::fclose(file);
+  FILE* file = nullptr;
+  if (descriptor < 0 || fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) ||
+      !(file = fdopen(descriptor, "rb"))) {
+    if (descriptor >= 0) close(descriptor);
     SetCode(errorCode, kCFURLResourceNotFoundError);
     return false;
   }

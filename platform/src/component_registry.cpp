@@ -4,6 +4,7 @@
 #include <limits.h>
 #include <link.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <memory>
@@ -74,9 +75,25 @@ bool Matches(const ComponentDescription& registered, const ComponentDescription&
              (looking.componentFlags & looking.componentFlagsMask);
 }
 
+// dlsym also answers with the libraries the binary depends on: a bundle naming abort or malloc as its
+// factory must not have the host call the C library. Only code of the binary itself is an entry.
+bool DefinedByLibrary(void* library, void* address) {
+  link_map* own = nullptr;
+  Dl_info where;
+  void* holder = nullptr;
+  return dlinfo(library, RTLD_DI_LINKMAP, &own) == 0 && dladdr1(address, &where, &holder, RTLD_DL_LINKMAP) &&
+         holder == own;
+}
+
 // Loads the bundle's library once and finds the component's entry, outside the manager's lock
 // (the library's initialisers may call back in).
 OSErr LoadEntry(const std::string& executablePath, const std::string& symbol, ComponentRoutineProcPtr& entry) {
+  // dlopen of a FIFO would wait for a writer forever; code comes from a regular file (links followed).
+  struct stat info;
+  if (stat(executablePath.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    std::fprintf(stderr, "component: cannot load %s: it is not a regular file\n", executablePath.c_str());
+    return cfragNoLibraryErr;
+  }
   void* library = dlopen(executablePath.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!library) {
     std::fprintf(stderr, "component: cannot load %s: %s\n", executablePath.c_str(), dlerror());
@@ -85,6 +102,11 @@ OSErr LoadEntry(const std::string& executablePath, const std::string& symbol, Co
   void* address = dlsym(library, symbol.c_str());
   if (!address) {
     std::fprintf(stderr, "component: %s has no entry %s\n", executablePath.c_str(), symbol.c_str());
+    return cfragNoSymbolErr;
+  }
+  if (!DefinedByLibrary(library, address)) {
+    std::fprintf(stderr, "component: %s does not define its entry %s itself\n", executablePath.c_str(),
+                 symbol.c_str());
     return cfragNoSymbolErr;
   }
   // A bundle may name any of its symbols; calling one that is data would crash the host.

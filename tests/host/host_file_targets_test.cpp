@@ -1,11 +1,13 @@
-// What korval-host does with the files it is given beyond plain ones: devices, FIFOs, links, read-only
-// files, names of the longest length, files too large to be presets, and sounds past 4 GiB.
+// What korval-host does with the files it is given beyond plain ones: devices, FIFOs and pipes, links,
+// read-only files, names of the longest length, files too large to be presets, and sounds past 4 GiB.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "host/audio_file.h"
@@ -71,23 +73,125 @@ TEST(HostFileTargets, OutputsFollowLinksWriteDevicesInPlaceAndKeepReadOnlyFiles)
   chmod(dir.Path("kept.aupreset").c_str(), 0644);
 }
 
-// libsndfile reads a short WAV file from a FIFO whole at once; the writer is then gone, and a second
-// open of the path would wait for another forever.
-TEST(HostFileTargets, AnInputFifoIsReadOnce) {
-  TempDir dir;
-  WriteTestSound(dir.Path("in.wav"), 1, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2000, 8000);
-  const std::string sound = ReadBytes(dir.Path("in.wav"));
-  ASSERT_LT(sound.size(), 65536u);
-  const std::string fifo = dir.Path("in.fifo");
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  std::thread writer([&] { WriteBytes(fifo, sound); });
-  const HostRun run = RunHost({"render", fifo, dir.Path("out.wav"), "--tail", "0"}, 60);
+// Runs korval-host with a thread writing `bytes` into the FIFO at fifo meanwhile.
+HostRun RunFeedingFifo(const std::vector<std::string>& arguments, const std::string& fifo, const std::string& bytes) {
+  std::thread writer([&] { WriteBytes(fifo, bytes); });
+  const HostRun run = RunHost(arguments, 60);
   // Releases the writer should the host never have opened the FIFO.
   const int release = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
   writer.join();
   if (release >= 0) close(release);
-  EXPECT_EQ(run.exitStatus, 0) << run.output;
-  EXPECT_EQ(ReadSound(dir.Path("out.wav")).info.frames, 2000);
+  return run;
+}
+
+// Inputs handed over through a FIFO (as a shell's <(command) does) are read once, whole: a second
+// open of the path would wait forever for another writer.
+TEST(HostFileTargets, InputsAreReadFromFifos) {
+  TempDir dir;
+  const std::string in = dir.Path("in.wav"), preset = dir.Path("p.aupreset"), fifo = dir.Path("in.fifo");
+  WriteTestSound(in, 1, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2000, 8000);
+  ASSERT_EQ(RunHost({"preset", "save", preset, "--param", "Dry=0.25"}).exitStatus, 0);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string out = dir.Path("out.wav");
+  const struct {
+    std::vector<std::string> arguments;
+    std::string fed;
+    const char* said;
+  } cases[] = {
+      {{"render", fifo, out, "--tail", "0"}, ReadBytes(in), "rendered 2000 frames"},
+      {{"preset", "show", fifo}, ReadBytes(preset), "Dry = 0.25"},
+      {{"render", in, out, "--tail", "0", "--preset", fifo}, ReadBytes(preset), "rendered 2000 frames"},
+  };
+  for (const auto& c : cases) {
+    std::remove(out.c_str());
+    const HostRun run = RunFeedingFifo(c.arguments, fifo, c.fed);
+    EXPECT_EQ(run.exitStatus, 0) << run.output;
+    EXPECT_NE(run.output.find(c.said), std::string::npos) << run.output;
+  }
+  EXPECT_EQ(ReadSound(out).info.frames, 2000);
+}
+
+// What a streaming reader gets from the descriptor: every frame up to the end.
+Sound ReadStream(int descriptor) {
+  Sound sound;
+  SNDFILE* file = sf_open_fd(descriptor, SFM_READ, &sound.info, SF_FALSE);
+  if (!file) return Sound{};
+  std::vector<float> block(static_cast<size_t>(1024 * sound.info.channels));
+  sf_count_t got = 0;
+  while ((got = sf_readf_float(file, block.data(), 1024)) > 0)
+    sound.samples.insert(sound.samples.end(), block.begin(), block.begin() + got * sound.info.channels);
+  sf_close(file);
+  return sound;
+}
+
+struct Streamed {
+  HostRun run;  // with what the host said, on standard error alone when the sound went to standard output
+  Sound sound;
+};
+
+// The host writing to `target` (standard output as "-" or /dev/stdout, or the FIFO at fifo), read at
+// the other end while it writes.
+Streamed RunIntoStream(const TempDir& dir, const std::vector<std::string>& arguments, const std::string& target,
+                       const std::string& fifo) {
+  Streamed streamed;
+  if (target == fifo) {
+    std::thread host([&] {
+      streamed.run = RunHost(arguments, 60);
+      const int release = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);  // should the host never have opened it
+      if (release >= 0) close(release);
+    });
+    const int reader = open(fifo.c_str(), O_RDONLY | O_CLOEXEC);
+    streamed.sound = ReadStream(reader);
+    close(reader);
+    host.join();
+    return streamed;
+  }
+  // From the folder: a host that took "-" for a file name leaves it there.
+  const std::string said = dir.Path("said.txt");
+  const std::string command =
+      "cd " + Quote(dir.Path("")) + " && " + HostCommandLine(arguments, 60) + " 2>" + Quote(said);
+  FILE* pipe = popen(command.c_str(), "r");
+  streamed.sound = ReadStream(fileno(pipe));
+  const int status = pclose(pipe);
+  streamed.run = {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(said)};
+  return streamed;
+}
+
+// A FIFO or pipe cannot be gone back on: the sound reaches a reader at the other end as a WAV stream,
+// sample for sample what a file gets, and what the host says goes elsewhere. A kind of file that cannot
+// be streamed is refused before anyone is kept waiting.
+TEST(HostFileTargets, SoundOntoPipesReachesTheReaderSampleForSample) {
+  TempDir dir;
+  const std::string in = dir.Path("in.wav"), fifo = dir.Path("out.fifo");
+  WriteTestSound(in, 1, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2000, 8000);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::vector<std::vector<std::string>> commands = {{"demo-input", "OUT"},
+                                                          {"impulse", "OUT", "--rate", "8000"},
+                                                          {"render", in, "OUT", "--tail", "0.25"},
+                                                          {"render", in, "OUT"}};  // a tail of unknown length
+  for (std::vector<std::string> arguments : commands) {
+    const auto out = std::find(arguments.begin(), arguments.end(), "OUT");
+    *out = dir.Path("file.wav");
+    ASSERT_EQ(RunHost(arguments).exitStatus, 0) << arguments[0];
+    const Sound written = ReadSound(dir.Path("file.wav"));
+    for (const std::string& target : {std::string("-"), std::string("/dev/stdout"), fifo}) {
+      *out = target;
+      const Streamed streamed = RunIntoStream(dir, arguments, target, fifo);
+      const std::string what = arguments[0] + " onto " + target;
+      EXPECT_EQ(streamed.run.exitStatus, 0) << what;
+      EXPECT_NE(streamed.run.output.find(arguments[0] == "render" ? "rendered" : "wrote"), std::string::npos) << what;
+      EXPECT_EQ(streamed.sound.info.samplerate, written.info.samplerate) << what;
+      EXPECT_EQ(streamed.sound.info.channels, written.info.channels) << what;
+      EXPECT_EQ(streamed.sound.samples.size(), written.samples.size()) << what;
+      EXPECT_TRUE(streamed.sound.samples == written.samples) << what;
+    }
+  }
+  EXPECT_NE(access(dir.Path("-").c_str(), F_OK), 0) << "\"-\" was taken for a file name";
+
+  WriteTestSound(dir.Path("in.aiff"), 1, SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 2000, 8000);
+  const HostRun run = RunHost({"render", dir.Path("in.aiff"), fifo}, 30);
+  EXPECT_EQ(run.exitStatus, 2) << run.output;
+  EXPECT_NE(run.output.find("AIFF (Apple/SGI) sound cannot go onto a pipe"), std::string::npos) << run.output;
 }
 
 TEST(HostFileTargets, APresetFileTooLargeForAnyPresetIsRefused) {

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "host/audio_file.h"
 #include "host/bundle_version.h"
 #include "host/hosted_unit.h"
@@ -156,32 +158,57 @@ TEST(HostCliBundle, AMissingBundleIsReported) {
       << run.output;
 }
 
-// A view's entry answers open and close but none of a unit's calls; a variable of the library cannot be
-// called at all. Neither may be taken for a unit.
-TEST(HostCliBundle, AnEntryThatIsNoAudioUnitIsRefused) {
-  std::vector<std::vector<std::string>> runs = {{"--component", "auvw:Kor1:Brmo", "info"}};
+#ifdef KORV_FAULTY_BUNDLE_DIR
+// A bundle listing the unit aufx:Hst1:Korv made by `entry`, its binary the test component's.
+std::string MakeBundle(const TempDir& dir, const std::string& name, const std::string& entry) {
+  const std::string bundle = dir.Path(name + ".component");
+  std::filesystem::create_directories(bundle + "/Contents/MacOS");
+  WriteBytes(bundle + "/Contents/Info.plist",
+             "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleIdentifier</key><string>" + name +
+                 "</string><key>CFBundleExecutable</key><string>Lib</string><key>AudioComponents</key><array><dict>"
+                 "<key>type</key><string>aufx</string><key>subtype</key><string>Hst1</string><key>manufacturer</key>"
+                 "<string>Korv</string><key>name</key><string>Hostile</string><key>version</key><integer>1</integer>"
+                 "<key>factoryFunction</key><string>" + entry + "</string></dict></array></dict></plist>");
+  symlink(KORV_FAULTY_BUNDLE_DIR "/Contents/MacOS/KorvTest", (bundle + "/Contents/MacOS/Lib").c_str());
+  return bundle;
+}
+#endif
+
+// Nothing a bundle holds may make the host call what is not the unit's factory, or wait: a view's entry
+// answers open and close but none of a unit's calls, a variable cannot be called at all, functions of
+// the C library are not the bundle's, and a FIFO is no file to read a description or code from.
+TEST(HostCliBundle, ABundleThatGivesNoUnitIsRefusedPromptly) {
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* said;
+  };
+  std::vector<Case> cases = {{{"--component", "auvw:Kor1:Brmo", "info"}, "does not answer as an Audio Unit"}};
 #ifdef KORV_FAULTY_BUNDLE_DIR
   TempDir dir;
-  const std::string bundle = dir.Path("Data.component");
-  for (const char* folder : {"", "/Contents", "/Contents/MacOS"}) mkdir((bundle + folder).c_str(), 0700);
-  WriteBytes(bundle + "/Contents/Info.plist",
-             "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleIdentifier</key><string>data.entry</string>"
-             "<key>CFBundleExecutable</key><string>Lib</string><key>AudioComponents</key><array><dict>"
-             "<key>type</key><string>aufx</string><key>subtype</key><string>Dat1</string><key>manufacturer</key>"
-             "<string>Korv</string><key>name</key><string>Data</string><key>version</key><integer>1</integer>"
-             "<key>factoryFunction</key><string>TestRefusingCloseCount</string></dict></array></dict></plist>");
-  ASSERT_EQ(symlink(KORV_FAULTY_BUNDLE_DIR "/Contents/MacOS/KorvTest", (bundle + "/Contents/MacOS/Lib").c_str()), 0);
-  runs.push_back({"--bundle", bundle, "--component", "aufx:Dat1:Korv", "info"});
+  for (const char* entry : {"TestRefusingCloseCount", "abort", "exit", "free", "malloc"})
+    cases.push_back({{"--bundle", MakeBundle(dir, entry, entry), "info"}, "names no function of its binary"});
+  const std::string fifoBinary = MakeBundle(dir, "FifoBinary", "TestComponentEntry");
+  std::remove((fifoBinary + "/Contents/MacOS/Lib").c_str());
+  mkfifo((fifoBinary + "/Contents/MacOS/Lib").c_str(), 0600);
+  const std::string linkedFifo = MakeBundle(dir, "LinkedFifo", "TestComponentEntry");
+  std::remove((linkedFifo + "/Contents/MacOS/Lib").c_str());
+  symlink((fifoBinary + "/Contents/MacOS/Lib").c_str(), (linkedFifo + "/Contents/MacOS/Lib").c_str());
+  const std::string fifoPlist = MakeBundle(dir, "FifoPlist", "TestComponentEntry");
+  std::remove((fifoPlist + "/Contents/Info.plist").c_str());
+  mkfifo((fifoPlist + "/Contents/Info.plist").c_str(), 0600);
+  cases.insert(cases.end(), {{{"--bundle", fifoBinary, "info"}, "binary for aufx:Hst1:Korv cannot be loaded"},
+                             {{"--bundle", linkedFifo, "info"}, "binary for aufx:Hst1:Korv cannot be loaded"},
+                             {{"--bundle", fifoPlist, "info"}, "Info.plist: it is not a regular file"},
+                             {{"--bundle", fifoPlist, "--component", "aufx:Hst1:Korv", "info"},
+                              "Info.plist is no regular file"}});
 #endif
-  for (const std::vector<std::string>& arguments : runs) {
-    const HostRun run = RunHost(arguments);
-    EXPECT_EQ(run.exitStatus, 2) << arguments[1] << ": " << run.output;
-    EXPECT_EQ(run.output.find("version"), std::string::npos) << arguments[1] << ": " << run.output;
+  for (const Case& c : cases) {
+    const std::string what = c.arguments[1];
+    const HostRun run = RunHost(c.arguments, 30);
+    EXPECT_EQ(run.exitStatus, 2) << what << ": " << run.output;
+    EXPECT_NE(run.output.find(c.said), std::string::npos) << what << ": " << run.output;
+    EXPECT_EQ(run.output.find("version"), std::string::npos) << what << ": " << run.output;
   }
-#ifdef KORV_FAULTY_BUNDLE_DIR
-  for (const char* file : {"/Contents/MacOS/Lib", "/Contents/Info.plist"}) std::remove((bundle + file).c_str());
-  for (const char* folder : {"/Contents/MacOS", "/Contents", ""}) rmdir((bundle + folder).c_str());
-#endif
 }
 
 }  // namespace

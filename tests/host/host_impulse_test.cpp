@@ -41,15 +41,21 @@ TEST(HostImpulse, WritesTheResampledImpulseAsMonoFloatWav) {
 TEST(HostImpulse, RefusesBadOptionsAndLeavesNoFile) {
   TempDir dir;
   const std::string out = dir.Path("ir.wav");
-  for (const auto& [arguments, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-           {{"impulse"}, "needs an output file"},
-           {{"impulse", out, "--rate", "7999"}, "--rate takes"},
-           {{"impulse", out, "--rate", "768001"}, "--rate takes"},
-           {{"impulse", out, "--rate", "48k"}, "--rate takes"},
-           {{"impulse", out, "--rate"}, "--rate needs a value"},
-           {{"impulse", out, "--level", "1"}, "unexpected argument --level"},
-           {{"impulse", out, dir.Path("second.wav")}, "unexpected argument"},
-           {{"impulse", dir.Path("missing/ir.wav")}, "cannot write"}}) {
+  std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"impulse"}, "needs an output file"},
+      // The impulse is KORVALINE's own: another unit's is not answered with it.
+      {{"--component", "aufx:Slt1:Qlmr", "impulse", out}, "the unit aufx:Slt1:Qlmr is another plug-in"},
+      {{"impulse", out, "--rate", "7999"}, "--rate takes"},
+      {{"impulse", out, "--rate", "768001"}, "--rate takes"},
+      {{"impulse", out, "--rate", "48k"}, "--rate takes"},
+      {{"impulse", out, "--rate"}, "--rate needs a value"},
+      {{"impulse", out, "--level", "1"}, "unexpected argument --level"},
+      {{"impulse", out, dir.Path("second.wav")}, "unexpected argument"},
+      {{"impulse", dir.Path("missing/ir.wav")}, "cannot write"}};
+#ifdef KORV_FAULTY_BUNDLE_DIR
+  cases.push_back({{"--bundle", KORV_FAULTY_BUNDLE_DIR, "impulse", out}, "the unit aufx:Tst1:Korv is another plug-in"});
+#endif
+  for (const auto& [arguments, message] : cases) {
     const HostRun run = RunHost(arguments);
     EXPECT_EQ(run.exitStatus, 2) << run.output;
     EXPECT_NE(run.output.find(message), std::string::npos) << run.output;

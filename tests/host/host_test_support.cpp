@@ -5,12 +5,11 @@
 #include <sys/wait.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 namespace korval_host_test {
-
-namespace {
 
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
@@ -18,13 +17,15 @@ std::string Quote(const std::string& text) {
   return quoted + "'";
 }
 
-}  // namespace
-
-HostRun RunHost(const std::vector<std::string>& arguments, int timeLimitSeconds) {
+std::string HostCommandLine(const std::vector<std::string>& arguments, int timeLimitSeconds) {
   std::string command = Quote(KORVAL_HOST_BINARY);
   if (timeLimitSeconds > 0) command = "timeout -k 5 " + std::to_string(timeLimitSeconds) + " " + command;
   for (const std::string& argument : arguments) command.append(" ").append(Quote(argument));
-  command += " 2>&1";
+  return command;
+}
+
+HostRun RunHost(const std::vector<std::string>& arguments, int timeLimitSeconds) {
+  const std::string command = HostCommandLine(arguments, timeLimitSeconds) + " 2>&1";
   HostRun run{-1, {}};
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
@@ -40,11 +41,12 @@ TempDir::TempDir() {
   char pattern[] = "/tmp/korval_host_test_XXXXXX";
   const char* made = mkdtemp(pattern);
   mPath = made ? made : "/tmp";
+  mMade = made != nullptr;
 }
 
 TempDir::~TempDir() {
-  for (const std::string& name : Files()) std::remove(Path(name).c_str());
-  rmdir(mPath.c_str());
+  std::error_code ignored;
+  if (mMade) std::filesystem::remove_all(mPath, ignored);
 }
 
 std::vector<std::string> TempDir::Files() const {

@@ -15,7 +15,12 @@ struct HostRun {
 // Runs korval-host with the arguments (each quoted for the shell); with a time limit, a run that takes
 // longer is stopped (exit status 124).
 HostRun RunHost(const std::vector<std::string>& arguments, int timeLimitSeconds = 0);
+// The shell command RunHost runs, without its redirection.
+std::string HostCommandLine(const std::vector<std::string>& arguments, int timeLimitSeconds = 0);
+// Quoted for the shell.
+std::string Quote(const std::string& text);
 
+// A fresh folder, removed with all it holds when the object goes away.
 class TempDir {
  public:
   TempDir();
@@ -26,6 +31,7 @@ class TempDir {
 
  private:
   std::string mPath;
+  bool mMade = false;  // false: the path is /tmp itself, which is never removed
 };
 
 struct Sound {

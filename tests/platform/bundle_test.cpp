@@ -2,7 +2,12 @@
 #include <AudioUnit/AudioUnit.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
 
 #include "korval_platform/host.h"
 #include "platform_test_support.h"
@@ -31,6 +36,21 @@ std::string ComponentEntry(const std::string& subtype, const std::string& symbol
   return "<dict><key>type</key><string>aufx</string><key>subtype</key><string>" + subtype +
          "</string><key>manufacturer</key><string>Dmgd</string><key>name</key><string>Damaged</string>"
          "<key>version</key><integer>1</integer><key>factoryFunction</key><string>" + symbol + "</string></dict>";
+}
+
+// Runs call on a thread of its own. Should it still wait after ten seconds (on the FIFO, for a writer),
+// the test fails and a writer that closes at once lets the call end.
+template <typename Call>
+auto WithoutWaitingOn(const std::string& fifo, Call call) {
+  auto result = std::async(std::launch::async, call);
+  if (result.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    ADD_FAILURE() << "still waiting on " << fifo;
+    while (result.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
+      const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+      if (writer >= 0) close(writer);
+    }
+  }
+  return result.get();
 }
 
 // A bundle directory holding only the given Info.plist (none when plist is empty).
@@ -127,34 +147,57 @@ TEST(ComponentBundle, DamagedBundlesAreRefusedWholeWithAClearStatus) {
         << bundle.name;
     EXPECT_EQ(count, 0) << bundle.name;
   }
+  // A FIFO is no file to read a description from, and opening one for reading would wait for a writer.
+  const std::string fifoPlist = MakeBundle(dir, "FifoPlist", "");
+  ASSERT_EQ(mkfifo((fifoPlist + "/Contents/Info.plist").c_str(), 0600), 0);
+  EXPECT_EQ(WithoutWaitingOn(fifoPlist + "/Contents/Info.plist",
+                             [&] { return KorvRegisterComponentBundle(fifoPlist.c_str(), nullptr); }),
+            kAudioUnitErr_InvalidFile);
   ComponentDescription anyDamaged = {0, 0, 0x446D6764 /* 'Dmgd' */, 0, 0};
   EXPECT_EQ(CountComponents(&anyDamaged), 0);
 }
 
 TEST(ComponentBundle, ComponentsWhoseCodeCannotBeLoadedDoNotOpen) {
+  enum Executable { kMissing, kTestBinary, kFifo, kLinkToFifo };
+  const struct {
+    const char* subtype;
+    Executable executable;
+    const char* entry;
+    OSErr status;
+  } cases[] = {
+      {"NoL1", kMissing, "TestComponentEntry", cfragNoLibraryErr},
+      {"Fif1", kFifo, "TestComponentEntry", cfragNoLibraryErr},
+      {"Fif2", kLinkToFifo, "TestComponentEntry", cfragNoLibraryErr},
+      {"NoE1", kTestBinary, "NoSuchEntry", cfragNoSymbolErr},
+      {"Dat1", kTestBinary, "TestRefusingCloseCount", cfragNoSymbolErr},  // a variable: calling it would crash
+      // Functions of the libraries the binary links, not of the binary itself.
+      {"Abrt", kTestBinary, "abort", cfragNoSymbolErr},
+      {"Exit", kTestBinary, "exit", cfragNoSymbolErr},
+      {"Free", kTestBinary, "free", cfragNoSymbolErr},
+      {"Mllc", kTestBinary, "malloc", cfragNoSymbolErr},
+      {"CFRl", kTestBinary, "CFRelease", cfragNoSymbolErr},
+  };
   TempDir dir;
-  const std::string noLibrary =
-      MakeBundle(dir, "NoLibrary", ComponentPlist("Missing", ComponentEntry("NoL1", "TestComponentEntry")));
-  const std::string noEntry = MakeBundle(dir, "NoEntry", ComponentPlist("Lib", ComponentEntry("NoE1", "NoSuchEntry")));
-  // The entry named is a variable of the library: calling it would crash.
-  const std::string dataEntry =
-      MakeBundle(dir, "DataEntry", ComponentPlist("Lib", ComponentEntry("Dat1", "TestRefusingCloseCount")));
-  for (const std::string& bundle : {noEntry, dataEntry})
-    ASSERT_EQ(symlink(KORV_TEST_BUNDLE_DIR "/Contents/MacOS/KorvTest", (bundle + "/Contents/MacOS/Lib").c_str()), 0);
-  ASSERT_EQ(KorvRegisterComponentBundle(noLibrary.c_str(), nullptr), noErr);
-  ASSERT_EQ(KorvRegisterComponentBundle(noEntry.c_str(), nullptr), noErr);
-  ASSERT_EQ(KorvRegisterComponentBundle(dataEntry.c_str(), nullptr), noErr);
+  const std::string fifo = dir.Path() + "/fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const auto& c : cases) {
+    const std::string bundle = MakeBundle(dir, c.subtype, ComponentPlist("Lib", ComponentEntry(c.subtype, c.entry)));
+    const std::string library = bundle + "/Contents/MacOS/Lib";
+    if (c.executable == kTestBinary) symlink(KORV_TEST_BUNDLE_DIR "/Contents/MacOS/KorvTest", library.c_str());
+    if (c.executable == kFifo) mkfifo(library.c_str(), 0600);
+    if (c.executable == kLinkToFifo) symlink(fifo.c_str(), library.c_str());
+    ASSERT_EQ(KorvRegisterComponentBundle(bundle.c_str(), nullptr), noErr) << c.subtype;
 
-  ComponentDescription missingLibrary = {0, 0x4E6F4C31 /* 'NoL1' */, 0, 0, 0};
-  ComponentDescription missingEntry = {0, 0x4E6F4531 /* 'NoE1' */, 0, 0, 0};
-  ComponentInstance instance = reinterpret_cast<ComponentInstance>(1);
-  EXPECT_EQ(OpenAComponent(FindNextComponent(nullptr, &missingLibrary), &instance), cfragNoLibraryErr);
-  EXPECT_EQ(instance, nullptr);
-  EXPECT_EQ(OpenAComponent(FindNextComponent(nullptr, &missingEntry), &instance), cfragNoSymbolErr);
-  EXPECT_EQ(OpenComponent(FindNextComponent(nullptr, &missingEntry)), nullptr);
-  ComponentDescription dataAsEntry = {0, 0x44617431 /* 'Dat1' */, 0, 0, 0};
-  EXPECT_EQ(OpenAComponent(FindNextComponent(nullptr, &dataAsEntry), &instance), cfragNoSymbolErr);
-  EXPECT_EQ(instance, nullptr);
+    ComponentDescription looking = {0, 0, 0, 0, 0};
+    for (int i = 0; i < 4; ++i) looking.componentSubType = looking.componentSubType << 8 | UInt8(c.subtype[i]);
+    Component component = FindNextComponent(nullptr, &looking);
+    ComponentInstance instance = reinterpret_cast<ComponentInstance>(1);
+    const std::string waitedOn = c.executable == kFifo ? library : fifo;
+    EXPECT_EQ(WithoutWaitingOn(waitedOn, [&] { return OpenAComponent(component, &instance); }), c.status)
+        << c.subtype;
+    EXPECT_EQ(instance, nullptr) << c.subtype;
+    EXPECT_EQ(WithoutWaitingOn(waitedOn, [&] { return OpenComponent(component); }), nullptr) << c.subtype;
+  }
   EXPECT_EQ(OpenComponent(nullptr), nullptr);
   EXPECT_EQ(OpenAComponent(nullptr, nullptr), paramErr);
 }
