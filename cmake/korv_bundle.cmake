@@ -1,3 +1,7 @@
+# Where `cmake --install` puts component bundles: relative paths are under the install prefix, where an
+# installed korval-host looks for KORVALINE.
+set(KORV_COMPONENT_INSTALL_DIR "lib/korval/components" CACHE PATH "Install directory of the component bundles")
+
 # korv_add_component_bundle(NAME name TARGET shared-library-target INFO_PLIST template
 #                           [RESOURCES file...] [OUTPUT_DIRECTORY dir])
 # Lays out dir/NAME.component/Contents/ as the component manager loads it: Info.plist (the template

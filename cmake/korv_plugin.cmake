@@ -7,15 +7,22 @@
 #  - the Audio Unit component bundle dir/NAME.component (target NAME): Info.plist from the framework's
 #    template with the identity filled in, the bundle entries NAME_Entry and NAME_ViewEntry (the Cocoa
 #    view factory class NAME_View) written from a template, and only those two exported;
-#  - the editor's Cocoa classes named <class>_vNAME_au (gui/mac compiled for this plug-in), in both
-#    the component and the LV2 editor, so two plug-ins in one process never share a class;
-#  - the LV2 bundle dir/lv2/NAME.lv2 (targets NAME_lv2 and NAME_lv2_ui) with its Turtle written at
-#    build time from the plug-in's own parameters and an X11 editor, and its install rule;
-#    LV2_SOURCES define the effect's kLV2PluginInfo.
+#  - the editor (NAME_gui_mac) with its Cocoa classes named <class>_vNAME_au and the plug-in's bundle
+#    identifier, in both the component and the LV2 editor, so two plug-ins in one process never share a
+#    class nor each other's pictures;
+#  - the LV2 bundle dir/lv2/NAME.lv2 (targets NAME_lv2 and NAME_lv2_ui) with its Turtle and its factory
+#    presets written at build time from the plug-in itself and an X11 editor; LV2_SOURCES define the
+#    effect's kLV2PluginInfo;
+#  - install rules: the component into KORV_COMPONENT_INSTALL_DIR, the LV2 bundle into
+#    KORV_LV2_INSTALL_DIR.
 # The effect's sources see the generated header "korv_plugin_identity.h" (KORV_PLUGIN_BUNDLE_ID,
-# KORV_PLUGIN_SUBTYPE, KORV_PLUGIN_VIEW_CLASS, ...). PICTURES are the editor's pictures below
-# PICTURE_ROOT, made by PICTURE_TARGET. TYPE defaults to aufx, VERSION to 65536 (1.0.0), dir to the
-# build's bundles folder. Sets NAME_BUNDLE_DIR and NAME_LV2_BUNDLE_DIR in the caller's scope.
+# KORV_PLUGIN_SUBTYPE, KORV_PLUGIN_VIEW_CLASS, ...); the interface library NAME_identity carries it to
+# other targets built from the same sources. PICTURES are the editor's pictures below PICTURE_ROOT,
+# made by PICTURE_TARGET. TYPE defaults to aufx, VERSION to 65536 (1.0.0), dir to the top build
+# folder's bundles. Sets NAME_BUNDLE_DIR and NAME_LV2_BUNDLE_DIR in the caller's scope.
+#
+# The framework's libraries are reached by their package names (Korval::au, ...): imported from an
+# installed SDK, or aliases of the libraries inside the framework's own tree.
 set(KORV_PLUGIN_TEMPLATES ${CMAKE_CURRENT_LIST_DIR}/plugin)
 
 function(korv_add_plugin)
@@ -42,7 +49,7 @@ function(korv_add_plugin)
     set(ARG_VERSION_TEXT 1.0.0)
   endif()
   if(NOT ARG_OUTPUT_DIRECTORY)
-    set(ARG_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bundles)
+    set(ARG_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bundles)
   endif()
   if(ARG_LV2_SOURCES AND NOT ARG_LV2_URI)
     message(FATAL_ERROR "korv_add_plugin: an LV2 bundle needs LV2_URI")
@@ -54,19 +61,20 @@ function(korv_add_plugin)
   endforeach()
   set(generated ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}_plugin)
   configure_file(${KORV_PLUGIN_TEMPLATES}/plugin_identity.h.in ${generated}/korv_plugin_identity.h @ONLY)
-  set(base_libs korv_dsp korv_framework korv_gui ${ARG_LIBS})
-  # The editor's Cocoa classes named after this plug-in, for the modules that show an editor.
-  if(TARGET korv_gui_mac AND (TARGET korv_au OR (TARGET korv_lv2_ui AND ARG_LV2_SOURCES)))
-    korv_add_gui_mac(TARGET ${ARG_NAME}_gui_mac CLASS_NAME ${ARG_NAME})
+  add_library(${ARG_NAME}_identity INTERFACE)
+  target_include_directories(${ARG_NAME}_identity INTERFACE ${generated})
+  set(base_libs ${ARG_NAME}_identity Korval::dsp Korval::framework Korval::gui ${ARG_LIBS})
+  # The editor built into this plug-in, for the modules that show an editor.
+  if(TARGET Korval::gui_mac_common AND (TARGET Korval::au OR (TARGET Korval::lv2_ui AND ARG_LV2_SOURCES)))
+    korv_add_gui_mac(TARGET ${ARG_NAME}_gui_mac CLASS_NAME ${ARG_NAME} BUNDLE_ID ${ARG_BUNDLE_ID})
   endif()
 
-  if(TARGET korv_au)
+  if(TARGET Korval::au)
     configure_file(${KORV_PLUGIN_TEMPLATES}/au_entry.cpp.in ${generated}/au_entry.cpp @ONLY)
     configure_file(${KORV_PLUGIN_TEMPLATES}/exports.map.in ${generated}/exports.map @ONLY)
     add_library(${ARG_NAME} MODULE ${ARG_SOURCES} ${ARG_AU_SOURCES} ${generated}/au_entry.cpp)
     target_compile_definitions(${ARG_NAME} PRIVATE KORV_BINDING_AU)
-    target_include_directories(${ARG_NAME} PRIVATE ${generated})
-    target_link_libraries(${ARG_NAME} PRIVATE ${ARG_NAME}_gui_mac korv_au ${base_libs})
+    target_link_libraries(${ARG_NAME} PRIVATE ${ARG_NAME}_gui_mac Korval::au ${base_libs})
     target_link_options(${ARG_NAME} PRIVATE -Wl,--version-script=${generated}/exports.map)
     # Under the fuzzer the sanitizer runtime lives in the program that loads the bundle.
     if(NOT KORV_FUZZ)
@@ -78,25 +86,28 @@ function(korv_add_plugin)
     if(ARG_PICTURES AND ARG_PICTURE_TARGET)
       add_dependencies(${ARG_NAME}_bundle_resources ${ARG_PICTURE_TARGET})
     endif()
+    korv_install_component_bundle(${ARG_NAME} ${${ARG_NAME}_BUNDLE_DIR} ${ARG_PICTURES})
     set(${ARG_NAME}_BUNDLE_DIR ${${ARG_NAME}_BUNDLE_DIR} PARENT_SCOPE)
   endif()
 
   # The LV2 bundle has a folder of its own, so LV2_PATH can point there without scanning the others.
-  if(TARGET korv_lv2 AND ARG_LV2_SOURCES)
+  if(TARGET Korval::lv2 AND ARG_LV2_SOURCES)
     set(effect ${ARG_NAME}_lv2_effect)
     add_library(${effect} OBJECT ${ARG_SOURCES} ${ARG_LV2_SOURCES})
+    set_target_properties(${effect} PROPERTIES POSITION_INDEPENDENT_CODE ON)
     target_compile_definitions(${effect} PUBLIC KORV_BINDING_LV2)
-    target_include_directories(${effect} PRIVATE ${generated})
-    target_link_libraries(${effect} PUBLIC korv_lv2 ${base_libs})
+    target_link_libraries(${effect} PUBLIC Korval::lv2 ${base_libs})
     add_executable(${ARG_NAME}_lv2_turtle ${KORV_PLUGIN_TEMPLATES}/lv2_ttl_main.cpp)
-    target_link_libraries(${ARG_NAME}_lv2_turtle PRIVATE ${effect} korv_lv2_ttl)
+    target_link_libraries(${ARG_NAME}_lv2_turtle PRIVATE ${effect} Korval::lv2_ttl)
     add_library(${ARG_NAME}_lv2 MODULE ${KORV_PLUGIN_TEMPLATES}/lv2_entry.cpp)
     target_link_libraries(${ARG_NAME}_lv2 PRIVATE ${effect})
     # The editor keeps a plug-in object of its own as its parameter model, and carries its own copy of
-    # the platform stand-in: LV2 hosts have none.
+    # the platform stand-in: LV2 hosts have none. The static libraries the shared stand-ins carry too are
+    # named last, which puts them before the shared ones on the link line: the module takes its own
+    # copies and, linked --as-needed, needs no stand-in library.
     add_library(${ARG_NAME}_lv2_ui MODULE ${KORV_PLUGIN_TEMPLATES}/lv2_ui_entry.cpp)
-    target_link_libraries(${ARG_NAME}_lv2_ui PRIVATE korv_platform_objects korv_appkit_objects ${ARG_NAME}_gui_mac ${effect}
-                          korv_lv2_ui)
+    target_link_libraries(${ARG_NAME}_lv2_ui PRIVATE Korval::platform_objects Korval::appkit_objects
+                          ${ARG_NAME}_gui_mac ${effect} Korval::lv2_ui Korval::lv2 Korval::framework Korval::base)
     korv_add_lv2_bundle(NAME ${ARG_NAME} TARGET ${ARG_NAME}_lv2 UI_TARGET ${ARG_NAME}_lv2_ui
                         TTL_GENERATOR ${ARG_NAME}_lv2_turtle OUTPUT_DIRECTORY ${ARG_OUTPUT_DIRECTORY}/lv2
                         PICTURE_ROOT ${ARG_PICTURE_ROOT} PICTURES ${ARG_PICTURES})
@@ -104,5 +115,16 @@ function(korv_add_plugin)
       add_dependencies(${ARG_NAME}_lv2_files ${ARG_PICTURE_TARGET})
     endif()
     set(${ARG_NAME}_LV2_BUNDLE_DIR ${${ARG_NAME}_LV2_BUNDLE_DIR} PARENT_SCOPE)
+  endif()
+endfunction()
+
+# The component bundle as the build lays it out, into KORV_COMPONENT_INSTALL_DIR. The module goes
+# through install(TARGETS), which drops the build tree's library path from it.
+function(korv_install_component_bundle name bundle)
+  set(contents ${KORV_COMPONENT_INSTALL_DIR}/${name}.component/Contents)
+  install(TARGETS ${name} LIBRARY DESTINATION ${contents}/MacOS COMPONENT runtime)
+  install(FILES ${bundle}/Contents/Info.plist DESTINATION ${contents} COMPONENT runtime)
+  if(ARGN)
+    install(FILES ${ARGN} DESTINATION ${contents}/Resources COMPONENT runtime)
   endif()
 endfunction()

@@ -9,11 +9,9 @@
 #include "effect/korvaline_generated_editor.h"
 #include "effect/resample.h"
 #include "gui/igraphics.h"
+#include "korv_plugin_identity.h"
 
 namespace {
-const char* const kBundleID = "com.BrightmoorAudio.audiounit.KORVALINE";
-const char* const kViewFactoryClassName = "KORVALINE_View";
-
 constexpr int FourCC(const char (&code)[5]) {
   return (code[0] << 24) | (code[1] << 16) | (code[2] << 8) | code[3];
 }
@@ -27,8 +25,9 @@ int SoundingLength(const Sample* samples, int length) {
 }  // namespace
 
 KORVALINE::KORVALINE(const IFxInstanceInfo& info)
-    : PlugBinding(info, kNumKorvalineParams, "1-1 2-2", 0, "KORVAL-Q34", "", "BrightmoorAudio", 0x10000,
-                       FourCC("Kor1"), FourCC("Brmo"), 0, false, false, false, 0) {
+    : PlugBinding(info, kNumKorvalineParams, "1-1 2-2", 0, KORV_PLUGIN_DISPLAY_NAME, "", KORV_PLUGIN_MAKER,
+                  KORV_PLUGIN_VERSION, FourCC(KORV_PLUGIN_SUBTYPE), FourCC(KORV_PLUGIN_MANUFACTURER), 0, false, false,
+                  false, 0) {
   GetParam(kDry)->InitDouble("Dry", 0.0, 0.0, 1.0, 0.001, "", "", 1.0);
   GetParam(kWet)->InitDouble("Wet", 1.0, 0.0, 1.0, 0.001, "", "", 1.0);
   GetParam(kOut)->InitDouble("Out", 0.0, -15.0, 15.0, 0.001, "", "", 1.0);
@@ -155,4 +154,4 @@ void KORVALINE::ProcessChunk(const double* in, double* out0, double* out1, int n
   mEngine.Advance(count);
 }
 
-PlugBinding* MakePlug() { return MakeBoundPlug<KORVALINE>(kBundleID, kViewFactoryClassName); }
+PlugBinding* MakePlug() { return MakeBoundPlug<KORVALINE>(KORV_PLUGIN_BUNDLE_ID, KORV_PLUGIN_VIEW_CLASS); }

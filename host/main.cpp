@@ -5,31 +5,70 @@
 
 #include "host/bundle_version.h"
 #include "host/commands.h"
+#include "host/default_bundle.h"
 #include "korval_platform/host.h"
 
 namespace {
 
+// The whole manual: the installed korval-host(1) page is made from this text.
 const char kUsage[] =
-    "usage: korval-host [--bundle DIR] [--component TYPE:SUBTYPE:MAKER] COMMAND ...\n"
-    "  (the unit is the one the bundle's Info.plist lists, unless --component names another)\n"
-    "  render IN.wav OUT.wav [--param NAME=VALUE]... [--preset FILE.aupreset] [--block N] [--bypass]\n"
-    "         [--tail SECONDS]\n"
+    "Usage: korval-host [--bundle DIR] [--component TYPE:SUBTYPE:MAKER] COMMAND [ARGUMENT]...\n"
+    "Loads an Audio Unit plug-in bundle the way a host does, to render sound files through the unit,\n"
+    "inspect and validate it, handle its presets and show or draw its editor.\n"
+    "\n"
+    "Commands:\n"
+    "  render IN.wav OUT.wav [--param NAME=VALUE]... [--preset FILE.aupreset] [--block N] [--bypass] [--tail SECONDS]\n"
+    "                    renders IN.wav through the unit into OUT.wav, in blocks of N frames (512 by\n"
+    "                    default); it goes on after the input until the output stays below -96 dBFS\n"
+    "                    for 1 s, at most for the unit's tail time (none when bypassed); --tail\n"
+    "                    renders that much tail instead\n"
     "  info\n"
+    "                    prints the unit's codes, version, parameters and presets\n"
     "  preset save FILE.aupreset [--param NAME=VALUE]...\n"
+    "                    writes the unit's state as a preset file\n"
     "  preset show FILE.aupreset\n"
+    "                    loads a preset file into the unit and prints the parameters it gives\n"
     "  validate\n"
+    "                    opens the unit as a host does and checks its properties, parameters,\n"
+    "                    presets, rendering and state\n"
     "  demo-input OUT.wav\n"
+    "                    writes the built-in demo clip, plucked strings over a small drum pattern\n"
     "  snapshot OUT.png [--param NAME=VALUE]... [--scale 2] [--layout fixed|knobs|sliders]\n"
+    "                    draws the unit's editor into a picture\n"
     "  snapshot --panel controls OUT.png\n"
+    "                    draws the framework's text and shape controls into a picture\n"
     "  edit [--scale 2] [--save FILE.aupreset] [--layout fixed|knobs|sliders]\n"
+    "                    shows the editor on the X display until its window is closed, then saves\n"
+    "                    the preset --save names\n"
     "  plot OUT.png [--param NAME=VALUE]... [--rate R]\n"
+    "                    draws the unit's impulse response measured at R Hz: its energy decay with\n"
+    "                    the reverb time (RT60) and its magnitude response\n"
     "  impulse OUT.wav [--rate R]\n"
-    "Parameters are given by name or index, in the units the info command shows.\n"
-    "render goes on after the input until the output stays below -96 dBFS for 1 s, at most for the\n"
-    "unit's tail time (none when bypassed); --tail SECONDS renders that much tail instead.\n"
-    "plot draws the unit's impulse response measured at R Hz: its energy decay with the reverb time\n"
-    "(RT60) and its magnitude response. impulse writes the built-in impulse as the effect uses it at\n"
-    "R Hz as a mono 32-bit float WAV. R is whole Hz from 8000 to 768000, 48000 by default.\n";
+    "                    writes the built-in impulse as the effect uses it at R Hz, as a mono 32-bit\n"
+    "                    float WAV\n"
+    "Parameters are given by name or index, in the units the info command shows. R is whole Hz from\n"
+    "8000 to 768000, 48000 by default.\n"
+    "\n"
+    "Exit status:\n"
+    "  0                 success\n"
+    "  1                 failure: the bundle or unit cannot be loaded, a check or a render failed,\n"
+    "                    a file cannot be written\n"
+    "  2                 bad input: an unknown command or option, a value out of range, an unreadable\n"
+    "                    input file, a bundle whose unit is no Audio Unit\n"
+    "\n"
+    "Options:\n"
+    "  --bundle DIR      the plug-in bundle (a .component folder) to load instead of KORVALINE's\n"
+    "  --component TYPE:SUBTYPE:MAKER\n"
+    "                    the unit to open, by its three four-character codes, instead of the first\n"
+    "                    unit the bundle's Info.plist lists\n"
+    "  -h, --help        print this help and exit\n"
+    "  --version         print the version and exit\n"
+    "\n"
+    "Files:\n"
+    "  BINDIR/" KORV_INSTALLED_BUNDLE_FROM_HOST "\n"
+    "                    KORVALINE, opened when no --bundle is given (BINDIR is the folder holding\n"
+    "                    korval-host); run from the build tree that made it, korval-host opens that\n"
+    "                    build's bundle instead\n";
 
 }  // namespace
 
@@ -37,7 +76,7 @@ int main(int argc, char** argv) {
   using namespace korval_host;
   KorvSetMainBundle("com.korvaline.korval-host", nullptr);
 
-  HostContext context{KORV_DEFAULT_BUNDLE_DIR, {kAudioUnitType_Effect, MakeFourCharCode("Kor1"), MakeFourCharCode("Brmo"), 0, 0}};
+  HostContext context{DefaultBundleDir(), {}};
   Arguments arguments;
   bool bundleGiven = false, componentGiven = false;
   for (int i = 1; i < argc; ++i) {
@@ -56,12 +95,15 @@ int main(int argc, char** argv) {
     } else if (argument == "--help" || argument == "-h") {
       std::fputs(kUsage, stdout);
       return kExitOk;
+    } else if (argument == "--version") {
+      std::puts("korval-host " KORV_VERSION_TEXT);
+      return kExitOk;
     } else {
       arguments.push_back(argument);
     }
   }
-  // Without --component the host opens the unit the bundle lists. The built-in default stays for the
-  // default bundle, so that commands needing no unit work before it is built.
+  // Without --component the host opens the unit the bundle lists. A default bundle that cannot be read
+  // fails only the commands that open a unit, so the others work before it is built.
   if (!componentGiven) {
     bool damaged = false;
     const std::string error = ReadListedUnit(context.bundleDir, &context.component, &damaged);

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdint>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -18,17 +19,20 @@ const char* const kPrefixes =
     "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
     "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
-// Only descriptions with scale points name rdf:, so the others read as they always have.
+// Only descriptions with scale points name rdf:, and only bundles with presets pset:, so the others
+// read as they always have.
 const char* const kRdfPrefix = "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n";
+const char* const kPsetPrefix = "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n";
 
 // A list of choices: hosts show a menu of its display texts.
 bool IsEnumeration(const IParam& param) {
   return param.Type() == IParam::kTypeEnum && param.GetNDisplayTexts() > 0;
 }
 
-std::string Prefixes(bool withRdf) {
+std::string Prefixes(bool withRdf, bool withPset = false) {
   std::string prefixes = kPrefixes;
   if (withRdf) prefixes.insert(prefixes.find("@prefix rdfs:"), kRdfPrefix);
+  if (withPset) prefixes.insert(prefixes.find("@prefix rdf"), kPsetPrefix);
   return prefixes;
 }
 
@@ -58,11 +62,33 @@ std::string UniqueSymbol(const char* name, std::set<std::string>* pTaken) {
   return candidate;
 }
 
-std::string AudioPort(uint32_t index, bool input, int channel, std::set<std::string>* pTaken) {
-  const std::string name = std::string(input ? "In " : "Out ") + std::to_string(channel + 1);
+std::string AudioPortName(bool input, int channel) {
+  return std::string(input ? "In " : "Out ") + std::to_string(channel + 1);
+}
+
+// Every port's symbol, made unique in port order: audio inputs, audio outputs, parameters, latency.
+struct PortSymbols {
+  std::vector<std::string> audioIn, audioOut, params;
+  std::string latency;
+};
+
+PortSymbols SymbolsOf(IFxLV2& plug) {
+  const LV2PortLayout layout = plug.Ports();
+  std::set<std::string> taken;
+  PortSymbols symbols;
+  for (int c = 0; c < layout.mNIn; ++c) symbols.audioIn.push_back(UniqueSymbol(AudioPortName(true, c).c_str(), &taken));
+  for (int c = 0; c < layout.mNOut; ++c)
+    symbols.audioOut.push_back(UniqueSymbol(AudioPortName(false, c).c_str(), &taken));
+  for (int i = 0; i < layout.mNParams; ++i)
+    symbols.params.push_back(UniqueSymbol(plug.GetParam(i)->GetNameForHost(), &taken));
+  symbols.latency = UniqueSymbol("latency", &taken);
+  return symbols;
+}
+
+std::string AudioPort(uint32_t index, bool input, int channel, const std::string& symbol) {
   return std::string("  [\n    a lv2:AudioPort , ") + (input ? "lv2:InputPort" : "lv2:OutputPort") +
-         " ;\n    lv2:index " + std::to_string(index) + " ;\n    lv2:symbol " +
-         Quoted(UniqueSymbol(name.c_str(), pTaken).c_str()) + " ;\n    lv2:name " + Quoted(name.c_str()) + " ;\n  ]";
+         " ;\n    lv2:index " + std::to_string(index) + " ;\n    lv2:symbol " + Quoted(symbol.c_str()) +
+         " ;\n    lv2:name " + Quoted(AudioPortName(input, channel).c_str()) + " ;\n  ]";
 }
 
 const char* UnitOf(const LV2PluginInfo& info, int paramIdx) {
@@ -71,11 +97,11 @@ const char* UnitOf(const LV2PluginInfo& info, int paramIdx) {
   return nullptr;
 }
 
-std::string ControlPort(uint32_t index, const IParam& param, const char* unitURI, std::set<std::string>* pTaken) {
+std::string ControlPort(uint32_t index, const IParam& param, const char* unitURI, const std::string& symbol) {
   double min = 0.0, max = 1.0;
   param.GetBounds(&min, &max);
   std::string port = "  [\n    a lv2:ControlPort , lv2:InputPort ;\n    lv2:index " + std::to_string(index) +
-                     " ;\n    lv2:symbol " + Quoted(UniqueSymbol(param.GetNameForHost(), pTaken).c_str()) +
+                     " ;\n    lv2:symbol " + Quoted(symbol.c_str()) +
                      " ;\n    lv2:name " + Quoted(param.GetNameForHost()) + " ;\n    lv2:default " +
                      Decimal(param.GetDefault()) + " ;\n    lv2:minimum " + Decimal(min) + " ;\n    lv2:maximum " +
                      Decimal(max) + " ;\n";
@@ -110,11 +136,45 @@ std::string LV2Symbol(const char* name) {
   return symbol;
 }
 
-std::string LV2ManifestTurtle(const LV2PluginInfo& info, const char* binaryName, const char* uiBinaryName,
-                              const char* ttlName) {
-  return std::string(kPrefixes) + "<" + info.mURI + ">\n  a lv2:Plugin ;\n  lv2:binary <" + binaryName +
-         "> ;\n  rdfs:seeAlso <" + ttlName + "> .\n\n<" + info.mUIURI + ">\n  a ui:X11UI ;\n  lv2:binary <" +
-         uiBinaryName + "> ;\n  rdfs:seeAlso <" + ttlName + "> .\n";
+std::vector<LV2Preset> LV2Presets(IFxLV2& plug, const LV2PluginInfo& info) {
+  const PortSymbols symbols = SymbolsOf(plug);
+  std::set<std::string> taken;
+  std::vector<LV2Preset> presets;
+  for (int p = 0; p < plug.NPresets(); ++p) {
+    // A preset that does not restore has no values to give; hosts would apply nothing.
+    if (!plug.RestorePreset(p)) continue;
+    LV2Preset preset;
+    preset.label = plug.GetPresetName(p);
+    preset.uri = std::string(info.mURI) + "#preset-" + UniqueSymbol(preset.label.c_str(), &taken);
+    for (int i = 0; i < plug.NParams(); ++i) preset.values.push_back({symbols.params[i], plug.GetParam(i)->Value()});
+    presets.push_back(std::move(preset));
+  }
+  return presets;
+}
+
+std::string LV2ManifestTurtle(const LV2PluginInfo& info, const std::vector<LV2Preset>& presets,
+                              const char* binaryName, const char* uiBinaryName, const char* ttlName,
+                              const char* presetsName) {
+  std::string ttl = Prefixes(false, !presets.empty()) + "<" + info.mURI + ">\n  a lv2:Plugin ;\n  lv2:binary <" +
+                    binaryName + "> ;\n  rdfs:seeAlso <" + ttlName + "> .\n\n<" + info.mUIURI +
+                    ">\n  a ui:X11UI ;\n  lv2:binary <" + uiBinaryName + "> ;\n  rdfs:seeAlso <" + ttlName + "> .\n";
+  for (const LV2Preset& preset : presets)
+    ttl += "\n<" + preset.uri + ">\n  a pset:Preset ;\n  lv2:appliesTo <" + info.mURI + "> ;\n  rdfs:seeAlso <" +
+           presetsName + "> .\n";
+  return ttl;
+}
+
+std::string LV2PresetsTurtle(const LV2PluginInfo& info, const std::vector<LV2Preset>& presets) {
+  std::string ttl = Prefixes(false, true);
+  for (const LV2Preset& preset : presets) {
+    ttl += "\n<" + preset.uri + ">\n  a pset:Preset ;\n  lv2:appliesTo <" + info.mURI + "> ;\n  rdfs:label " +
+           Quoted(preset.label.c_str()) + " ;\n  lv2:port";
+    for (size_t i = 0; i < preset.values.size(); ++i)
+      ttl += std::string(i ? " ,\n    " : " ") + "[ lv2:symbol " + Quoted(preset.values[i].first.c_str()) +
+             " ; pset:value " + Decimal(preset.values[i].second) + " ]";
+    ttl += " .\n";
+  }
+  return ttl;
 }
 
 std::string LV2PluginTurtle(IFxLV2& plug, const LV2PluginInfo& info) {
@@ -135,15 +195,16 @@ std::string LV2PluginTurtle(IFxLV2& plug, const LV2PluginInfo& info) {
                     " ;\n  lv2:optionalFeature lv2:hardRTCapable , urid:map , opts:options ;\n"
                     "  lv2:extensionData state:interface ;\n  ui:ui <" + info.mUIURI + "> ;\n  lv2:port\n";
   const LV2PortLayout layout = plug.Ports();
-  std::set<std::string> taken;
-  for (int c = 0; c < layout.mNIn; ++c) ttl += AudioPort(static_cast<uint32_t>(c), true, c, &taken) + " ,\n";
+  const PortSymbols symbols = SymbolsOf(plug);
+  for (int c = 0; c < layout.mNIn; ++c) ttl += AudioPort(static_cast<uint32_t>(c), true, c, symbols.audioIn[c]) + " ,\n";
   for (int c = 0; c < layout.mNOut; ++c)
-    ttl += AudioPort(layout.FirstAudioOut() + static_cast<uint32_t>(c), false, c, &taken) + " ,\n";
+    ttl += AudioPort(layout.FirstAudioOut() + static_cast<uint32_t>(c), false, c, symbols.audioOut[c]) + " ,\n";
   for (int i = 0; i < layout.mNParams; ++i)
-    ttl += ControlPort(layout.FirstParam() + static_cast<uint32_t>(i), *plug.GetParam(i), UnitOf(info, i), &taken) +
+    ttl += ControlPort(layout.FirstParam() + static_cast<uint32_t>(i), *plug.GetParam(i), UnitOf(info, i),
+                       symbols.params[i]) +
            " ,\n";
   ttl += "  [\n    a lv2:ControlPort , lv2:OutputPort ;\n    lv2:index " + std::to_string(layout.Latency()) +
-         " ;\n    lv2:symbol " + Quoted(UniqueSymbol("latency", &taken).c_str()) +
+         " ;\n    lv2:symbol " + Quoted(symbols.latency.c_str()) +
          " ;\n    lv2:name \"Latency\" ;\n    lv2:designation lv2:latency ;\n    lv2:portProperty lv2:integer ;\n"
          "    units:unit units:frame ;\n  ] .\n";
   // The editor works through the ports alone; it draws inside the host's window and is served by

@@ -1,6 +1,8 @@
-// Writes manifest.ttl and the plug-in's description into an LV2 bundle directory at build time, from
-// the plug-in it is linked with, so the Turtle always matches the parameters the code declares.
+// Writes manifest.ttl, the plug-in's description and its factory presets into an LV2 bundle directory
+// at build time, from the plug-in it is linked with, so the Turtle always matches the parameters and
+// presets the code declares.
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -15,11 +17,19 @@ bool WriteFile(const std::string& path, const std::string& text) {
   return std::fclose(pFile) == 0 && written;
 }
 
+// A plug-in without presets leaves no presets file from an earlier build behind.
+bool WritePresets(const std::string& path, const std::vector<LV2Preset>& presets) {
+  if (!presets.empty()) return WriteFile(path, LV2PresetsTurtle(kLV2PluginInfo, presets));
+  std::error_code error;
+  std::filesystem::remove(path, error);
+  return !error;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 5) {
-    std::fprintf(stderr, "usage: %s BUNDLE_DIR BINARY_NAME UI_BINARY_NAME TTL_NAME\n", argv[0]);
+  if (argc != 6) {
+    std::fprintf(stderr, "usage: %s BUNDLE_DIR BINARY_NAME UI_BINARY_NAME TTL_NAME PRESETS_TTL_NAME\n", argv[0]);
     return 2;
   }
   const std::string dir = argv[1];
@@ -28,8 +38,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the plug-in could not be constructed\n");
     return 1;
   }
-  if (!WriteFile(dir + "/manifest.ttl", LV2ManifestTurtle(kLV2PluginInfo, argv[2], argv[3], argv[4])) ||
-      !WriteFile(dir + "/" + argv[4], LV2PluginTurtle(*pPlug, kLV2PluginInfo))) {
+  // Hosts see the presets an instance keeps once the binding has made it.
+  pPlug->PruneUninitializedPresets();
+  // The description comes first: the presets are read by restoring each on the plug-in.
+  const std::string description = LV2PluginTurtle(*pPlug, kLV2PluginInfo);
+  const std::vector<LV2Preset> presets = LV2Presets(*pPlug, kLV2PluginInfo);
+  if (!WriteFile(dir + "/manifest.ttl",
+                 LV2ManifestTurtle(kLV2PluginInfo, presets, argv[2], argv[3], argv[4], argv[5])) ||
+      !WriteFile(dir + "/" + argv[4], description) || !WritePresets(dir + "/" + argv[5], presets)) {
     std::fprintf(stderr, "cannot write the Turtle into %s\n", dir.c_str());
     return 1;
   }

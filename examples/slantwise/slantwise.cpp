@@ -1,11 +1,11 @@
-#include "examples/slantwise/slantwise.h"
+#include "slantwise.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "framework/editor_layout.h"
-#include "examples/slantwise/slantwise_editor.h"
+#include "slantwise_editor.h"
 #include "gui/igraphics.h"
 #include "korv_plugin_identity.h"
 

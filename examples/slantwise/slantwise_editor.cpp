@@ -1,7 +1,7 @@
-#include "examples/slantwise/slantwise_editor.h"
+#include "slantwise_editor.h"
 
 #include "framework/editor_layout.h"
-#include "examples/slantwise/slantwise.h"
+#include "slantwise.h"
 #include "gui/auto_gui.h"
 #include "gui/igraphics.h"
 

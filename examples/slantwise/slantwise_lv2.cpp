@@ -1,5 +1,5 @@
 // What the LV2 binding needs to know of Slantwise EQ beyond its parameters.
-#include "examples/slantwise/slantwise.h"
+#include "slantwise.h"
 #include "korv_plugin_identity.h"
 #include "lv2/lv2_plugin_info.h"
 

@@ -7,16 +7,18 @@
 #include <cmath>
 
 #include "framework/fx_base.h"
-#include "framework/trace.h"
 #include "gui/icontrol.h"
 #include "gui/mac/igraphics_cocoa.h"
+
+// Compiled into each plug-in with its bundle identifier, where its editor finds its pictures.
+#ifndef KORV_EDITOR_BUNDLE_ID
+#error "the editor's sources are compiled per plug-in with KORV_EDITOR_BUNDLE_ID set"
+#endif
 
 namespace {
 
 // The open view is always the editor's own view class.
 KORV_COCOA_VIEW* EditorView(NSView* pView) { return static_cast<KORV_COCOA_VIEW*>(pView); }
-
-constexpr const char* kKorvalineBundleID = "com.BrightmoorAudio.audiounit.KORVALINE";
 
 // A platform string over text that outlives it, released at scope exit.
 class ScopedCFString {
@@ -288,15 +290,8 @@ void IGraphicsMac::UpdateTooltips() {
   }
 }
 
-int IGraphicsMac::GetUserOSVersion() {
-  SInt32 version = 0;
-  if (Gestalt(gestaltSystemVersion, &version) != noErr) version = 0;
-  Trace(__FUNCTION__, __LINE__, "%x", static_cast<unsigned>(version));
-  return version;
-}
-
 IGraphicsMac* MakeGraphics(IFxBase* pPlug, int w, int h, int fps) {
   IGraphicsMac* pGraphics = new IGraphicsMac(pPlug, w, h, fps);
-  pGraphics->SetBundleID(kKorvalineBundleID);
+  pGraphics->SetBundleID(KORV_EDITOR_BUNDLE_ID);
   return pGraphics;
 }

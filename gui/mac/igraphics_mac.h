@@ -76,5 +76,6 @@ class IGraphicsMac : public IGraphics {
   NSWindow* mHostWindow = nullptr;
 };
 
-// The editor for a plug-in on any binding, finding its pictures in the effect's bundle.
+// The editor for a plug-in on any binding, finding its pictures in the bundle of the plug-in it is
+// built into (korv_add_gui_mac's BUNDLE_ID).
 IGraphicsMac* MakeGraphics(IFxBase* pPlug, int w, int h, int fps = 0);

@@ -186,10 +186,10 @@ TEST(ServicesTest, PathsComeFromTheBundleAndTheHomeDirectory) {
   EXPECT_EQ(std::string(NSHomeDirectory().UTF8String()) + "/Music", path.Get());
 }
 
-TEST(FactoryTest, MakeGraphicsGivesAnEditorOfTheEffectsBundle) {
+TEST(FactoryTest, MakeGraphicsGivesAnEditorOfThePluginsOwnBundle) {
   MacTestPlug plug;
   IGraphicsMac* pEditor = MakeGraphics(&plug, kEditorW, kEditorH, 0);
-  EXPECT_STREQ("com.BrightmoorAudio.audiounit.KORVALINE", pEditor->GetBundleID());
+  EXPECT_STREQ(kTestBundleID, pEditor->GetBundleID());
   EXPECT_EQ(25, pEditor->FPS());
   EXPECT_EQ(kEditorW, pEditor->Width());
   EXPECT_FALSE(pEditor->WindowIsOpen());

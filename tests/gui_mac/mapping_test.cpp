@@ -158,7 +158,7 @@ TEST_F(MappingTest, EventsAfterTheHostRemovedTheViewAreIgnored) {
 
 TEST(RectMappingTest, EditorAndViewRectanglesConvertBothWays) {
   MacTestPlug plug;
-  IGraphicsCocoa_vKORVALINE_au* pView = static_cast<IGraphicsCocoa_vKORVALINE_au*>(plug.Editor()->OpenWindow(nullptr));
+  KORV_COCOA_VIEW* pView = static_cast<KORV_COCOA_VIEW*>(plug.Editor()->OpenWindow(nullptr));
   const NSRect r = pView->ToNSRect(IRECT(10, 20, 30, 60));
   EXPECT_TRUE(NSEqualRects(NSMakeRect(10, kEditorH - 60 - 1, 21, 41), r));
   EXPECT_EQ(IRECT(10, kEditorH - 40 - 50, 30, kEditorH - 40), pView->ToIRECT(NSMakeRect(10.9, 40.2, 20.5, 50.7)));

@@ -28,7 +28,7 @@ class PromptTest : public ::testing::Test {
   PromptTest() : mShown(&mDisplay, mPlug.Editor()) { mShown.Settle(); }
   ~PromptTest() override { mDisplay.setMenuHandler(nullptr); }
 
-  IGraphicsCocoa_vKORVALINE_au* View() const { return static_cast<IGraphicsCocoa_vKORVALINE_au*>(mShown.View()); }
+  KORV_COCOA_VIEW* View() const { return static_cast<KORV_COCOA_VIEW*>(mShown.View()); }
   double Value(int paramIdx) { return mPlug.GetParam(paramIdx)->Value(); }
   void Click(const IRECT& r) {
     mDisplay.mouseDown(mShown.Window(), Centre(r));
@@ -219,7 +219,7 @@ TEST(PromptUnitTest, DestroyingTheUnitWithAFieldOpen) {
 }
 
 TEST(FormatterTest, FilterLengthAndValueLimits) {
-  CocoaFormatter_vKORVALINE_au formatter;
+  KORV_COCOA_FORMATTER formatter;
   EXPECT_TRUE(formatter.isPartialStringValid("anything at all", nullptr, nullptr));
   formatter.setFilterCharacterSet(NSCharacterSet::characterSetWithCharactersInString("0123456789.-+"));
   formatter.setMaximumLength(7);

@@ -32,7 +32,7 @@ class X11PromptTest : public ::testing::Test {
     mProbe = XOpenDisplay(mServer.Name().c_str());
     ASSERT_NE(mProbe, nullptr);
     mHostView = new NSView(NSMakeRect(0, 0, kEditorW, kEditorH));
-    mView = static_cast<IGraphicsCocoa_vKORVALINE_au*>(mPlug.Editor()->OpenWindow(mHostView));
+    mView = static_cast<KORV_COCOA_VIEW*>(mPlug.Editor()->OpenWindow(mHostView));
     mView->release();
     mWindow = mDisplay->openWindow(mHostView, "prompts", NSMakePoint(0, 700 - kEditorH));
     mHostView->release();
@@ -96,7 +96,7 @@ class X11PromptTest : public ::testing::Test {
   ::Display* mProbe = nullptr;
   PromptPlug mPlug;
   NSView* mHostView = nullptr;
-  IGraphicsCocoa_vKORVALINE_au* mView = nullptr;
+  KORV_COCOA_VIEW* mView = nullptr;
   NSWindow* mWindow = nullptr;
   int mRootX = 0, mRootY = 0;
 };

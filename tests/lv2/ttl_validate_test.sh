@@ -42,10 +42,10 @@ for choices in "$@"; do
   symbol="${choices%%:*}" expected="" value=0
   IFS=, read -ra texts <<<"${choices#*:}"
   for text in "${texts[@]}"; do expected+="$value = \"$text\""$'\n'; value=$((value + 1)); done
-  # The port's block of lv2info's listing, its scale points in order.
+  # The port's block of lv2info's listing, its scale points by value (lilv lists them in no set order).
   listed="$(awk -v s="$symbol" '/^\tPort [0-9]+:/ { if (block ~ "Symbol: +" s "\n") print block; block = "" }
                                 { block = block $0 "\n" } END { if (block ~ "Symbol: +" s "\n") print block }' <<<"$info" |
-            sed -n 's/^\t\t\t\([0-9]* = ".*"\)$/\1/p')"
+            sed -n 's/^\t\t\t\([0-9]* = ".*"\)$/\1/p' | sort -n)"
   [[ "$listed"$'\n' == "$expected" ]] || fail "port $symbol lists the choices '$listed', not '$expected'"
 done
 grep -qF "<$uri> <http://usefulinc.com/ns/doap#license> <" "$work/bundle.nt" || fail "the plug-in names no licence"
