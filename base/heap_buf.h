@@ -1,12 +1,18 @@
 #pragma once
 // Owned, growable byte blocks. Growth leaves headroom so that repeated appends stay cheap;
 // shrinking keeps the allocation unless asked, so a buffer sized once stays put on the audio path.
+//
+// Blocks of kMappedBytes or more are mapped page by page and unmapped when freed, so their memory
+// goes back to the system at once. On the heap, a freed large block leaves a hole that the host's
+// small allocations split up; the next unit's blocks then no longer fit, and a host that opens
+// units and editors all day keeps growing.
 #include <cstddef>
 #include <cstring>
 
 class BRM_HeapBuf {
  public:
   static const int kAlignment = 64;
+  static const int kMappedBytes = 64 * 1024;
 
   explicit BRM_HeapBuf(int granularity = 4096) : mGranularity(granularity > 0 ? granularity : 1) {}
   ~BRM_HeapBuf();

@@ -27,6 +27,23 @@ TEST(HeapBuf, GrowthFollowsGranularityAndKeepsPrefix) {
   EXPECT_EQ(small.Get(), nullptr);
   EXPECT_EQ(small.Resize(-5), nullptr);
   EXPECT_EQ(small.GetSize(), 0);
+
+  // Into mapped sizes, between them, and back to the heap with a shrink.
+  BRM_HeapBuf big;
+  std::memset(big.Resize(1000), 7, 1000);
+  const struct {
+    int size;
+    bool shrink;
+  } kSteps[] = {{100000, false}, {300000, false}, {5000, true}};
+  for (const auto& step : kSteps) {
+    auto* q = static_cast<unsigned char*>(big.Resize(step.size, step.shrink));
+    ASSERT_NE(q, nullptr) << step.size;
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(q) % BRM_HeapBuf::kAlignment, 0u) << step.size;
+    EXPECT_EQ(q[0], 7) << step.size;
+    EXPECT_EQ(q[999], 7) << step.size;
+    q[step.size - 1] = 1;  // the whole of the new size is usable
+  }
+  EXPECT_EQ(big.GetAllocated(), 5000);
 }
 
 TEST(HeapBuf, LargeGranularityFillsWholePages) {

@@ -1,7 +1,7 @@
 #pragma once
 // Counts heap allocations made by the calling thread, to prove that the audio path allocates nothing.
-// operator new is always counted; malloc and friends are counted too when the build has no
-// AddressSanitizer (which owns malloc itself).
+// operator new is always counted; malloc and friends, and page mappings, are counted too when the
+// build has no AddressSanitizer (which owns malloc itself).
 #include <cstddef>
 
 namespace korv_test {
