@@ -42,7 +42,7 @@ bool IFxLV2::Configure(double sampleRate, const LV2_Feature* const* features, co
   const int capacity = BlockCapacityFromOptions(pOptions, pMap);
   const LV2PortLayout layout = Ports();
   if (!mPorts.Resize(static_cast<int>(layout.NPorts())) || !mLastControl.Resize(NParams()) ||
-      !mSilence.Resize(capacity) || !mDiscard.Resize(capacity) || !mMeanInput.Resize(capacity))
+      !mSilence.Resize(capacity) || !mDiscard.Resize(capacity))
     return false;
   mPorts.Zero();
   mSilence.Zero();
@@ -141,7 +141,6 @@ void IFxLV2::RunPiece(uint32_t offset, int nFrames) {
     float* pIn = static_cast<float*>(mPorts.Get()[c]);
     inputs[c] = pIn ? pIn + offset : mSilence.Get();
   }
-  if (mInputsHeardAsMean && layout.mNIn > 1) inputs[0] = MeanOfInputs(inputs, layout.mNIn, nFrames);
   for (int c = 0; c < layout.mNOut; ++c) {
     float* pOut = static_cast<float*>(mPorts.Get()[layout.FirstAudioOut() + c]);
     outputs[c] = pOut ? pOut + offset : mDiscard.Get();
@@ -150,17 +149,6 @@ void IFxLV2::RunPiece(uint32_t offset, int nFrames) {
   AttachOutputBuffers(0, layout.mNOut, outputs);
   if (IsBypassed()) PassThroughBuffers(kFloatSamples, nFrames);
   else ProcessBuffers(kFloatSamples, nFrames);
-}
-
-float* IFxLV2::MeanOfInputs(float* const* inputs, int nInputs, int nFrames) {
-  float* pMean = mMeanInput.Get();
-  // Summed in double and divided once: equal inputs give exactly that input back.
-  for (int i = 0; i < nFrames; ++i) {
-    double sum = 0.0;
-    for (int c = 0; c < nInputs; ++c) sum += inputs[c][i];
-    pMean[i] = static_cast<float>(sum / nInputs);
-  }
-  return pMean;
 }
 
 IGraphics* IFxLV2::MakeEditorGraphics(int w, int h, int fps) {

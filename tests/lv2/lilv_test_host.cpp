@@ -107,8 +107,9 @@ float& TestInstance::Control(const char* symbol) {
 }
 
 std::vector<float> TestInstance::Render(const std::vector<float>& input, int block, bool inPlace,
-                                       const std::vector<float>* right) {
+                                       const std::vector<float>* right, std::vector<float>* rightOutput) {
   std::vector<float> output(input.size());
+  if (rightOutput) rightOutput->resize(input.size());
   for (size_t done = 0; done < input.size(); done += static_cast<size_t>(block)) {
     const size_t n = std::min(input.size() - done, static_cast<size_t>(block));
     for (int c = 0; c < 2; ++c) {
@@ -120,6 +121,8 @@ std::vector<float> TestInstance::Render(const std::vector<float>& input, int blo
     lilv_instance_run(mInstance, static_cast<uint32_t>(n));
     const std::vector<float>& left = inPlace ? mIn[0] : mOut[0];
     std::copy(left.begin(), left.begin() + n, output.begin() + done);
+    const std::vector<float>& rightOut = inPlace ? mIn[1] : mOut[1];
+    if (rightOutput) std::copy(rightOut.begin(), rightOut.begin() + n, rightOutput->begin() + done);
   }
   return output;
 }

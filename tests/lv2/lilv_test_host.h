@@ -65,9 +65,10 @@ class TestInstance {
   // The control port with the symbol.
   float& Control(const char* symbol);
   // Mono input to both channels (or input left and *right right), in blocks of at most block frames;
-  // left output. inPlace runs with the input and output ports on the same buffers.
+  // left output (and the right one in *rightOutput if given). inPlace runs with the input and output
+  // ports on the same buffers.
   std::vector<float> Render(const std::vector<float>& input, int block, bool inPlace = false,
-                            const std::vector<float>* right = nullptr);
+                            const std::vector<float>* right = nullptr, std::vector<float>* rightOutput = nullptr);
 
   // The state chunk through the plug-in's state interface; empty when saving fails.
   std::vector<unsigned char> Chunk();

@@ -183,8 +183,9 @@ TEST_F(LV2BindingTest, ReactivationForgetsWhatWasHeard) {
   for (size_t i = 0; i < after.size(); ++i) ASSERT_EQ(after[i], 0.0f) << i;
 }
 
-// Two inputs are declared, so a source on either side must be heard: both count, as their mean.
-TEST_F(LV2BindingTest, BothInputsAreHeardAsTheirMean) {
+// Two inputs are declared, so a source on either side must be heard: the reverb hears their mean,
+// and on a stereo track the dry signal stays stereo, each output keeping its own input's.
+TEST_F(LV2BindingTest, TheWetPathHearsBothInputsAsTheirMeanTheDryPathEachOnItsOwn) {
   const std::vector<float> signal = TestSignal(8192), silence(8192, 0.0f);
   std::vector<float> half = signal;
   for (float& x : half) x *= 0.5f;
@@ -196,6 +197,13 @@ TEST_F(LV2BindingTest, BothInputsAreHeardAsTheirMean) {
   EXPECT_GT(loudest, 0.01f);
   EXPECT_EQ(leftOnly.Render(signal, 256, false, &silence), expected);
   EXPECT_EQ(rightOnly.Render(silence, 256, false, &signal), expected);
+
+  TestInstance dryOnly(host);
+  dryOnly.Control("dry") = 1.0f;
+  dryOnly.Control("wet") = 0.0f;
+  std::vector<float> right;
+  EXPECT_EQ(dryOnly.Render(signal, 256, false, &silence, &right), signal);
+  EXPECT_EQ(right, silence);
 }
 
 // A chunk restored behind the host's controls must not play values the controls do not show.
