@@ -94,6 +94,10 @@ void IFxLV2::Deactivate() {
   OnActivate(false);
 }
 
+double IFxLV2::PlainValueFromHost(int paramIdx, double value) const {
+  return GetParam(paramIdx)->Type() == IParam::kTypeBool ? (value > 0.0 ? 1.0 : 0.0) : value;
+}
+
 void IFxLV2::ApplyControlPorts() {
   const uint32_t first = Ports().FirstParam();
   for (int i = 0; i < NParams(); ++i) {

@@ -43,6 +43,9 @@ class IFxLV2 : public IFxQuietBase {
   LV2_State_Status SaveState(LV2_State_Store_Function store, LV2_State_Handle handle);
   LV2_State_Status RestoreState(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
 
+  // A switch's port is declared toggled: any value above 0 is on, as hosts and their widgets read it.
+  double PlainValueFromHost(int paramIdx, double value) const override;
+
   // The host hears of changes through its control ports alone, and no transport reaches the plug-in:
   // those hooks stay the host-less binding's, except in an editor's parameter model.
   EAPI GetAPI() override { return kAPILV2; }

@@ -52,7 +52,8 @@ LV2_URID UridTable::Id(const char* uri) {
   return static_cast<LV2_URID>(mURIs.size());
 }
 
-LilvTestHost::LilvTestHost(const char* bundleDir, const char* pluginURI) {
+LilvTestHost::LilvTestHost(const char* bundleDir, const char* pluginURI)
+    : mStateKey(std::string(pluginURI) + "#state-chunk") {
   mWorld = lilv_world_new();
   LilvNode* bundle = lilv_new_file_uri(mWorld, nullptr, (std::string(bundleDir) + "/").c_str());
   lilv_world_load_bundle(mWorld, bundle);
@@ -141,7 +142,7 @@ std::vector<unsigned char> TestInstance::Chunk() {
 }
 
 LV2_State_Status TestInstance::RestoreChunk(const void* value, size_t size, LV2_URID type, bool offerKey) {
-  const LV2_URID key = offerKey ? mHost.Urids().Id("urn:brightmooraudio:korvaline#state-chunk") : 0;
+  const LV2_URID key = offerKey ? mHost.Urids().Id(mHost.StateKey().c_str()) : 0;
   StoredValue stored = {key, value, size, type};
   return StateInterface()->restore(lilv_instance_get_handle(mInstance), Retrieve, &stored, 0, nullptr);
 }

@@ -41,8 +41,11 @@ class LilvTestHost {
   UridTable& Urids() { return mUrids; }
   // The host's usual features: URID map and unmap, and options naming kMaxBlock.
   const LV2_Feature* const* Features() const { return mFeatures; }
+  // The key the plug-in stores its state chunk under.
+  const std::string& StateKey() const { return mStateKey; }
 
  private:
+  std::string mStateKey;
   LilvWorld* mWorld = nullptr;
   const LilvPlugin* mPlugin = nullptr;
   UridTable mUrids;
