@@ -5,6 +5,7 @@
 #include <lv2/buf-size/buf-size.h>
 #include <lv2/options/options.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -98,16 +99,27 @@ double IFxLV2::PlainValueFromHost(int paramIdx, double value) const {
   return GetParam(paramIdx)->Type() == IParam::kTypeBool ? (value > 0.0 ? 1.0 : 0.0) : value;
 }
 
+float IFxLV2::ControlPortValue(int paramIdx) const {
+  float* pValue = static_cast<float*>(mPorts.Get()[Ports().FirstParam() + static_cast<uint32_t>(paramIdx)]);
+  // A state save may read while the host writes the port for its next run.
+  return pValue ? std::atomic_ref<float>(*pValue).load(std::memory_order_relaxed)
+                : std::numeric_limits<float>::quiet_NaN();
+}
+
 void IFxLV2::ApplyControlPorts() {
-  const uint32_t first = Ports().FirstParam();
   for (int i = 0; i < NParams(); ++i) {
-    const float* pValue = static_cast<const float*>(mPorts.Get()[first + i]);
-    if (!pValue) continue;
-    const float value = *pValue;
+    const float value = ControlPortValue(i);
     // NaN names no value: it is not remembered, so the next real value is applied.
     if (std::isnan(value) || value == mLastControl.Get()[i]) continue;
     mLastControl.Get()[i] = value;
     SetParameterFromHost(i, static_cast<double>(value));
+  }
+}
+
+void IFxLV2::TakeControlPortValues() {
+  for (int i = 0; i < NParams(); ++i) {
+    const float value = ControlPortValue(i);
+    if (!std::isnan(value)) GetParam(i)->Set(PlainValueFromHost(i, static_cast<double>(value)));
   }
 }
 

@@ -60,6 +60,10 @@ class IFxLV2 : public IFxQuietBase {
 
  private:
   void ApplyControlPorts();
+  // The parameters take the ports' values without the effect hearing of them; the next run tells it.
+  void TakeControlPortValues();
+  // The port's value, or NaN while the host has connected none.
+  float ControlPortValue(int paramIdx) const;
   void MarkControlsUnapplied();
   void RunPiece(uint32_t offset, int nFrames);
   int BlockCapacityFromOptions(const void* pOptions, LV2_URID_Map* pMap) const;

@@ -222,6 +222,22 @@ TEST_F(LV2BindingTest, AfterAStateRestoreTheControlPortsAreTheTruth) {
   EXPECT_EQ(restored.Chunk(), reference.Chunk());
 }
 
+// A host may save right after setting its controls, before any run has applied them.
+TEST_F(LV2BindingTest, SavedStateHoldsTheControlPortsValuesRunOrNot) {
+  for (bool runFirst : {false, true}) {
+    SCOPED_TRACE(runFirst ? "after a run" : "before any run");
+    TestInstance instance(host);
+    ASSERT_NE(instance.Get(), nullptr);
+    if (runFirst) lilv_instance_run(instance.Get(), 0);
+    instance.Control("dry") = 0.25f;
+    instance.Control("out") = -6.0f;
+    const double expected[3] = {0.25, 1.0, -6.0};
+    const std::vector<unsigned char> chunk = instance.Chunk();
+    ASSERT_EQ(chunk.size(), sizeof(expected));
+    EXPECT_EQ(std::memcmp(chunk.data(), expected, sizeof(expected)), 0);
+  }
+}
+
 // What a host does with its port values beside the state: reads them on save, writes them on restore.
 struct PortValues {
   TestInstance* instance;
@@ -282,6 +298,9 @@ TEST_F(LV2BindingTest, DamagedStateIsRefusedWithNothingChanged) {
   instance.Control("out") = 4.0f;
   lilv_instance_run(instance.Get(), 0);
   const std::vector<unsigned char> before = instance.Chunk();
+  // Ports that name no value leave the saved state to the parameters, which are what a restore changes.
+  for (const char* symbol : {"dry", "wet", "out"})
+    instance.Control(symbol) = std::numeric_limits<float>::quiet_NaN();
   const double values[3] = {1.0, 0.0, -12.0};
   const LV2_URID chunkType = host.Urids().Id(LV2_ATOM__Chunk);
   struct Case {
