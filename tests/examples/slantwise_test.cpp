@@ -355,4 +355,22 @@ TEST_F(SwitchRoutes, HoldWholeValuesAndSoundAsTheyShow) {
   }
 }
 
+// A fresh instance holds the defaults; the preset it names must be the one holding them.
+TEST(SlantwiseUnit, AFreshUnitNamesThePresetItHolds) {
+  std::unique_ptr<HostedUnit> fresh = OpenExampleUnit();
+  ASSERT_TRUE(fresh);
+  AUPreset present{};
+  ASSERT_EQ(GetPropertyValue(fresh->Unit(), kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &present),
+            noErr);
+  CFRef<CFStringRef> name(present.presetName);
+  EXPECT_EQ(ToUtf8(name.Get()), "Default");
+  CFRef<CFPropertyListRef> before, after;
+  ASSERT_EQ(fresh->SaveState(&before), noErr);
+  ASSERT_EQ(AudioUnitSetProperty(fresh->Unit(), kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &present,
+                                 sizeof(present)),
+            noErr);
+  ASSERT_EQ(fresh->SaveState(&after), noErr);
+  EXPECT_TRUE(CFEqual(before.Get(), after.Get())) << "choosing the preset it names changes nothing";
+}
+
 }  // namespace
