@@ -92,9 +92,10 @@ ComponentResult IFxAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElement el
   const UInt32 nChannels = pASBD->mChannelsPerFrame;
   BusChannels* pBus = GetBus(scope, element);
   if (!pBus) return kAudioUnitErr_InvalidProperty;
-  // A rate of 0 leaves the rate as it is; anything else must be one the rate property accepts too.
+  // The rate must be one the rate property accepts too: a format at a rate of 0 describes no stream,
+  // and taking it as "unchanged" would report success for audio the unit cannot run at.
   const Float64 sampleRate = pASBD->mSampleRate;
-  if (sampleRate != 0.0 && !SampleRateIsUsable(sampleRate)) return kAudioUnitErr_InvalidPropertyValue;
+  if (!SampleRateIsUsable(sampleRate)) return kAudioUnitErr_InvalidPropertyValue;
   pBus->mHostChannelCount = 0;
   bool connectionOK = nChannels > 0 && nChannels <= kMaxBusChannels &&
                       CheckLegalIO(scope, static_cast<int>(element), static_cast<int>(nChannels));
@@ -106,7 +107,7 @@ ComponentResult IFxAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElement el
   const bool ok = connectionOK && linearPCM && canonical;
   if (ok) {
     pBus->mHostChannelCount = static_cast<int>(nChannels);
-    if (sampleRate != 0.0 && sampleRate != GetSampleRate()) {
+    if (sampleRate != GetSampleRate()) {
       SetSampleRate(sampleRate);
       Reset();
     }

@@ -31,7 +31,6 @@ KORVALINE::KORVALINE(const IFxInstanceInfo& info)
   GetParam(kDry)->InitDouble("Dry", 0.0, 0.0, 1.0, 0.001, "", "", 1.0);
   GetParam(kWet)->InitDouble("Wet", 1.0, 0.0, 1.0, 0.001, "", "", 1.0);
   GetParam(kOut)->InitDouble("Out", 0.0, -15.0, 15.0, 0.001, "", "", 1.0);
-  ConfigureBindingInputs(this);
   // Hosts may ask for the tail before anything has reset the effect.
   SetTailSize(ResampleLength(SoundingLength(mIR, kKorvalineIRLength), kKorvalineIRSampleRate, GetSampleRate()) +
               ToneChainRingOut(GetSampleRate()));
@@ -115,16 +114,27 @@ void KORVALINE::ProcessDoubleReplacing(double** inputs, double** outputs, int nF
     ConfigureToneChain(mToneChain, mImpulseSampleRate);
     mToneChainSampleRate = mImpulseSampleRate;
   }
-  double clean[kMaxChunk];
+  const bool bothInputs = mEveryInputHeard && IsInChannelConnected(1);
+  double first[kMaxChunk], second[kMaxChunk], mean[kMaxChunk];
   for (int done = 0; done < nFrames; done += kMaxChunk) {
     const int n = nFrames - done < kMaxChunk ? nFrames - done : kMaxChunk;
-    for (int i = 0; i < n; ++i) clean[i] = CleanSample(inputs[0][done + i]);
-    ProcessChunk(clean, outputs[0] + done, outputs[1] + done, n);
+    for (int i = 0; i < n; ++i) first[i] = CleanSample(inputs[0][done + i]);
+    if (!bothInputs) {
+      ProcessChunk(first, first, first, outputs[0] + done, outputs[1] + done, n);
+      continue;
+    }
+    // Halving the sum is exact, so equal inputs give exactly what the first alone gives.
+    for (int i = 0; i < n; ++i) {
+      second[i] = CleanSample(inputs[1][done + i]);
+      mean[i] = 0.5 * (first[i] + second[i]);
+    }
+    ProcessChunk(mean, first, second, outputs[0] + done, outputs[1] + done, n);
   }
 }
 
-void KORVALINE::ProcessChunk(const double* in, double* out0, double* out1, int nFrames) {
-  double* engineInput[1] = {const_cast<double*>(in)};
+void KORVALINE::ProcessChunk(const double* wetIn, const double* dry0, const double* dry1, double* out0,
+                             double* out1, int nFrames) {
+  double* engineInput[1] = {const_cast<double*>(wetIn)};
   mEngine.Add(engineInput, nFrames, 1);
   const int avail = mEngine.Avail(nFrames);
   const int count = avail < nFrames ? avail : nFrames;
@@ -132,9 +142,9 @@ void KORVALINE::ProcessChunk(const double* in, double* out0, double* out1, int n
   // Samples the engine cannot cover yet carry the dry signal alone.
   const int dryOnly = nFrames - count;
   for (int i = 0; i < dryOnly; ++i) {
-    double y = mDryGain.load(std::memory_order_relaxed) * in[i];
-    out1[i] = y;
-    out0[i] = y;
+    const double dryGain = mDryGain.load(std::memory_order_relaxed);
+    out0[i] = dryGain * dry0[i];
+    out1[i] = dryGain * dry1[i];
   }
   if (count <= 0) return;
 
@@ -143,13 +153,12 @@ void KORVALINE::ProcessChunk(const double* in, double* out0, double* out1, int n
     const int i = dryOnly + k;
     float shaped = static_cast<float>(std::tan(wet[k]));
     double coloured = RunToneChain(mToneChain, shaped);
-    double dry = mDryGain.load(std::memory_order_relaxed) * in[i];
+    const double dryGain = mDryGain.load(std::memory_order_relaxed);
     double wetMix = mWetGain.load(std::memory_order_relaxed) * coloured;
-    double y = mOutGain.load(std::memory_order_relaxed) * (dry + wetMix);
+    const double outGain = mOutGain.load(std::memory_order_relaxed);
     // Full-scale input at full gain would otherwise narrow to an infinite float.
-    y = std::clamp(y, -kFloatLimit, kFloatLimit);
-    out1[i] = y;
-    out0[i] = y;
+    out0[i] = std::clamp(outGain * (dryGain * dry0[i] + wetMix), -kFloatLimit, kFloatLimit);
+    out1[i] = std::clamp(outGain * (dryGain * dry1[i] + wetMix), -kFloatLimit, kFloatLimit);
   }
   mEngine.Advance(count);
 }

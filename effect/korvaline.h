@@ -29,11 +29,17 @@ class KORVALINE : public PlugBinding {
   // The front panel or one of the generated editors (EEditorLayout).
   bool SelectEditorLayout(int layout) override;
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+  // On, with both inputs connected, the convolution hears their mean and each output keeps its own
+  // input's dry signal; off, the first input alone is heard, on both outputs. Set before the host
+  // runs the plug-in; the binding decides (kBindingHearsEveryInput).
+  void SetEveryInputHeard(bool on) { mEveryInputHeard = on; }
 
  private:
   // Input is taken in pieces of at most this many samples, cleaned on the stack.
   static constexpr int kMaxChunk = 256;
-  void ProcessChunk(const double* in, double* out0, double* out1, int nFrames);
+  // wetIn feeds the convolution; dry0 and dry1 are mixed into out0 and out1.
+  void ProcessChunk(const double* wetIn, const double* dry0, const double* dry1, double* out0, double* out1,
+                    int nFrames);
 
   // Declared in reverse order of destruction: tone chain, engine, impulse.
   BRM_ImpulseBuffer mImpulse;
@@ -49,6 +55,7 @@ class KORVALINE : public PlugBinding {
   // The rate the tone chain's coefficients were computed for: the render recomputes them only when
   // the rate has changed, as six pow() and tan() calls per block cost more than the chain itself.
   double mToneChainSampleRate = 0.0;
+  bool mEveryInputHeard = kBindingHearsEveryInput;
 };
 
 // The factory the host binding calls when the host opens the component; instances are built one

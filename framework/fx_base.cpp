@@ -130,7 +130,7 @@ void IFxBase::SetParameterFromHost(int paramIdx, double value) {
   IParam* pParam = GetParam(paramIdx);
   if (!pParam || std::isnan(value)) return;
   IMutexLock lock(this);
-  pParam->Set(value);
+  pParam->Set(PlainValueFromHost(paramIdx, value));
   if (mGraphics) mGraphics->SetParameterFromPlug(paramIdx, pParam->Value(), false);
   OnParamChange(paramIdx);
 }

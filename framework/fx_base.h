@@ -106,9 +106,12 @@ class IFxBase {
   // The editor's path for a knob movement.
   virtual void SetParameterFromGUI(int paramIdx, double normalizedValue);
   // Every binding's path for a plain value from the host: an unknown index or NaN is ignored, any
-  // other value is held to the parameter's range, and the editor and the effect hear of the value
-  // the parameter took.
+  // other value is read as the binding's host means it (PlainValueFromHost) and held to the
+  // parameter's range and steps, and the editor and the effect hear of the value the parameter took.
   void SetParameterFromHost(int paramIdx, double value);
+  // What a host's value for the parameter means in its plain units, for hosts whose conventions
+  // differ from the parameter model's; by default the value itself. paramIdx is valid, value not NaN.
+  virtual double PlainValueFromHost(int /*paramIdx*/, double value) const { return value; }
   virtual void BeginInformHostOfParamChange(int paramIdx) = 0;
   virtual void InformHostOfParamChange(int paramIdx, double normalizedValue) = 0;
   virtual void EndInformHostOfParamChange(int paramIdx) = 0;

@@ -70,9 +70,12 @@ void IParam::SetShape(double shape) {
   if (shape != 0.0) mShape = shape;
 }
 
-// NaN from a host or a file is ignored rather than stored.
+// NaN from a host or a file is ignored rather than stored. A switch or a choice holds whole steps
+// only, whichever way its value arrives: its text, the editor and the effect all read that one step.
 void IParam::Set(double value) {
   if (std::isnan(value)) return;
+  // Rounded to multiples of the step counted from zero, not from the minimum.
+  if (mType != kTypeDouble) value = std::floor(0.5 + value / mStep) * mStep;
   std::atomic_ref<double>(mValue).store(value < mMin ? mMin : (value > mMax ? mMax : value), std::memory_order_relaxed);
 }
 
@@ -81,10 +84,7 @@ void IParam::Set(double value) {
 void IParam::SetNormalized(double normalizedValue) {
   if (std::isnan(normalizedValue)) return;
   const double n = normalizedValue < 0.0 ? 0.0 : (normalizedValue > 1.0 ? 1.0 : normalizedValue);
-  double value = FromNormalizedParam(n, mMin, mMax, mShape);
-  // Rounded to multiples of the step counted from zero, not from the minimum.
-  if (mType != kTypeDouble) value = std::floor(0.5 + value / mStep) * mStep;
-  Set(value);
+  Set(FromNormalizedParam(n, mMin, mMax, mShape));
 }
 
 double IParam::DBToAmp() const { return ::DBToAmp(Value()); }

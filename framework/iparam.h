@@ -42,9 +42,9 @@ class IParam {
 
   EParamType Type() const { return mType; }
 
-  // Clamped to the range; NaN is ignored.
-  void Set(double value);
   // Rounded to the step for all but continuous parameters, then clamped to the range; NaN is ignored.
+  void Set(double value);
+  // As Set, from the 0..1 control range.
   void SetNormalized(double normalizedValue);
 
   // A binding may change the value on the audio thread while another thread saves the state.

@@ -17,8 +17,8 @@ inline IGraphics* MakeBindingGraphics(PlugBinding* pPlug, int w, int h, int fps)
   return MakeGraphics(pPlug, w, h, fps);
 }
 
-// The first input is the one processed, as Audio Unit hosts expect.
-inline void ConfigureBindingInputs(PlugBinding*) {}
+// A plug-in that processes one channel processes the first input alone, as Audio Unit hosts expect.
+constexpr bool kBindingHearsEveryInput = false;
 #elif defined(KORV_BINDING_LV2)
 #include "lv2/ifx_lv2.h"
 class IGraphics;
@@ -30,8 +30,8 @@ inline IGraphics* MakeBindingGraphics(PlugBinding* pPlug, int w, int h, int fps)
   return pPlug->MakeEditorGraphics(w, h, fps);
 }
 
-// Every input an LV2 host connects must count: the effect hears the mean of both.
-inline void ConfigureBindingInputs(PlugBinding* pPlug) { pPlug->SetInputsHeardAsMean(true); }
+// Every input port an LV2 host connects must count, also for a plug-in that processes one channel.
+constexpr bool kBindingHearsEveryInput = true;
 #else
 #include "framework/fx_quiet_base.h"
 class IGraphics;
@@ -40,8 +40,8 @@ using PlugBinding = IFxQuietBase;
 // Without a host nobody shows an editor, so none is built.
 inline IGraphics* MakeBindingGraphics(PlugBinding*, int, int, int) { return nullptr; }
 
-// The caller hands the inputs to the effect as they are.
-inline void ConfigureBindingInputs(PlugBinding*) {}
+// Offline callers feed a plug-in that processes one channel through its first input.
+constexpr bool kBindingHearsEveryInput = false;
 #endif
 
 // What a plug-in's MakePlug does: builds one instance with its identity, one at a time under a

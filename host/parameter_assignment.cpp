@@ -42,10 +42,18 @@ const ParameterDescription* FindParameter(const std::vector<ParameterDescription
   return nullptr;
 }
 
-// A choice's text (any case) as its value.
-bool FindValueName(const ParameterDescription& parameter, const std::string& text, double* value) {
-  for (size_t i = 0; i < parameter.valueNames.size(); ++i) {
-    if (strcasecmp(parameter.valueNames[i].c_str(), text.c_str()) == 0) {
+// The texts of a parameter's values from its minimum up: a list's choices, or a switch's "off" and
+// "on" (what the unit shows for them); none for other parameters.
+std::vector<std::string> ValueNames(const ParameterDescription& parameter) {
+  if (parameter.valueNames.empty() && parameter.unit == kAudioUnitParameterUnit_Boolean) return {"off", "on"};
+  return parameter.valueNames;
+}
+
+// A value's text (any case) as its value.
+bool FindValueName(const std::vector<std::string>& names, const ParameterDescription& parameter,
+                   const std::string& text, double* value) {
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (strcasecmp(names[i].c_str(), text.c_str()) == 0) {
       *value = parameter.minValue + static_cast<double>(i);
       return true;
     }
@@ -75,10 +83,11 @@ std::string ResolveParameterAssignment(const std::vector<ParameterDescription>& 
   const ParameterDescription* parameter = FindParameter(parameters, key);
   if (!parameter) return "no parameter \"" + key + "\"; the parameters are " + Names(parameters) + " (or their index)";
   const std::string valueText = text.substr(equals + 1);
+  const std::vector<std::string> names = ValueNames(*parameter);
   double value = 0;
-  if (!FindValueName(*parameter, valueText, &value) && !ParseNumber(valueText, &value)) {
-    if (!parameter->valueNames.empty())
-      return "\"" + valueText + "\" is not one of " + parameter->name + "'s choices: " + Names(parameter->valueNames) +
+  if (!FindValueName(names, *parameter, valueText, &value) && !ParseNumber(valueText, &value)) {
+    if (!names.empty())
+      return "\"" + valueText + "\" is not one of " + parameter->name + "'s choices: " + Names(names) +
              " (or its number)";
     return "\"" + valueText + "\" is not a number (parameter " + parameter->name + ")";
   }

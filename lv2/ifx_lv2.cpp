@@ -5,6 +5,7 @@
 #include <lv2/buf-size/buf-size.h>
 #include <lv2/options/options.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -42,7 +43,7 @@ bool IFxLV2::Configure(double sampleRate, const LV2_Feature* const* features, co
   const int capacity = BlockCapacityFromOptions(pOptions, pMap);
   const LV2PortLayout layout = Ports();
   if (!mPorts.Resize(static_cast<int>(layout.NPorts())) || !mLastControl.Resize(NParams()) ||
-      !mSilence.Resize(capacity) || !mDiscard.Resize(capacity) || !mMeanInput.Resize(capacity))
+      !mSilence.Resize(capacity) || !mDiscard.Resize(capacity))
     return false;
   mPorts.Zero();
   mSilence.Zero();
@@ -94,16 +95,31 @@ void IFxLV2::Deactivate() {
   OnActivate(false);
 }
 
+double IFxLV2::PlainValueFromHost(int paramIdx, double value) const {
+  return GetParam(paramIdx)->Type() == IParam::kTypeBool ? (value > 0.0 ? 1.0 : 0.0) : value;
+}
+
+float IFxLV2::ControlPortValue(int paramIdx) const {
+  float* pValue = static_cast<float*>(mPorts.Get()[Ports().FirstParam() + static_cast<uint32_t>(paramIdx)]);
+  // A state save may read while the host writes the port for its next run.
+  return pValue ? std::atomic_ref<float>(*pValue).load(std::memory_order_relaxed)
+                : std::numeric_limits<float>::quiet_NaN();
+}
+
 void IFxLV2::ApplyControlPorts() {
-  const uint32_t first = Ports().FirstParam();
   for (int i = 0; i < NParams(); ++i) {
-    const float* pValue = static_cast<const float*>(mPorts.Get()[first + i]);
-    if (!pValue) continue;
-    const float value = *pValue;
+    const float value = ControlPortValue(i);
     // NaN names no value: it is not remembered, so the next real value is applied.
     if (std::isnan(value) || value == mLastControl.Get()[i]) continue;
     mLastControl.Get()[i] = value;
     SetParameterFromHost(i, static_cast<double>(value));
+  }
+}
+
+void IFxLV2::TakeControlPortValues() {
+  for (int i = 0; i < NParams(); ++i) {
+    const float value = ControlPortValue(i);
+    if (!std::isnan(value)) GetParam(i)->Set(PlainValueFromHost(i, static_cast<double>(value)));
   }
 }
 
@@ -141,7 +157,6 @@ void IFxLV2::RunPiece(uint32_t offset, int nFrames) {
     float* pIn = static_cast<float*>(mPorts.Get()[c]);
     inputs[c] = pIn ? pIn + offset : mSilence.Get();
   }
-  if (mInputsHeardAsMean && layout.mNIn > 1) inputs[0] = MeanOfInputs(inputs, layout.mNIn, nFrames);
   for (int c = 0; c < layout.mNOut; ++c) {
     float* pOut = static_cast<float*>(mPorts.Get()[layout.FirstAudioOut() + c]);
     outputs[c] = pOut ? pOut + offset : mDiscard.Get();
@@ -150,17 +165,6 @@ void IFxLV2::RunPiece(uint32_t offset, int nFrames) {
   AttachOutputBuffers(0, layout.mNOut, outputs);
   if (IsBypassed()) PassThroughBuffers(kFloatSamples, nFrames);
   else ProcessBuffers(kFloatSamples, nFrames);
-}
-
-float* IFxLV2::MeanOfInputs(float* const* inputs, int nInputs, int nFrames) {
-  float* pMean = mMeanInput.Get();
-  // Summed in double and divided once: equal inputs give exactly that input back.
-  for (int i = 0; i < nFrames; ++i) {
-    double sum = 0.0;
-    for (int c = 0; c < nInputs; ++c) sum += inputs[c][i];
-    pMean[i] = static_cast<float>(sum / nInputs);
-  }
-  return pMean;
 }
 
 IGraphics* IFxLV2::MakeEditorGraphics(int w, int h, int fps) {

@@ -31,11 +31,6 @@ class IFxLV2 : public IFxQuietBase {
 
   LV2PortLayout Ports() const { return {NInChannels(), NOutChannels(), NParams()}; }
 
-  // For a plug-in that processes only its first input: an LV2 host expects every input port it is
-  // given to count, so the first input then carries the mean of all of them (the others as they are).
-  // Set before the host runs the plug-in.
-  void SetInputsHeardAsMean(bool on) { mInputsHeardAsMean = on; }
-
   // ---- Descriptor callbacks, called on the plug-in object ----
   // From instantiate, after construction: the rate, the host's features (null-terminated, may be
   // null). False when a feature the plug-in reads carries no data.
@@ -47,6 +42,9 @@ class IFxLV2 : public IFxQuietBase {
   void Run(uint32_t nFrames);
   LV2_State_Status SaveState(LV2_State_Store_Function store, LV2_State_Handle handle);
   LV2_State_Status RestoreState(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
+
+  // A switch's port is declared toggled: any value above 0 is on, as hosts and their widgets read it.
+  double PlainValueFromHost(int paramIdx, double value) const override;
 
   // The host hears of changes through its control ports alone, and no transport reaches the plug-in:
   // those hooks stay the host-less binding's, except in an editor's parameter model.
@@ -62,9 +60,11 @@ class IFxLV2 : public IFxQuietBase {
 
  private:
   void ApplyControlPorts();
+  // The parameters take the ports' values without the effect hearing of them; the next run tells it.
+  void TakeControlPortValues();
+  // The port's value, or NaN while the host has connected none.
+  float ControlPortValue(int paramIdx) const;
   void MarkControlsUnapplied();
-  // The mean of the inputs' first nFrames frames, written to mMeanInput.
-  float* MeanOfInputs(float* const* inputs, int nInputs, int nFrames);
   void RunPiece(uint32_t offset, int nFrames);
   int BlockCapacityFromOptions(const void* pOptions, LV2_URID_Map* pMap) const;
 
@@ -80,8 +80,6 @@ class IFxLV2 : public IFxQuietBase {
   LV2EditorHost* mEditorHost = nullptr;
   // Read in place of an unconnected audio input, written in place of an unconnected output.
   BRM_TypedBuf<float> mSilence, mDiscard;
-  bool mInputsHeardAsMean = false;
-  BRM_TypedBuf<float> mMeanInput;
 };
 
 // Defined by the effect: constructs the plug-in for instantiate.

@@ -11,7 +11,13 @@ LV2_State_Status IFxLV2::SaveState(LV2_State_Store_Function store, LV2_State_Han
   // Keys and types are URIDs: without the host's map there is no way to name them.
   if (!mStateKey || !mChunkType) return LV2_STATE_ERR_NO_FEATURE;
   ByteChunk chunk;
-  if (!SerializeState(&chunk)) return LV2_STATE_ERR_UNKNOWN;
+  {
+    // The ports are the truth, and a host may save before a run has applied what it set there. A run
+    // on the audio thread takes no lock, so this one keeps only other host threads out.
+    IMutexLock lock(this);
+    TakeControlPortValues();
+    if (!SerializeState(&chunk)) return LV2_STATE_ERR_UNKNOWN;
+  }
   return store(handle, mStateKey, chunk.GetBytes(), static_cast<size_t>(chunk.Size()), mChunkType,
                LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
 }

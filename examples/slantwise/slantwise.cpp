@@ -15,7 +15,7 @@ constexpr int FourCC(const char (&code)[5]) {
   return (code[0] << 24) | (code[1] << 16) | (code[2] << 8) | code[3];
 }
 
-constexpr int kNumPresets = 2;
+constexpr int kNumPresets = 3;
 constexpr double kFloatLimit = std::numeric_limits<float>::max();
 
 // A NaN or infinity would stay in the filter states for good, so it is taken as silence.
@@ -41,6 +41,9 @@ SLANTWISE::SLANTWISE(const IFxInstanceInfo& info)
   GetParam(kMode)->SetDisplayText(kModeSteep, "Steep");
   GetParam(kMono)->InitBool("Mono", false);
 
+  // A fresh instance holds the defaults, and its present preset (the first) must say so rather than
+  // name a factory sound it does not hold.
+  MakeDefaultPreset("Default");
   // One value per parameter, in order: tilt, pivot, output, mode, mono.
   MakePreset("Warm", -3.0, 800.0, 1.0, static_cast<int>(kModeGentle), 0);
   MakePreset("Bright", 4.0, 2500.0, -2.0, static_cast<int>(kModeSteep), 0);

@@ -172,6 +172,27 @@ TEST(Korvaline, SecondInputIsIgnoredAndOutputsAreIdentical) {
   }
 }
 
+// What an LV2 host hears on a stereo track: the same input on both sides must sound exactly as the
+// first input alone does.
+TEST(Korvaline, HearingEveryInputGivesEqualInputsExactlyTheFirstInputsResult) {
+  Rig every(48000.0), first(48000.0);
+  every.plug->SetEveryInputHeard(true);
+  first.plug->SetEveryInputHeard(false);
+  for (Rig* rig : {&every, &first}) {
+    rig->SetParam(kDry, 0.4);
+    rig->SetParam(kWet, 0.8);
+    rig->SetParam(kOut, 3.0);
+  }
+  std::vector<double> in = Noise(3000, 0.5, 3), other = Noise(3000, 0.9, 4);
+  std::vector<double> e0, e1, f0, f1;
+  every.Run(in, e0, e1, 480, &in);
+  first.Run(in, f0, f1, 480, &other);
+  for (size_t i = 0; i < in.size(); ++i) {
+    ASSERT_EQ(e0[i], f0[i]) << i;
+    ASSERT_EQ(e1[i], f1[i]) << i;
+  }
+}
+
 // Straightforward model of the wet path: direct convolution with the resampled impulse, tan, and
 // the six tone-chain sections in double with independently designed coefficients.
 TEST(Korvaline, WetPathMatchesDirectModel) {

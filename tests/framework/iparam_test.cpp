@@ -70,6 +70,19 @@ TEST(IParam, SteppedKindsRoundFromZeroAndClampToTheRange) {
   EXPECT_EQ(count.Value(), 0.0) << "Set clamps to the minimum";
   count.Set(NAN);
   EXPECT_EQ(count.Value(), 0.0) << "NaN is ignored";
+  // A plain value holds whole steps too, rounded as the normalized path rounds, so the text, Bool()
+  // and Int() all read one step.
+  IParam onOff;
+  onOff.InitBool("b", false);
+  struct Plain {
+    double in, heldBySwitch, heldByCount;
+  };
+  for (const Plain& c : {Plain{0.5, 1, 1}, {0.49, 0, 0}, {1e-45, 0, 0}, {0.99, 1, 1}, {7.6, 1, 8}}) {
+    onOff.Set(c.in);
+    count.Set(c.in);
+    EXPECT_EQ(onOff.Value(), c.heldBySwitch) << c.in;
+    EXPECT_EQ(count.Value(), c.heldByCount) << c.in;
+  }
 
   IParam choice;
   choice.InitEnum("e", 0, 3);

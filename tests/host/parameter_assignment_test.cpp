@@ -25,16 +25,27 @@ TEST(ParameterAssignment, FindsByNameInAnyCaseOrByPositionAndKeepsTheValue) {
   EXPECT_EQ(assignment.value, 0.5f);
 }
 
+// A switch's choices are the texts the unit shows for it, as info prints them.
 TEST(ParameterAssignment, AChoiceIsTakenByItsTextInAnyCaseOrItsNumber) {
+  std::vector<ParameterDescription> parameters = Parameters();
+  parameters.push_back({7, "Mono", "", kAudioUnitParameterUnit_Boolean, 0, 1, 0, 0, {}});
   ParameterAssignment assignment{};
-  const std::pair<const char*, float> cases[] = {{"Mode=Steep", 2.0f}, {"mode=sHEER", 3.0f}, {"Mode=1", 1.0f}};
-  for (const auto& [text, value] : cases) {
-    ASSERT_EQ(ResolveParameterAssignment(Parameters(), text, &assignment), "") << text;
-    EXPECT_EQ(assignment.id, 2u);
-    EXPECT_EQ(assignment.value, value) << text;
+  struct Case {
+    const char* text;
+    AudioUnitParameterID id;
+    float value;
+  };
+  const Case cases[] = {{"Mode=Steep", 2, 2.0f}, {"mode=sHEER", 2, 3.0f}, {"Mode=1", 2, 1.0f},
+                        {"Mono=off", 7, 0.0f},   {"mono=ON", 7, 1.0f},    {"Mono=1", 7, 1.0f}};
+  for (const Case& c : cases) {
+    ASSERT_EQ(ResolveParameterAssignment(parameters, c.text, &assignment), "") << c.text;
+    EXPECT_EQ(assignment.id, c.id) << c.text;
+    EXPECT_EQ(assignment.value, c.value) << c.text;
   }
-  EXPECT_EQ(ResolveParameterAssignment(Parameters(), "Mode=Wild", &assignment),
+  EXPECT_EQ(ResolveParameterAssignment(parameters, "Mode=Wild", &assignment),
             "\"Wild\" is not one of Mode's choices: Gentle, Steep, Sheer (or its number)");
+  EXPECT_EQ(ResolveParameterAssignment(parameters, "Mono=yes", &assignment),
+            "\"yes\" is not one of Mono's choices: off, on (or its number)");
 }
 
 TEST(ParameterAssignment, RefusalsSayWhatIsWrong) {

@@ -52,7 +52,8 @@ LV2_URID UridTable::Id(const char* uri) {
   return static_cast<LV2_URID>(mURIs.size());
 }
 
-LilvTestHost::LilvTestHost(const char* bundleDir, const char* pluginURI) {
+LilvTestHost::LilvTestHost(const char* bundleDir, const char* pluginURI)
+    : mStateKey(std::string(pluginURI) + "#state-chunk") {
   mWorld = lilv_world_new();
   LilvNode* bundle = lilv_new_file_uri(mWorld, nullptr, (std::string(bundleDir) + "/").c_str());
   lilv_world_load_bundle(mWorld, bundle);
@@ -107,8 +108,9 @@ float& TestInstance::Control(const char* symbol) {
 }
 
 std::vector<float> TestInstance::Render(const std::vector<float>& input, int block, bool inPlace,
-                                       const std::vector<float>* right) {
+                                       const std::vector<float>* right, std::vector<float>* rightOutput) {
   std::vector<float> output(input.size());
+  if (rightOutput) rightOutput->resize(input.size());
   for (size_t done = 0; done < input.size(); done += static_cast<size_t>(block)) {
     const size_t n = std::min(input.size() - done, static_cast<size_t>(block));
     for (int c = 0; c < 2; ++c) {
@@ -120,6 +122,8 @@ std::vector<float> TestInstance::Render(const std::vector<float>& input, int blo
     lilv_instance_run(mInstance, static_cast<uint32_t>(n));
     const std::vector<float>& left = inPlace ? mIn[0] : mOut[0];
     std::copy(left.begin(), left.begin() + n, output.begin() + done);
+    const std::vector<float>& rightOut = inPlace ? mIn[1] : mOut[1];
+    if (rightOutput) std::copy(rightOut.begin(), rightOut.begin() + n, rightOutput->begin() + done);
   }
   return output;
 }
@@ -138,7 +142,7 @@ std::vector<unsigned char> TestInstance::Chunk() {
 }
 
 LV2_State_Status TestInstance::RestoreChunk(const void* value, size_t size, LV2_URID type, bool offerKey) {
-  const LV2_URID key = offerKey ? mHost.Urids().Id("urn:brightmooraudio:korvaline#state-chunk") : 0;
+  const LV2_URID key = offerKey ? mHost.Urids().Id(mHost.StateKey().c_str()) : 0;
   StoredValue stored = {key, value, size, type};
   return StateInterface()->restore(lilv_instance_get_handle(mInstance), Retrieve, &stored, 0, nullptr);
 }

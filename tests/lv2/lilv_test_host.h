@@ -41,8 +41,11 @@ class LilvTestHost {
   UridTable& Urids() { return mUrids; }
   // The host's usual features: URID map and unmap, and options naming kMaxBlock.
   const LV2_Feature* const* Features() const { return mFeatures; }
+  // The key the plug-in stores its state chunk under.
+  const std::string& StateKey() const { return mStateKey; }
 
  private:
+  std::string mStateKey;
   LilvWorld* mWorld = nullptr;
   const LilvPlugin* mPlugin = nullptr;
   UridTable mUrids;
@@ -65,9 +68,10 @@ class TestInstance {
   // The control port with the symbol.
   float& Control(const char* symbol);
   // Mono input to both channels (or input left and *right right), in blocks of at most block frames;
-  // left output. inPlace runs with the input and output ports on the same buffers.
+  // left output (and the right one in *rightOutput if given). inPlace runs with the input and output
+  // ports on the same buffers.
   std::vector<float> Render(const std::vector<float>& input, int block, bool inPlace = false,
-                            const std::vector<float>* right = nullptr);
+                            const std::vector<float>* right = nullptr, std::vector<float>* rightOutput = nullptr);
 
   // The state chunk through the plug-in's state interface; empty when saving fails.
   std::vector<unsigned char> Chunk();

@@ -183,8 +183,9 @@ TEST_F(LV2BindingTest, ReactivationForgetsWhatWasHeard) {
   for (size_t i = 0; i < after.size(); ++i) ASSERT_EQ(after[i], 0.0f) << i;
 }
 
-// Two inputs are declared, so a source on either side must be heard: both count, as their mean.
-TEST_F(LV2BindingTest, BothInputsAreHeardAsTheirMean) {
+// Two inputs are declared, so a source on either side must be heard: the reverb hears their mean,
+// and on a stereo track the dry signal stays stereo, each output keeping its own input's.
+TEST_F(LV2BindingTest, TheWetPathHearsBothInputsAsTheirMeanTheDryPathEachOnItsOwn) {
   const std::vector<float> signal = TestSignal(8192), silence(8192, 0.0f);
   std::vector<float> half = signal;
   for (float& x : half) x *= 0.5f;
@@ -196,6 +197,13 @@ TEST_F(LV2BindingTest, BothInputsAreHeardAsTheirMean) {
   EXPECT_GT(loudest, 0.01f);
   EXPECT_EQ(leftOnly.Render(signal, 256, false, &silence), expected);
   EXPECT_EQ(rightOnly.Render(silence, 256, false, &signal), expected);
+
+  TestInstance dryOnly(host);
+  dryOnly.Control("dry") = 1.0f;
+  dryOnly.Control("wet") = 0.0f;
+  std::vector<float> right;
+  EXPECT_EQ(dryOnly.Render(signal, 256, false, &silence, &right), signal);
+  EXPECT_EQ(right, silence);
 }
 
 // A chunk restored behind the host's controls must not play values the controls do not show.
@@ -212,6 +220,22 @@ TEST_F(LV2BindingTest, AfterAStateRestoreTheControlPortsAreTheTruth) {
   ASSERT_EQ(restored.RestoreChunk(values, sizeof(values), host.Urids().Id(LV2_ATOM__Chunk)), LV2_STATE_SUCCESS);
   EXPECT_EQ(restored.Render(input, 256), reference.Render(input, 256));
   EXPECT_EQ(restored.Chunk(), reference.Chunk());
+}
+
+// A host may save right after setting its controls, before any run has applied them.
+TEST_F(LV2BindingTest, SavedStateHoldsTheControlPortsValuesRunOrNot) {
+  for (bool runFirst : {false, true}) {
+    SCOPED_TRACE(runFirst ? "after a run" : "before any run");
+    TestInstance instance(host);
+    ASSERT_NE(instance.Get(), nullptr);
+    if (runFirst) lilv_instance_run(instance.Get(), 0);
+    instance.Control("dry") = 0.25f;
+    instance.Control("out") = -6.0f;
+    const double expected[3] = {0.25, 1.0, -6.0};
+    const std::vector<unsigned char> chunk = instance.Chunk();
+    ASSERT_EQ(chunk.size(), sizeof(expected));
+    EXPECT_EQ(std::memcmp(chunk.data(), expected, sizeof(expected)), 0);
+  }
 }
 
 // What a host does with its port values beside the state: reads them on save, writes them on restore.
@@ -274,6 +298,9 @@ TEST_F(LV2BindingTest, DamagedStateIsRefusedWithNothingChanged) {
   instance.Control("out") = 4.0f;
   lilv_instance_run(instance.Get(), 0);
   const std::vector<unsigned char> before = instance.Chunk();
+  // Ports that name no value leave the saved state to the parameters, which are what a restore changes.
+  for (const char* symbol : {"dry", "wet", "out"})
+    instance.Control(symbol) = std::numeric_limits<float>::quiet_NaN();
   const double values[3] = {1.0, 0.0, -12.0};
   const LV2_URID chunkType = host.Urids().Id(LV2_ATOM__Chunk);
   struct Case {

@@ -31,9 +31,13 @@ grep -q '<http://lv2plug.in/ns/extensions/units#unit> <http://lv2plug.in/ns/exte
   "$work/KORVALINE.ttl.nt" || fail "no port is in dB"
 
 "$host" demo-input "$work/demo.wav" >/dev/null
+# On a stereo source the dry path stays stereo: Dry 1, Wet 0 gives each channel back as it came.
+lv2apply -i "$work/demo.wav" -o "$work/dry.wav" -c dry 1 -c wet 0 -c out 0 "$uri" || fail "lv2apply failed"
+echo -n "dry path: "
+"$compare" "$work/demo.wav" "$work/dry.wav" 0 || fail "the dry path does not keep each channel"
 # An LV2 host's inputs are heard as their mean, an Audio Unit's first input alone: the two agree on a
-# source whose channels are equal. The plug-in's dry path (Dry 1, Wet 0) gives the mean on both exactly.
-lv2apply -i "$work/demo.wav" -o "$work/in.wav" -c dry 1 -c wet 0 -c out 0 "$uri" || fail "lv2apply failed"
+# source whose channels are equal, which the unit's own dry path (its first input on both) makes.
+"$host" render "$work/demo.wav" "$work/in.wav" --param Dry=1 --param Wet=0 --tail 0 >/dev/null
 # Defaults, then every control set away from its default.
 while read -r dry wet out; do
   "$host" render "$work/in.wav" "$work/host.wav" --param "Dry=$dry" --param "Wet=$wet" --param "Out=$out" --tail 0 >/dev/null
