@@ -16,6 +16,7 @@ namespace {
 // The presets' labels mapped to their port values: the example's factory presets.
 using PortValues = std::map<std::string, float>;
 const std::map<std::string, PortValues> kExamplePresets = {
+    {"Default", {{"tilt", 0.0f}, {"pivot", 1000.0f}, {"output", 0.0f}, {"mode", 0.0f}, {"mono", 0.0f}}},
     {"Warm", {{"tilt", -3.0f}, {"pivot", 800.0f}, {"output", 1.0f}, {"mode", 0.0f}, {"mono", 0.0f}}},
     {"Bright", {{"tilt", 4.0f}, {"pivot", 2500.0f}, {"output", -2.0f}, {"mode", 1.0f}, {"mono", 0.0f}}},
 };
