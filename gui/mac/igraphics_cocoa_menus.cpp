@@ -22,38 +22,69 @@ NSTextAlignment ToNSAlignment(IText::EAlign align) {
   }
 }
 
+// The menu model holding the item the receiver got, with the item's index stored; null when nothing
+// was chosen.
+IPopupMenu* ChosenModel(const KORV_COCOA_MENU_RECEIVER* pReceiver) {
+  NSMenuItem* pChosen = pReceiver->MenuItem();
+  auto* pOwner = pChosen ? dynamic_cast<KORV_COCOA_MENU*>(pChosen->menu()) : nullptr;
+  const NSInteger idx = pOwner ? pOwner->indexOfItem(pChosen) : -1;
+  if (idx < 0 || !pOwner->AssociatedIPopupMenu()) return nullptr;
+  pOwner->AssociatedIPopupMenu()->SetChosenItemIdx(static_cast<int>(idx));
+  return pOwner->AssociatedIPopupMenu();
+}
+
 }  // namespace
+
+NSEvent* KORV_COCOA_VIEW::menuEventUnder(NSRect rect) {
+  NSWindow* pWindow = window();
+  NSPoint location = convertPointToBase(NSMakePoint(rect.origin.x, rect.origin.y - 4));
+  const CGFloat scale = pWindow && pWindow->screen() ? pWindow->screen()->backingScaleFactor() : 1;
+  if (scale > 0) location = NSMakePoint(location.x / scale, location.y / scale);
+  return NSEvent::otherEventWithType(NSEventTypeApplicationDefined, location, 15, 0,
+                                     pWindow ? pWindow->windowNumber() : 0, NSGraphicsContext::currentContext(), 0,
+                                     0, 0);
+}
 
 IPopupMenu* KORV_COCOA_VIEW::createIPopupMenu(IPopupMenu* pMenu, NSRect rect) {
   if (!mGraphics || !pMenu) return nullptr;
   auto* pReceiver = new KORV_COCOA_MENU_RECEIVER(rect);
   auto* pNSMenu = new KORV_COCOA_MENU(pMenu, pReceiver);
-
-  NSWindow* pWindow = window();
-  NSPoint location = convertPointToBase(NSMakePoint(rect.origin.x, rect.origin.y - 4));
-  const CGFloat scale = pWindow && pWindow->screen() ? pWindow->screen()->backingScaleFactor() : 1;
-  if (scale > 0) location = NSMakePoint(location.x / scale, location.y / scale);
-  NSEvent* pEvent = NSEvent::otherEventWithType(NSEventTypeApplicationDefined, location, 15, 0,
-                                                pWindow ? pWindow->windowNumber() : 0,
-                                                NSGraphicsContext::currentContext(), 0, 0, 0);
   // Timers run while the menu is open and may close the editor: keep this view until the menu is done.
   retain();
-  NSMenu::popUpContextMenu(pNSMenu, pEvent, pReceiver);
-
-  IPopupMenu* pChosenMenu = nullptr;
-  NSMenuItem* pChosen = mGraphics ? pReceiver->MenuItem() : nullptr;
-  if (pChosen) {
-    auto* pOwner = dynamic_cast<KORV_COCOA_MENU*>(pChosen->menu());
-    const NSInteger idx = pOwner ? pOwner->indexOfItem(pChosen) : -1;
-    if (idx >= 0 && pOwner->AssociatedIPopupMenu()) {
-      pChosenMenu = pOwner->AssociatedIPopupMenu();
-      pChosenMenu->SetChosenItemIdx(static_cast<int>(idx));
-    }
-  }
+  NSMenu::popUpContextMenu(pNSMenu, menuEventUnder(rect), pReceiver);
+  IPopupMenu* pChosenMenu = mGraphics ? ChosenModel(pReceiver) : nullptr;
   pNSMenu->release();
   pReceiver->release();
   autorelease();
   return pChosenMenu;
+}
+
+void KORV_COCOA_VIEW::popUpIPopupMenu(std::unique_ptr<IPopupMenu> pMenu, NSRect rect,
+                                      IGraphics::MenuChoice onChosen) {
+  if (!mGraphics || !pMenu) return;
+  if (mPromptMenu) mPromptMenu->cancelTracking();
+  auto* pReceiver = new KORV_COCOA_MENU_RECEIVER(rect);
+  auto* pNSMenu = new KORV_COCOA_MENU(pMenu.get(), pReceiver);
+  mPromptMenu = pNSMenu;
+  // This view and the model stay until the menu closes, whoever closes it.
+  retain();
+  std::shared_ptr<IPopupMenu> pModel = std::move(pMenu);
+  NSMenu::popUpContextMenu(pNSMenu, menuEventUnder(rect), pReceiver, [this, pNSMenu, pReceiver, pModel, onChosen] {
+    if (mPromptMenu == pNSMenu) mPromptMenu = nullptr;
+    if (IPopupMenu* pChosen = mGraphics ? ChosenModel(pReceiver) : nullptr) onChosen(pChosen);
+    pNSMenu->release();
+    pReceiver->release();
+    autorelease();
+  });
+}
+
+// Defined with the view's menus, whose class only the sources built per plug-in know.
+void IGraphicsMac::PopUpMenu(std::unique_ptr<IPopupMenu> pMenu, IRECT* pAreaRect, MenuChoice onChosen) {
+  // The press that asked for the menu must not keep dragging the control, shown or not.
+  ReleaseMouseCapture();
+  if (!mView || !pMenu || !pAreaRect) return;
+  auto* pView = static_cast<KORV_COCOA_VIEW*>(mView);
+  pView->popUpIPopupMenu(std::move(pMenu), pView->ToNSRect(*pAreaRect), std::move(onChosen));
 }
 
 void KORV_COCOA_VIEW::createTextEntry(IControl* pControl, IParam* pParam, const IText* pText,
@@ -119,6 +150,10 @@ void KORV_COCOA_VIEW::controlTextDidEndEditing(NSNotification* notification) {
 }
 
 void KORV_COCOA_VIEW::endUserInput() {
+  if (NSMenu* pMenu = mPromptMenu) {
+    mPromptMenu = nullptr;
+    pMenu->cancelTracking();
+  }
   NSTextField* pField = mTextFieldView;
   if (!pField) return;
   mTextFieldView = nullptr;
