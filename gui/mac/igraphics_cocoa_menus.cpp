@@ -37,9 +37,8 @@ IPopupMenu* ChosenModel(const KORV_COCOA_MENU_RECEIVER* pReceiver) {
 
 NSEvent* KORV_COCOA_VIEW::menuEventUnder(NSRect rect) {
   NSWindow* pWindow = window();
-  NSPoint location = convertPointToBase(NSMakePoint(rect.origin.x, rect.origin.y - 4));
-  const CGFloat scale = pWindow && pWindow->screen() ? pWindow->screen()->backingScaleFactor() : 1;
-  if (scale > 0) location = NSMakePoint(location.x / scale, location.y / scale);
+  // In window points, as the event's location always is; the display finds the screen position.
+  const NSPoint location = convertPointToBase(NSMakePoint(rect.origin.x, rect.origin.y - 4));
   return NSEvent::otherEventWithType(NSEventTypeApplicationDefined, location, 15, 0,
                                      pWindow ? pWindow->windowNumber() : 0, NSGraphicsContext::currentContext(), 0,
                                      0, 0);
