@@ -1,4 +1,5 @@
 // The editor view's popup menus and its one-line text field for typed values.
+#include <algorithm>
 #include <cmath>
 
 #include "framework/fx_base.h"
@@ -20,6 +21,14 @@ NSTextAlignment ToNSAlignment(IText::EAlign align) {
     case IText::kAlignFar: return NSTextAlignmentRight;
     default: return NSTextAlignmentLeft;
   }
+}
+
+// The area, made as tall as height about its middle when it is lower, kept inside bounds.
+NSRect TallEnough(NSRect area, CGFloat height, NSRect bounds) {
+  if (NSHeight(area) >= height) return area;
+  height = std::min(height, NSHeight(bounds));
+  const CGFloat bottom = std::round(NSMinY(area) + (NSHeight(area) - height) / 2);
+  return NSMakeRect(NSMinX(area), std::clamp(bottom, NSMinY(bounds), NSMaxY(bounds) - height), NSWidth(area), height);
 }
 
 // The menu model holding the item the receiver got, with the item's index stored; null when nothing
@@ -109,6 +118,8 @@ void KORV_COCOA_VIEW::createTextEntry(IControl* pControl, IParam* pParam, const 
   pField->setDelegate(this);
 
   addSubview(pField);
+  // An area lower than the font's line would cut the glyphs off.
+  pField->setFrame(TallEnough(rect, pField->intrinsicContentSize().height, bounds()));
   mTextFieldView = pField;
   mEdControl = pControl;
   mEdParam = pParam;

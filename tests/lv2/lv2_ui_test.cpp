@@ -545,6 +545,42 @@ TEST_F(LV2ExampleUITest, MenusOpenAtTheirControlWhereverTheHostsWindowIs) {
   }
 }
 
+// Tilt's field, white on the panel, holds its digits whole: dark pixels only in rows strictly inside it.
+TEST_F(LV2ExampleUITest, TheFieldShowsItsDigitsWhole) {
+  for (int scale : {1, 2}) {
+    SCOPED_TRACE(scale);
+    mScaleFactor = static_cast<float>(scale);
+    Open();
+    ClickValueOf(kTilt, scale);
+    Serve(5);
+    const int w = 96 * scale, h = 116 * scale;
+    const std::vector<unsigned long> cell = WidgetPixels(CellLeft(kTilt) * scale, 0, w, h);
+    ASSERT_EQ(cell.size(), static_cast<size_t>(w * h));
+    auto at = [&](int x, int y) { return cell[static_cast<size_t>(y) * w + x]; };
+    auto dark = [](unsigned long p) { return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 3 * 100; };
+    // The field's rows are white at its left end, left of the centred text.
+    const int probe = 6 * scale;
+    int top = -1, bottom = -1;
+    for (int y = 0; y < h; ++y) {
+      if (at(probe, y) != 0xFFFFFF) continue;
+      if (top < 0) top = y;
+      bottom = y;
+    }
+    ASSERT_GE(top, 0) << "no field";
+    int firstInk = -1, lastInk = -1;
+    for (int y = top; y <= bottom; ++y)
+      for (int x = probe; x < w - probe; ++x) {
+        if (!dark(at(x, y))) continue;
+        if (firstInk < 0) firstInk = y;
+        lastInk = y;
+      }
+    ASSERT_GE(firstInk, 0) << "no digits";
+    EXPECT_GT(firstInk, top);
+    EXPECT_LT(lastInk, bottom);
+    mDescriptor->cleanup(mUI);
+    mUI = nullptr;
+  }
+}
 #endif
 
 }  // namespace
