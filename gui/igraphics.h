@@ -3,6 +3,9 @@
 // of the editor, draws dirty controls into the canvas and routes mouse, wheel and key events to
 // them. Everything that needs a window system (the view, screen transfer, picture files, dialogs)
 // is left to the platform subclass.
+#include <functional>
+#include <memory>
+
 #include "base/brm_string.h"
 #include "base/ptr_list.h"
 #include "framework/fx_base.h"
@@ -51,6 +54,13 @@ class IGraphics : public IEditorLink {
   virtual int ShowMessageBox(const char* text, const char* caption, int type) = 0;
   // Shows the menu over pAreaRect; the menu holding the chosen item (its chosen index set), or null.
   virtual IPopupMenu* CreateIPopupMenu(IPopupMenu* pMenu, IRECT* pAreaRect) = 0;
+  // Receives the menu holding the chosen item (the menu shown or a submenu, its chosen index set).
+  typedef std::function<void(IPopupMenu* pChosen)> MenuChoice;
+  // Shows the menu over pAreaRect and hands onChosen the choice once the user has made one; nothing
+  // when the menu is dismissed. By default it waits for the choice (CreateIPopupMenu); an editor
+  // whose caller must not wait (a plug-in UI inside its host's idle call) returns at once, keeps the
+  // menu and calls onChosen later, or never when its view closes first.
+  virtual void PopUpMenu(std::unique_ptr<IPopupMenu> pMenu, IRECT* pAreaRect, MenuChoice onChosen);
   // Opens a one-line text field; the typed text comes back through SetFromStringAfterPrompt
   // (with a parameter) or the control's TextFromTextEntry.
   virtual void CreateTextEntry(IControl* pControl, IText* pText, IRECT* pTextRect, const char* str, IParam* pParam) = 0;

@@ -116,6 +116,10 @@ bool IGraphics::OnKeyDown(int x, int y, int key) {
   return false;
 }
 
+void IGraphics::PopUpMenu(std::unique_ptr<IPopupMenu> pMenu, IRECT* pAreaRect, MenuChoice onChosen) {
+  if (IPopupMenu* pChosen = CreateIPopupMenu(pMenu.get(), pAreaRect)) onChosen(pChosen);
+}
+
 void IGraphics::PromptUserInput(IControl* pControl, IParam* pParam, IRECT* pTextRect) {
   if (!pControl || !pParam || !pTextRect) return;
   IParam::EParamType type = pParam->Type();
@@ -123,15 +127,18 @@ void IGraphics::PromptUserInput(IControl* pControl, IParam* pParam, IRECT* pText
   if (type == IParam::kTypeEnum || (type == IParam::kTypeBool && n)) {
     char currentText[kParamDisplayLen];
     pParam->GetDisplayForHost(currentText);
-    IPopupMenu menu;
+    auto pMenu = std::make_unique<IPopupMenu>();
     for (int i = 0; i < n; ++i) {
       const char* str = pParam->GetDisplayTextAtIdx(i);
-      IPopupMenuItem* pItem = menu.AddItem(str);
+      IPopupMenuItem* pItem = pMenu->AddItem(str);
       if (pItem && !std::strcmp(str, currentText)) pItem->SetChecked(true);
     }
     // Only a choice in this menu sets the value; one in a submenu leaves the index at -1.
-    if (CreateIPopupMenu(&menu, pTextRect) && menu.GetChosenItemIdx() >= 0)
-      pControl->SetValueFromUserInput(pParam->GetNormalized(static_cast<double>(menu.GetChosenItemIdx())));
+    const IPopupMenu* pShown = pMenu.get();
+    PopUpMenu(std::move(pMenu), pTextRect, [pControl, pParam, pShown](IPopupMenu*) {
+      if (pShown->GetChosenItemIdx() >= 0)
+        pControl->SetValueFromUserInput(pParam->GetNormalized(static_cast<double>(pShown->GetChosenItemIdx())));
+    });
     return;
   }
   char currentText[kParamDisplayLen];

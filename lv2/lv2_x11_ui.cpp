@@ -1,6 +1,11 @@
 // The LV2 X11 UI: the editor over a parameter model of its own, embedded in the host's window.
 #include "lv2/lv2_x11_ui.h"
 
+#include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
+#include <lv2/urid/urid.h>
+
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -12,6 +17,23 @@ namespace {
 
 void Refuse(const char* reason) { std::fprintf(stderr, "LV2 editor not opened: %s\n", reason); }
 
+// The editor draws at whole scales only (each canvas pixel a square of device pixels), up to two: the
+// host's ui:scaleFactor rounded to the nearest of them. 1 when the host gives none or a value that is
+// not a positive float.
+int ScaleFromOptions(const LV2_Options_Option* pOptions, const LV2_URID_Map* pMap) {
+  if (!pOptions || !pMap || !pMap->map) return 1;
+  const LV2_URID scaleFactor = pMap->map(pMap->handle, LV2_UI__scaleFactor);
+  const LV2_URID atomFloat = pMap->map(pMap->handle, LV2_ATOM__Float);
+  for (const LV2_Options_Option* o = pOptions; o->key || o->value; ++o) {
+    if (o->key != scaleFactor || o->type != atomFloat || o->size != sizeof(float) || !o->value) continue;
+    float factor;
+    std::memcpy(&factor, o->value, sizeof factor);
+    if (!std::isfinite(factor) || factor <= 0) return 1;
+    return factor < 1.5f ? 1 : 2;
+  }
+  return 1;
+}
+
 }  // namespace
 
 LV2X11UI::LV2X11UI(const char* bundlePath, LV2UI_Write_Function write, LV2UI_Controller controller)
@@ -22,12 +44,16 @@ LV2X11UI* LV2X11UI::Create(const char* bundlePath, LV2UI_Write_Function write, L
   unsigned long parent = 0;
   const LV2UI_Touch* pTouch = nullptr;
   const LV2UI_Resize* pResize = nullptr;
+  const LV2_Options_Option* pOptions = nullptr;
+  const LV2_URID_Map* pMap = nullptr;
   for (const LV2_Feature* const* f = features; f && *f; ++f) {
     const char* uri = (*f)->URI;
     if (!uri) continue;
     if (!std::strcmp(uri, LV2_UI__parent)) parent = reinterpret_cast<unsigned long>((*f)->data);
     else if (!std::strcmp(uri, LV2_UI__touch)) pTouch = static_cast<const LV2UI_Touch*>((*f)->data);
     else if (!std::strcmp(uri, LV2_UI__resize)) pResize = static_cast<const LV2UI_Resize*>((*f)->data);
+    else if (!std::strcmp(uri, LV2_OPTIONS__options)) pOptions = static_cast<const LV2_Options_Option*>((*f)->data);
+    else if (!std::strcmp(uri, LV2_URID__map)) pMap = static_cast<const LV2_URID_Map*>((*f)->data);
   }
   if (!parent) {
     Refuse("the host offers no parent window (ui:parent)");
@@ -39,9 +65,10 @@ LV2X11UI* LV2X11UI::Create(const char* bundlePath, LV2UI_Write_Function write, L
   }
   std::unique_ptr<LV2X11UI> pUI(new LV2X11UI(bundlePath, write, controller));
   if (pTouch && pTouch->touch) pUI->mTouch = pTouch;
+  pUI->mScale = ScaleFromOptions(pOptions, pMap);
   if (!pUI->Open(parent, pWidget)) return nullptr;
   if (pResize && pResize->ui_resize)
-    pResize->ui_resize(pResize->handle, pUI->mEditor->Width(), pUI->mEditor->Height());
+    pResize->ui_resize(pResize->handle, pUI->mEditor->Width() * pUI->mScale, pUI->mEditor->Height() * pUI->mScale);
   return pUI.release();
 }
 
@@ -61,7 +88,7 @@ bool LV2X11UI::Open(unsigned long parentXWindow, LV2UI_Widget* pWidget) {
     Refuse("the plug-in has no editor");
     return false;
   }
-  const unsigned long xWindow = mDisplay->ShowInside(mEditor, parentXWindow);
+  const unsigned long xWindow = mDisplay->ShowInside(mEditor, parentXWindow, mScale);
   if (!xWindow) {
     Refuse("the host's parent window does not exist");
     return false;

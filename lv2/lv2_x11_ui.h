@@ -3,7 +3,9 @@
 // as its parameter model and talks to the running instance through control ports alone: port events
 // set the model's parameters and move the controls, the editor's gestures write the ports (with
 // touch around them when the host offers it). The editor is shown inside the host's parent window
-// through the editor layer's embedded display, and the host's idle calls serve its events, timer and redraws.
+// through the editor layer's embedded display, at the host's scale factor, and the host's idle calls
+// serve its events, timer and redraws: nothing the editor shows (a menu, a text field) waits inside
+// one, so every idle call returns promptly.
 #include <lv2/ui/ui.h>
 
 #include <memory>
@@ -17,7 +19,8 @@ class LV2X11UI : public LV2EditorHost {
  public:
   // The UI for the plug-in made by MakePlug, with its pictures under bundlePath; null, with the
   // reason on stderr, when the host offers no parent window or no write function, the parent does
-  // not exist or the X display cannot be reached. *pWidget receives the editor's X window.
+  // not exist or the X display cannot be reached. *pWidget receives the editor's X window, which is
+  // twice the editor's size when the options give a ui:scaleFactor of 1.5 or more.
   static LV2X11UI* Create(const char* bundlePath, LV2UI_Write_Function write, LV2UI_Controller controller,
                           const LV2_Feature* const* features, LV2UI_Widget* pWidget);
   ~LV2X11UI() override;
@@ -53,4 +56,6 @@ class LV2X11UI : public LV2EditorHost {
   std::unique_ptr<EmbeddedEditorDisplay> mDisplay;
   // The parameter under the user's hand: the host's echoes of earlier writes must not pull it back.
   int mGestureParam = -1;
+  // Device pixels per editor pixel, from the host's scale factor.
+  int mScale = 1;
 };

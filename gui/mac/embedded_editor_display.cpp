@@ -26,10 +26,10 @@ EmbeddedEditorDisplay::~EmbeddedEditorDisplay() {
   if (--s_displayUsers == 0) s_display.reset();
 }
 
-unsigned long EmbeddedEditorDisplay::ShowInside(IGraphics* pEditor, unsigned long parentXWindow) {
+unsigned long EmbeddedEditorDisplay::ShowInside(IGraphics* pEditor, unsigned long parentXWindow, int scale) {
   if (mWindow || !pEditor) return 0;
   auto* pView = static_cast<NSView*>(pEditor->OpenWindow(nullptr));
-  mWindow = s_display->openWindowIn(pView, parentXWindow);
+  mWindow = s_display->openWindowIn(pView, parentXWindow, scale);
   // The window holds the view now, or nothing does and the editor closes it with itself.
   pView->release();
   if (!mWindow) return 0;

@@ -15,9 +15,10 @@ class EmbeddedEditorDisplay {
   EmbeddedEditorDisplay(const EmbeddedEditorDisplay&) = delete;
   EmbeddedEditorDisplay& operator=(const EmbeddedEditorDisplay&) = delete;
 
-  // Shows the editor's view inside parentXWindow, at its top left corner: the X window showing it,
-  // or 0 when that parent does not exist. One editor per holder.
-  unsigned long ShowInside(IGraphics* pEditor, unsigned long parentXWindow);
+  // Shows the editor's view inside parentXWindow, at its top left corner, with scale device pixels
+  // per point (the window is that many times the editor's size): the X window showing it, or 0 when
+  // that parent does not exist. One editor per holder.
+  unsigned long ShowInside(IGraphics* pEditor, unsigned long parentXWindow, int scale = 1);
   // Closes the window ShowInside opened; the editor must still exist.
   void CloseWindow();
   // Serves events, timers and redraws once; false when the display has gone.

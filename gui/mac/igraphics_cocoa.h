@@ -3,7 +3,10 @@
 // the window asks, and turns window events into editor coordinates, modifiers and key codes.
 #include <AppKit/AppKit.h>
 
+#include <memory>
+
 #include "gui/gui_types.h"
+#include "gui/igraphics.h"
 #include "gui/mac/cocoa_class_names.h"
 
 class IGraphicsMac;
@@ -56,22 +59,29 @@ class KORV_COCOA_VIEW : public NSView, public NSViewToolTipOwner, public NSTextF
   // Shows the menu over rect (view coordinates) until it closes; the menu model (the top one or a
   // submenu) holding the chosen item, with its index stored, or null when nothing was chosen.
   IPopupMenu* createIPopupMenu(IPopupMenu* pMenu, NSRect rect);
+  // Shows the menu over rect and returns at once, keeping the model: onChosen later gets what
+  // createIPopupMenu would have returned, when something is chosen before the menu or this view
+  // closes. A second menu closes the first.
+  void popUpIPopupMenu(std::unique_ptr<IPopupMenu> pMenu, NSRect rect, IGraphics::MenuChoice onChosen);
   // Opens a one-line field over rect holding str; ignored without an editor or control, or while
   // another field is open.
   void createTextEntry(IControl* pControl, IParam* pParam, const IText* pText, const char* str, NSRect rect);
   // Return, Tab or losing the keyboard (a click elsewhere) applies the typed text; Escape drops it.
   void controlTextDidEndEditing(NSNotification* notification) override;
-  // Closes the field without applying its text.
+  // Closes the field without applying its text, and the menu popUpIPopupMenu showed without a choice.
   void endUserInput();
   bool IsEditingText() const { return mTextFieldView != nullptr; }
 
  private:
   // The event's position in editor coordinates, remembered for key presses; false when detached.
   bool getMouseXY(const NSEvent* event, int* pX, int* pY);
+  // The event that places a menu just under rect.
+  NSEvent* menuEventUnder(NSRect rect);
 
   IGraphicsMac* mGraphics = nullptr;
   NSTimer* mTimer = nullptr;
   int mPrevX = 0, mPrevY = 0;
+  NSMenu* mPromptMenu = nullptr;
   NSTextField* mTextFieldView = nullptr;
   IControl* mEdControl = nullptr;
   IParam* mEdParam = nullptr;

@@ -1,4 +1,5 @@
 // The editor view's popup menus and its one-line text field for typed values.
+#include <algorithm>
 #include <cmath>
 
 #include "framework/fx_base.h"
@@ -22,38 +23,76 @@ NSTextAlignment ToNSAlignment(IText::EAlign align) {
   }
 }
 
+// The area, made as tall as height about its middle when it is lower, kept inside bounds.
+NSRect TallEnough(NSRect area, CGFloat height, NSRect bounds) {
+  if (NSHeight(area) >= height) return area;
+  height = std::min(height, NSHeight(bounds));
+  const CGFloat bottom = std::round(NSMinY(area) + (NSHeight(area) - height) / 2);
+  return NSMakeRect(NSMinX(area), std::clamp(bottom, NSMinY(bounds), NSMaxY(bounds) - height), NSWidth(area), height);
+}
+
+// The menu model holding the item the receiver got, with the item's index stored; null when nothing
+// was chosen.
+IPopupMenu* ChosenModel(const KORV_COCOA_MENU_RECEIVER* pReceiver) {
+  NSMenuItem* pChosen = pReceiver->MenuItem();
+  auto* pOwner = pChosen ? dynamic_cast<KORV_COCOA_MENU*>(pChosen->menu()) : nullptr;
+  const NSInteger idx = pOwner ? pOwner->indexOfItem(pChosen) : -1;
+  if (idx < 0 || !pOwner->AssociatedIPopupMenu()) return nullptr;
+  pOwner->AssociatedIPopupMenu()->SetChosenItemIdx(static_cast<int>(idx));
+  return pOwner->AssociatedIPopupMenu();
+}
+
 }  // namespace
+
+NSEvent* KORV_COCOA_VIEW::menuEventUnder(NSRect rect) {
+  NSWindow* pWindow = window();
+  // In window points, as the event's location always is; the display finds the screen position.
+  const NSPoint location = convertPointToBase(NSMakePoint(rect.origin.x, rect.origin.y - 4));
+  return NSEvent::otherEventWithType(NSEventTypeApplicationDefined, location, 15, 0,
+                                     pWindow ? pWindow->windowNumber() : 0, NSGraphicsContext::currentContext(), 0,
+                                     0, 0);
+}
 
 IPopupMenu* KORV_COCOA_VIEW::createIPopupMenu(IPopupMenu* pMenu, NSRect rect) {
   if (!mGraphics || !pMenu) return nullptr;
   auto* pReceiver = new KORV_COCOA_MENU_RECEIVER(rect);
   auto* pNSMenu = new KORV_COCOA_MENU(pMenu, pReceiver);
-
-  NSWindow* pWindow = window();
-  NSPoint location = convertPointToBase(NSMakePoint(rect.origin.x, rect.origin.y - 4));
-  const CGFloat scale = pWindow && pWindow->screen() ? pWindow->screen()->backingScaleFactor() : 1;
-  if (scale > 0) location = NSMakePoint(location.x / scale, location.y / scale);
-  NSEvent* pEvent = NSEvent::otherEventWithType(NSEventTypeApplicationDefined, location, 15, 0,
-                                                pWindow ? pWindow->windowNumber() : 0,
-                                                NSGraphicsContext::currentContext(), 0, 0, 0);
   // Timers run while the menu is open and may close the editor: keep this view until the menu is done.
   retain();
-  NSMenu::popUpContextMenu(pNSMenu, pEvent, pReceiver);
-
-  IPopupMenu* pChosenMenu = nullptr;
-  NSMenuItem* pChosen = mGraphics ? pReceiver->MenuItem() : nullptr;
-  if (pChosen) {
-    auto* pOwner = dynamic_cast<KORV_COCOA_MENU*>(pChosen->menu());
-    const NSInteger idx = pOwner ? pOwner->indexOfItem(pChosen) : -1;
-    if (idx >= 0 && pOwner->AssociatedIPopupMenu()) {
-      pChosenMenu = pOwner->AssociatedIPopupMenu();
-      pChosenMenu->SetChosenItemIdx(static_cast<int>(idx));
-    }
-  }
+  NSMenu::popUpContextMenu(pNSMenu, menuEventUnder(rect), pReceiver);
+  IPopupMenu* pChosenMenu = mGraphics ? ChosenModel(pReceiver) : nullptr;
   pNSMenu->release();
   pReceiver->release();
   autorelease();
   return pChosenMenu;
+}
+
+void KORV_COCOA_VIEW::popUpIPopupMenu(std::unique_ptr<IPopupMenu> pMenu, NSRect rect,
+                                      IGraphics::MenuChoice onChosen) {
+  if (!mGraphics || !pMenu) return;
+  if (mPromptMenu) mPromptMenu->cancelTracking();
+  auto* pReceiver = new KORV_COCOA_MENU_RECEIVER(rect);
+  auto* pNSMenu = new KORV_COCOA_MENU(pMenu.get(), pReceiver);
+  mPromptMenu = pNSMenu;
+  // This view and the model stay until the menu closes, whoever closes it.
+  retain();
+  std::shared_ptr<IPopupMenu> pModel = std::move(pMenu);
+  NSMenu::popUpContextMenu(pNSMenu, menuEventUnder(rect), pReceiver, [this, pNSMenu, pReceiver, pModel, onChosen] {
+    if (mPromptMenu == pNSMenu) mPromptMenu = nullptr;
+    if (IPopupMenu* pChosen = mGraphics ? ChosenModel(pReceiver) : nullptr) onChosen(pChosen);
+    pNSMenu->release();
+    pReceiver->release();
+    autorelease();
+  });
+}
+
+// Defined with the view's menus, whose class only the sources built per plug-in know.
+void IGraphicsMac::PopUpMenu(std::unique_ptr<IPopupMenu> pMenu, IRECT* pAreaRect, MenuChoice onChosen) {
+  // The press that asked for the menu must not keep dragging the control, shown or not.
+  ReleaseMouseCapture();
+  if (!mView || !pMenu || !pAreaRect) return;
+  auto* pView = static_cast<KORV_COCOA_VIEW*>(mView);
+  pView->popUpIPopupMenu(std::move(pMenu), pView->ToNSRect(*pAreaRect), std::move(onChosen));
 }
 
 void KORV_COCOA_VIEW::createTextEntry(IControl* pControl, IParam* pParam, const IText* pText,
@@ -79,6 +118,8 @@ void KORV_COCOA_VIEW::createTextEntry(IControl* pControl, IParam* pParam, const 
   pField->setDelegate(this);
 
   addSubview(pField);
+  // An area lower than the font's line would cut the glyphs off.
+  pField->setFrame(TallEnough(rect, pField->intrinsicContentSize().height, bounds()));
   mTextFieldView = pField;
   mEdControl = pControl;
   mEdParam = pParam;
@@ -119,6 +160,10 @@ void KORV_COCOA_VIEW::controlTextDidEndEditing(NSNotification* notification) {
 }
 
 void KORV_COCOA_VIEW::endUserInput() {
+  if (NSMenu* pMenu = mPromptMenu) {
+    mPromptMenu = nullptr;
+    pMenu->cancelTracking();
+  }
   NSTextField* pField = mTextFieldView;
   if (!pField) return;
   mTextFieldView = nullptr;

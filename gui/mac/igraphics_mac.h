@@ -23,7 +23,7 @@ class IGraphicsMac : public IGraphics {
   bool DrawScreen(IRECT* pR) override;
   // Measures inside its own autorelease pool: text objects the measuring makes go with it.
   bool MeasureIText(IText* pTxt, const char* str, IRECT* pR) override;
-  // Closes an open text field without applying what was typed.
+  // Closes an open text field without applying what was typed, and an open menu without a choice.
   void ForceEndUserEdit() override;
   void Resize(int w, int h) override;
   bool WindowIsOpen() override { return mView != nullptr; }
@@ -31,6 +31,8 @@ class IGraphicsMac : public IGraphics {
   int ShowMessageBox(const char* text, const char* caption, int type) override;
   // Both need an open view: without one no menu shows (null) and no field opens.
   IPopupMenu* CreateIPopupMenu(IPopupMenu* pMenu, IRECT* pAreaRect) override;
+  // Returns at once: the display drives the menu and the view hands the choice on.
+  void PopUpMenu(std::unique_ptr<IPopupMenu> pMenu, IRECT* pAreaRect, MenuChoice onChosen) override;
   void CreateTextEntry(IControl* pControl, IText* pText, IRECT* pTextRect, const char* str, IParam* pParam) override;
   void HostPath(BRM_String* pPath) override;
   void PluginPath(BRM_String* pPath) override;

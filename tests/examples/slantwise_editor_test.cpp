@@ -1,5 +1,6 @@
 // The example's generated editor used headless: korval-host edit on a private X server, a value's menu
-// and its text field worked with synthetic clicks and keys, and the preset saved on closing read back.
+// (opened before and after the window moves) and its text field worked with synthetic clicks and keys,
+// and the preset saved on closing read back.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -57,11 +58,14 @@ bool IsTheEditor(::Display* display, Window window) {
 
 // The knobs layout gives parameter i a 96 x 112 cell at (2 + 98 i, 2) and writes its value in the
 // cell's bottom rows (103 to 109 in a snapshot); a click there opens the value's menu or field.
+constexpr int kValueY = 2 + 112 - 6;
+int CellLeft(int paramIdx) { return 2 + 98 * paramIdx; }
+
 void ClickValueOf(::Display* display, Window window, int paramIdx) {
   int rootX = 0, rootY = 0;
   Window child;
-  XTranslateCoordinates(display, window, DefaultRootWindow(display), 2 + 98 * paramIdx + 48, 2 + 112 - 6, &rootX,
-                        &rootY, &child);
+  XTranslateCoordinates(display, window, DefaultRootWindow(display), CellLeft(paramIdx) + 48, kValueY, &rootX, &rootY,
+                        &child);
   XTestFakeMotionEvent(display, -1, rootX, rootY, 0);
   XTestFakeButtonEvent(display, 1, True, 0);
   XTestFakeButtonEvent(display, 1, False, 0);
@@ -75,6 +79,17 @@ void Keys(::Display* display, std::initializer_list<KeySym> keys) {
     XFlush(display);
     Pause(50);
   }
+}
+
+// The shown menu's top left corner relative to the window's; a far-off mark when no menu shows.
+std::pair<int, int> MenuOffset(::Display* display, Window window) {
+  const Window menu = AwaitShownWindow(display, [](Window, const XWindowAttributes& a) { return a.override_redirect; });
+  XWindowAttributes attributes;
+  if (!menu || !XGetWindowAttributes(display, menu, &attributes)) return {-1000, -1000};
+  int windowX = 0, windowY = 0;
+  Window child;
+  XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &windowX, &windowY, &child);
+  return {attributes.x - windowX, attributes.y - windowY};
 }
 
 TEST(SlantwiseEditor, ModeChosenFromItsMenuAndTiltTypedAreSaved) {
@@ -93,10 +108,19 @@ TEST(SlantwiseEditor, ModeChosenFromItsMenuAndTiltTypedAreSaved) {
   ASSERT_NE(window, 0u);
   Pause(300);
 
-  // The menu is a window of its own that takes the keyboard: its second row is Steep.
+  // The menu is a window of its own that takes the keyboard, just under the value's left edge where
+  // the window is now: once where the window first showed, once after it moved. Its second row is Steep.
   ClickValueOf(probe, window, kMode);
-  const Window menu = AwaitShownWindow(probe, [](Window, const XWindowAttributes& a) { return a.override_redirect; });
-  EXPECT_NE(menu, 0u) << "no menu opened";
+  const std::pair<int, int> before = MenuOffset(probe, window);
+  EXPECT_EQ(before.first, CellLeft(kMode) + 2);
+  EXPECT_GT(before.second, kValueY);
+  EXPECT_LE(before.second, kValueY + 12);
+  Keys(probe, {XK_Escape});
+  XMoveWindow(probe, window, 170, 130);
+  XFlush(probe);
+  Pause(600);
+  ClickValueOf(probe, window, kMode);
+  EXPECT_EQ(MenuOffset(probe, window), before);
   Keys(probe, {XK_Down, XK_Down, XK_Return});
   Pause(300);
 

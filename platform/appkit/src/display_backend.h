@@ -1,6 +1,7 @@
 #pragma once
 // What the portable windowing code asks of the display that shows it. One display is installed at a
 // time; without one, a display with no screen and the system's clock stands in.
+#include <functional>
 #include <optional>
 
 #include <AppKit/AppKit.h>
@@ -22,9 +23,17 @@ class DisplayBackend {
   // Device pixels of the window's backing store, origin top left, that a display pass redrew.
   virtual void present(NSWindow*, int /*x*/, int /*y*/, int /*width*/, int /*height*/) {}
 
-  // Blocks until the menu closes; the chosen item or null. The window is the one the location is
-  // in, when known.
-  virtual NSMenuItem* popUpMenu(NSMenu*, NSPoint /*locationInWindow*/, NSWindow*, NSView*) { return nullptr; }
+  // Receives the chosen item (of the menu or one of its submenus), or null when nothing was chosen.
+  typedef std::function<void(NSMenuItem*)> MenuClosed;
+  // Shows the menu at a point of the window and returns without waiting for it: whoever serves the
+  // display drives it. closed is called once, when the user chooses or dismisses it, closeMenu is
+  // called, another menu opens, or its window or the display goes; a display that answers at once
+  // calls it before returning. The window is the one the location is in, when known.
+  virtual void showMenu(NSMenu*, NSPoint /*locationInWindow*/, NSWindow*, NSView*, MenuClosed closed) {
+    closed(nullptr);
+  }
+  // Closes the menu, if it is the one shown, as dismissed.
+  virtual void closeMenu(NSMenu*) {}
   // Runs a save dialog starting at directory/name; the chosen path, or none when cancelled (and
   // always without a desktop to show one on).
   virtual std::optional<NSString> runSavePanel(const NSString& /*directory*/, const NSString& /*name*/) {

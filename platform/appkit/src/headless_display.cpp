@@ -32,11 +32,11 @@ class HeadlessDisplay::Impl : public DisplayBackend {
     DisplayAllWindows();
   }
 
-  NSMenuItem* popUpMenu(NSMenu* menu, NSPoint location, NSWindow*, NSView*) override {
+  void showMenu(NSMenu* menu, NSPoint location, NSWindow*, NSView*, MenuClosed closed) override {
     std::vector<NSString> titles;
     for (NSMenuItem* item : menu->itemArray()) titles.push_back(item->title());
     mShownMenus.push_back(std::move(titles));
-    return mMenuHandler ? mMenuHandler(menu, location) : nullptr;
+    closed(mMenuHandler ? mMenuHandler(menu, location) : nullptr);
   }
 
   void keyPassedToHost(NSEvent* event) override { mKeysPassed.push_back(event->keyCode()); }

@@ -80,6 +80,9 @@ NSInteger NSMenu::indexOfItem(const NSMenuItem* item) const {
 
 namespace {
 
+// How long each pass of a waiting menu's loop serves the display.
+constexpr NSTimeInterval kTrackingSlice = 0.02;
+
 // The chosen item must belong to the menu shown or to one of its submenus.
 bool BelongsTo(const NSMenuItem* item, const NSMenu* menu) {
   for (const NSMenu* m = item ? item->menu() : nullptr; m; m = m->supermenu()) {
@@ -92,17 +95,38 @@ bool BelongsTo(const NSMenuItem* item, const NSMenu* menu) {
 
 void NSMenu::popUpContextMenu(NSMenu* menu, NSEvent* event, NSView* view) {
   if (!menu || !event) return;
-  menu->retain();
   NSRunLoop* runLoop = NSRunLoop::currentRunLoop();
   NSRunLoopMode previousMode = runLoop->currentMode();
   runLoop->setCurrentMode(NSEventTrackingRunLoopMode);
-  NSMenuItem* chosen = nullptr;
   {
     korv_appkit::ModalScope modal;
-    NSWindow* window = event->window() ? event->window() : (view ? view->window() : nullptr);
-    chosen = korv_appkit::Display().popUpMenu(menu, event->locationInWindow(), window, view);
+    bool open = true;
+    popUpContextMenu(menu, event, view, [&open] { open = false; });
+    korv_appkit::DisplayBackend& display = korv_appkit::Display();
+    while (open) display.runUntil(display.now() + kTrackingSlice);
   }
   runLoop->setCurrentMode(previousMode);
-  if (BelongsTo(chosen, menu)) chosen->performAction(view);
-  menu->release();
+}
+
+void NSMenu::popUpContextMenu(NSMenu* menu, NSEvent* event, NSView* view, std::function<void()> closed) {
+  if (!menu || !event) {
+    if (closed) closed();
+    return;
+  }
+  NSWindow* window = event->window() ? event->window() : (view ? view->window() : nullptr);
+  menu->retain();
+  NSRetained(view);
+  menu->mShown = true;
+  korv_appkit::Display().showMenu(menu, event->locationInWindow(), window, view,
+                                  [menu, view, closed = std::move(closed)](NSMenuItem* chosen) {
+                                    menu->mShown = false;
+                                    if (BelongsTo(chosen, menu)) chosen->performAction(view);
+                                    if (closed) closed();
+                                    if (view) view->release();
+                                    menu->release();
+                                  });
+}
+
+void NSMenu::cancelTracking() {
+  if (mShown) korv_appkit::Display().closeMenu(this);
 }

@@ -169,6 +169,13 @@ void NSTextField::mouseDown(NSEvent*) {
   if (window() && window()->firstResponder() != this) window()->makeFirstResponder(this);
 }
 
+NSSize NSTextField::intrinsicContentSize() const {
+  const CGFloat scale = window() ? window()->backingScaleFactor() : NSScreen::mainScreen()->backingScaleFactor();
+  RAST_CachedFont* font = FieldFont(mFont, scale);
+  const int lineHeight = font ? font->GetLineHeight() : 0;
+  return NSMakeSize(NSViewNoIntrinsicMetric, std::ceil(std::max(lineHeight, 1) / scale));
+}
+
 void NSTextField::drawRect(NSRect dirtyRect) {
   CGContextRef context = NSGraphicsContext::currentContext() ? NSGraphicsContext::currentContext()->CGContext() : nullptr;
   if (!context) return;

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "platform/appkit/src/display_backend.h"
@@ -112,6 +113,13 @@ class X11Display::Impl : public DisplayBackend {
     int width = 0;
     int height = 0;
   };
+  struct OpenMenu {
+    std::unique_ptr<X11Menu> shown;
+    NSMenu* model;
+    // The window it was opened for: the menu closes with it.
+    NSInteger windowNumber;
+    MenuClosed closed;
+  };
 
   Impl(const char* name, CGFloat scale) : mScale(scale > 0 ? scale : 1) {
     mDisplay = XOpenDisplay(name);
@@ -162,6 +170,12 @@ class X11Display::Impl : public DisplayBackend {
   }
 
   void runUntil(NSTimeInterval date) override {
+    serveUntil(date);
+    // Nobody serves a display that has gone or was interrupted: its menu would never close.
+    if (!serving()) closeMenu();
+  }
+
+  void serveUntil(NSTimeInterval date) {
     NSRunLoop* loop = NSRunLoop::currentRunLoop();
     for (;;) {
       while (serving() && XPending(mDisplay) > 0) {
@@ -240,6 +254,7 @@ class X11Display::Impl : public DisplayBackend {
   }
 
   void windowHidden(NSWindow* window) override {
+    closeMenuOf(window);
     auto at = mShown.find(window->windowNumber());
     if (at == mShown.end()) return;
     destroyShown(at->second);
@@ -270,29 +285,60 @@ class X11Display::Impl : public DisplayBackend {
     XPutImage(mDisplay, shown.xWindow, gc, shown.image, x, y, x, y, width, height);
   }
 
-  NSMenuItem* popUpMenu(NSMenu* menu, NSPoint location, NSWindow* window, NSView*) override {
-    if (!serving() || !menu) return nullptr;
-    const NSPoint onScreen = window ? window->convertBaseToScreen(location) : location;
+  void showMenu(NSMenu* menu, NSPoint location, NSWindow* window, NSView*, MenuClosed closed) override {
+    // One menu at a time, as a press outside the open one would have closed it.
+    closeMenu();
+    if (!serving() || !menu) return closed(nullptr);
+    const CGFloat scale = window ? window->backingScaleFactor() : mScale;
     const int screen = DefaultScreen(mDisplay);
     X11MenuScreen target{mDisplay, mRoot, mVisual, mDepth, mRedShift, mGreenShift, mBlueShift,
-                         DisplayWidth(mDisplay, screen), DisplayHeight(mDisplay, screen), mScale};
-    const int x = static_cast<int>(std::lround(onScreen.x * mScale));
-    const int y = static_cast<int>(std::lround((screenFrame().size.height - onScreen.y) * mScale));
-    NSRunLoop* loop = NSRunLoop::currentRunLoop();
-    return RunX11Menu(
-        target, menu, x, y,
-        [this](const XEvent& event) {
-          // Windows below keep being exposed; input belongs to the menu while it is open.
-          if (event.type == Expose || event.type == SelectionRequest || event.type == SelectionClear ||
-              event.type == ClientMessage)
-            handle(event);
-        },
-        [this, loop] {
-          if (!serving()) return false;
-          loop->fireDueTimers(now());
-          DisplayAllWindows();
-          return serving();
-        });
+                         DisplayWidth(mDisplay, screen), DisplayHeight(mDisplay, screen), scale};
+    int x = 0, y = 0;
+    rootPixelOf(window, location, &x, &y);
+    auto shown = std::make_unique<X11Menu>(target, menu, x, y);
+    if (shown->isDone()) return closed(nullptr);
+    mMenu = OpenMenu{std::move(shown), menu, window ? window->windowNumber() : 0, std::move(closed)};
+  }
+
+  void closeMenu(NSMenu* menu) override {
+    if (mMenu && mMenu->model == menu) closeMenu();
+  }
+
+  void closeMenuOf(NSWindow* window) {
+    if (mMenu && mMenu->windowNumber == window->windowNumber()) closeMenu();
+  }
+
+  // Closes the open menu, if any, with what was chosen so far.
+  void closeMenu() {
+    if (!mMenu) return;
+    OpenMenu open = std::move(*mMenu);
+    mMenu.reset();
+    NSMenuItem* chosen = open.shown->chosen();
+    open.shown.reset();
+    // Last: the caller may open another menu.
+    open.closed(chosen);
+  }
+
+  // The root device pixel of a point in the window, asked of the server: the window may have been
+  // moved, or sit inside another program's window, since we placed it.
+  void rootPixelOf(NSWindow* window, NSPoint location, int* x, int* y) {
+    const Window xWindow = window ? xWindowOf(window) : 0;
+    if (xWindow) {
+      const CGFloat scale = window->backingScaleFactor();
+      Window child = 0;
+      if (XTranslateCoordinates(mDisplay, xWindow, mRoot, static_cast<int>(std::lround(location.x * scale)),
+                                static_cast<int>(std::lround((NSHeight(window->frame()) - location.y) * scale)), x,
+                                y, &child))
+        return;
+    }
+    const NSPoint onScreen = window ? window->convertBaseToScreen(location) : location;
+    *x = static_cast<int>(std::lround(onScreen.x * mScale));
+    *y = static_cast<int>(std::lround((screenFrame().size.height - onScreen.y) * mScale));
+  }
+
+  Window xWindowOf(NSWindow* window) const {
+    auto at = mShown.find(window->windowNumber());
+    return at == mShown.end() ? 0 : at->second.xWindow;
   }
 
   std::optional<NSString> runSavePanel(const NSString& directory, const NSString& name) override {
@@ -392,13 +438,14 @@ class X11Display::Impl : public DisplayBackend {
     return nullptr;
   }
 
-  void handle(const XEvent& event);
+  void handle(XEvent& event);
   void handleButton(NSWindow* window, const XButtonEvent& button, bool press);
   void handleKey(NSWindow* window, XKeyEvent key);
   void answerSelectionRequest(const XSelectionRequestEvent& request);
   void send(NSWindow* window, NSEvent::Fields fields, int x, int y, unsigned int state);
 
   void forgetDestroyed(NSWindow* window) {
+    closeMenuOf(window);
     auto at = mShown.find(window->windowNumber());
     if (at == mShown.end()) return;
     at->second.xWindow = 0;
@@ -453,6 +500,7 @@ class X11Display::Impl : public DisplayBackend {
   // The dialog that takes all input while it is open (0: none).
   NSInteger mModalWindow = 0;
   std::optional<NSString> mOwnedText;
+  std::optional<OpenMenu> mMenu;
   Cursor mInvisibleCursor = 0;
   bool mCursorHiddenHere = false;
   // Set by Xlib when the connection breaks; then nothing is sent any more.
@@ -467,7 +515,8 @@ class X11Display::Impl : public DisplayBackend {
 void X11Display::Impl::send(NSWindow* window, NSEvent::Fields fields, int x, int y, unsigned int state) {
   fields.window = window;
   fields.timestamp = now();
-  fields.location = NSMakePoint((x + 0.5) / mScale, NSHeight(window->frame()) - (y + 0.5) / mScale);
+  const CGFloat scale = window->backingScaleFactor();
+  fields.location = NSMakePoint((x + 0.5) / scale, NSHeight(window->frame()) - (y + 0.5) / scale);
   fields.modifierFlags = ModifiersOfState(state);
   NSEvent event(std::move(fields));
   window->sendEvent(&event);
@@ -555,7 +604,11 @@ void X11Display::Impl::answerSelectionRequest(const XSelectionRequestEvent& requ
   XSendEvent(mDisplay, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
 }
 
-void X11Display::Impl::handle(const XEvent& event) {
+void X11Display::Impl::handle(XEvent& event) {
+  if (mMenu && mMenu->shown->handle(event)) {
+    if (mMenu->shown->isDone()) closeMenu();
+    return;
+  }
   if (event.type == SelectionRequest) {
     answerSelectionRequest(event.xselectionrequest);
     return;
@@ -625,6 +678,7 @@ X11Display::X11Display(const char* displayName, CGFloat backingScale)
 X11Display::~X11Display() {
   std::vector<NSWindow*> windows = mImpl->mOpened;
   for (NSWindow* window : windows) closeWindow(window);
+  mImpl->closeMenu();
   DrainThreadAutoreleasePool();
   UninstallDisplay(mImpl.get());
 }
@@ -646,7 +700,7 @@ NSWindow* X11Display::openWindow(NSView* view, const NSString& title, NSPoint or
   return show(window, view);
 }
 
-NSWindow* X11Display::openWindowIn(NSView* view, unsigned long parentXWindow) {
+NSWindow* X11Display::openWindowIn(NSView* view, unsigned long parentXWindow, CGFloat backingScale) {
   if (!isOpen() || !view || !parentXWindow) return nullptr;
   ::Display* display = mImpl->mDisplay;
   // The id comes from another program: a window that does not exist must not end this process the
@@ -662,6 +716,7 @@ NSWindow* X11Display::openWindowIn(NSView* view, unsigned long parentXWindow) {
   // Titled, so it can become key and take typed values; a child window has no frame drawn anyway.
   NSWindow* window = new NSWindow(NSMakeRect(0, 0, NSWidth(view->frame()), NSHeight(view->frame())),
                                   NSWindowStyleMaskTitled, NSBackingStoreBuffered, false);
+  window->setBackingScaleFactor(backingScale);
   mImpl->mEmbedIn[window->windowNumber()] = parentXWindow;
   return show(window, view);
 }
@@ -697,11 +752,7 @@ void X11Display::closeWindow(NSWindow* window) {
   if (mImpl->live()) XFlush(mImpl->mDisplay);
 }
 
-unsigned long X11Display::xWindowOf(NSWindow* window) const {
-  if (!window) return 0;
-  auto at = mImpl->mShown.find(window->windowNumber());
-  return at == mImpl->mShown.end() ? 0 : at->second.xWindow;
-}
+unsigned long X11Display::xWindowOf(NSWindow* window) const { return window ? mImpl->xWindowOf(window) : 0; }
 
 void X11Display::runFor(NSTimeInterval seconds) {
   if (isOpen()) mImpl->runUntil(mImpl->now() + std::max(0.0, seconds));

@@ -2,12 +2,10 @@
 
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <poll.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <memory>
 #include <vector>
 
 #include "raster/rast_blit.h"
@@ -41,9 +39,11 @@ struct Level {
   int visible = 0;  // rows that fit on the screen
 };
 
-class MenuSession {
+}  // namespace
+
+class X11Menu::Session {
  public:
-  MenuSession(const X11MenuScreen& screen) : mScreen(screen) {
+  explicit Session(const X11MenuScreen& screen) : mScreen(screen), mOpenedAt(Now()) {
     const double s = screen.scale > 0 ? screen.scale : 1;
     mRowH = static_cast<int>(std::lround(18 * s));
     mPad = static_cast<int>(std::lround(6 * s));
@@ -53,8 +53,9 @@ class MenuSession {
                                   ANTIALIASED_QUALITY, 0, "DejaVu Sans"),
                        RAST_FONT_OWNS_HFONT | RAST_FONT_FORCE_NATIVE);
   }
-  ~MenuSession() {
+  ~Session() {
     while (!mLevels.empty()) closeDeepest();
+    if (!mGrabbed) return;
     XUngrabPointer(mScreen.display, CurrentTime);
     XUngrabKeyboard(mScreen.display, CurrentTime);
     XFlush(mScreen.display);
@@ -76,7 +77,8 @@ class MenuSession {
     level.y = std::clamp(y, 0, std::max(0, mScreen.height - level.h));
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
-    attributes.event_mask = ExposureMask;
+    // Pointer input reaches the menu through its grab; should the grab fail, through its own windows.
+    attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
     level.window = XCreateWindow(mScreen.display, mScreen.root, level.x, level.y, level.w, level.h, 0, mScreen.depth,
                                  InputOutput, mScreen.visual, CWOverrideRedirect | CWEventMask, &attributes);
     level.canvas = std::make_unique<RAST_MemBitmap>(level.w, level.h);
@@ -92,26 +94,59 @@ class MenuSession {
       XGrabPointer(mScreen.display, mLevels[0].window, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
                    GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
       XGrabKeyboard(mScreen.display, mLevels[0].window, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+      mGrabbed = true;
     }
     draw(mLevels.back());
     return true;
   }
 
-  NSMenuItem* run(const std::function<void(const XEvent&)>& otherEvent, const std::function<bool()>& idle) {
-    mOpenedAt = Now();
-    while (!mDone) {
-      while (!mDone && XPending(mScreen.display) > 0) {
-        XEvent event;
-        XNextEvent(mScreen.display, &event);
-        handle(event, otherEvent);
-      }
-      if (mDone) break;
-      if (!idle()) return nullptr;
-      XFlush(mScreen.display);
-      pollfd connection{ConnectionNumber(mScreen.display), POLLIN, 0};
-      if (poll(&connection, 1, 20) > 0 && (connection.revents & (POLLHUP | POLLERR))) break;
+  bool isDone() const { return mDone; }
+  NSMenuItem* chosen() const { return mChosen; }
+
+  bool handle(XEvent& event) {
+    int l = -1, row = -1;
+    switch (event.type) {
+      case Expose:
+        for (Level& level : mLevels) {
+          if (level.window != event.xexpose.window) continue;
+          present(level);
+          return true;
+        }
+        return false;
+      case MotionNotify:
+        if (hit(event.xmotion.x_root, event.xmotion.y_root, &l, &row) && row >= 0) {
+          highlight(l, row);
+          openSubmenu(l);
+        }
+        return true;
+      case ButtonPress:
+        if (event.xbutton.button == Button4 || event.xbutton.button == Button5) {
+          Level& level = hit(event.xbutton.x_root, event.xbutton.y_root, &l, &row) ? mLevels[l] : mLevels.back();
+          const int n = static_cast<int>(level.menu->numberOfItems());
+          level.top = std::clamp(level.top + (event.xbutton.button == Button4 ? -3 : 3), 0, std::max(0, n - level.visible));
+          draw(level);
+        } else if (hit(event.xbutton.x_root, event.xbutton.y_root, &l, &row)) {
+          mPressedInside = true;
+        } else {
+          mDone = true;
+        }
+        return true;
+      case ButtonRelease:
+        if (event.xbutton.button != Button1 && event.xbutton.button != Button3) return true;
+        if (!mPressedInside && Now() - mOpenedAt < kOpeningClickSeconds) return true;
+        if (hit(event.xbutton.x_root, event.xbutton.y_root, &l, &row) && row >= 0) {
+          highlight(l, row);
+          choose(l);
+        }
+        return true;
+      case KeyPress:
+        handleKey(event.xkey);
+        return true;
+      case KeyRelease:
+        return true;
+      default:
+        return false;
     }
-    return mChosen;
   }
 
  private:
@@ -205,51 +240,6 @@ class MenuSession {
     }
   }
 
-  void handle(XEvent& event, const std::function<void(const XEvent&)>& otherEvent) {
-    int l = -1, row = -1;
-    switch (event.type) {
-      case Expose:
-        for (Level& level : mLevels)
-          if (level.window == event.xexpose.window) return present(level);
-        otherEvent(event);
-        return;
-      case MotionNotify:
-        if (hit(event.xmotion.x_root, event.xmotion.y_root, &l, &row) && row >= 0) {
-          highlight(l, row);
-          openSubmenu(l);
-        }
-        return;
-      case ButtonPress:
-        if (event.xbutton.button == Button4 || event.xbutton.button == Button5) {
-          Level& level = hit(event.xbutton.x_root, event.xbutton.y_root, &l, &row) ? mLevels[l] : mLevels.back();
-          const int n = static_cast<int>(level.menu->numberOfItems());
-          level.top = std::clamp(level.top + (event.xbutton.button == Button4 ? -3 : 3), 0, std::max(0, n - level.visible));
-          draw(level);
-        } else if (hit(event.xbutton.x_root, event.xbutton.y_root, &l, &row)) {
-          mPressedInside = true;
-        } else {
-          mDone = true;
-        }
-        return;
-      case ButtonRelease:
-        if (event.xbutton.button != Button1 && event.xbutton.button != Button3) return;
-        if (!mPressedInside && Now() - mOpenedAt < kOpeningClickSeconds) return;
-        if (hit(event.xbutton.x_root, event.xbutton.y_root, &l, &row) && row >= 0) {
-          highlight(l, row);
-          choose(l);
-        }
-        return;
-      case KeyPress:
-        handleKey(event.xkey);
-        return;
-      case KeyRelease:
-        return;
-      default:
-        otherEvent(event);
-        return;
-    }
-  }
-
   void draw(Level& level) {
     RAST_MemBitmap* c = level.canvas.get();
     RAST_FillRect(c, 0, 0, level.w, level.h, kBorder, 1.0f, 0);
@@ -308,19 +298,29 @@ class MenuSession {
   RAST_CachedFont mFont;
   std::vector<Level> mLevels;
   int mRowH, mPad, mCheckW, mArrowW;
-  double mOpenedAt = 0;
+  double mOpenedAt;
+  bool mGrabbed = false;
   bool mPressedInside = false;
   bool mDone = false;
   NSMenuItem* mChosen = nullptr;
 };
 
-}  // namespace
-
-NSMenuItem* RunX11Menu(const X11MenuScreen& screen, NSMenu* menu, int x, int y,
-                       const std::function<void(const XEvent&)>& otherEvent, const std::function<bool()>& idle) {
-  MenuSession session(screen);
-  if (!session.open(menu, x, y)) return nullptr;
-  return session.run(otherEvent, idle);
+X11Menu::X11Menu(const X11MenuScreen& screen, NSMenu* menu, int x, int y)
+    : mSession(std::make_unique<Session>(screen)) {
+  if (!mSession->open(menu, x, y)) mSession.reset();
+  else XFlush(screen.display);
 }
+
+X11Menu::~X11Menu() = default;
+
+bool X11Menu::handle(XEvent& event) {
+  if (!mSession || !mSession->handle(event)) return false;
+  XFlush(event.xany.display);
+  return true;
+}
+
+bool X11Menu::isDone() const { return !mSession || mSession->isDone(); }
+
+NSMenuItem* X11Menu::chosen() const { return mSession ? mSession->chosen() : nullptr; }
 
 }  // namespace korv_appkit

@@ -88,9 +88,15 @@ class NSMenu : public NSObject {
   NSMenu* supermenu() const { return mSupermenu; }
 
   // Shows the menu for view at the event's location (window coordinates) and returns when it closes;
-  // a chosen, enabled item's action is sent (to its target or to view). The display's timers keep
-  // running meanwhile.
+  // a chosen, enabled item's action is sent (to its target or to view). The display keeps being
+  // served meanwhile: its timers and redraws go on.
   static void popUpContextMenu(NSMenu* menu, NSEvent* event, NSView* view);
+  // The same, but returns at once: whoever serves the display drives the menu, and when it closes
+  // the chosen item's action is sent, then closed runs (chosen or not). The menu and the view are
+  // kept until then.
+  static void popUpContextMenu(NSMenu* menu, NSEvent* event, NSView* view, std::function<void()> closed);
+  // Closes the menu, when shown, as if dismissed.
+  void cancelTracking();
 
  private:
   friend class NSMenuItem;
@@ -98,4 +104,5 @@ class NSMenu : public NSObject {
   std::vector<NSMenuItem*> mItems;
   bool mAutoenables = true;
   NSMenu* mSupermenu = nullptr;
+  bool mShown = false;
 };

@@ -25,6 +25,8 @@ struct NSFont {
   static NSFont systemFontOfSize(CGFloat size) { return fontWithName("System", size); }
 };
 
+constexpr CGFloat NSViewNoIntrinsicMetric = -1;
+
 typedef NSUInteger NSTextAlignment;
 enum : NSUInteger {
   NSTextAlignmentLeft = 0,
@@ -99,6 +101,9 @@ class NSTextField : public NSView {
   void keyDown(NSEvent* event) override;
   void mouseDown(NSEvent* event) override;
   void drawRect(NSRect dirtyRect) override;
+  // The size the field needs to show a whole line of its font, in points, at its window's scale (the
+  // screen's before it has one); the width is NSViewNoIntrinsicMetric, as a field's text may scroll.
+  NSSize intrinsicContentSize() const;
   bool isOpaque() override { return mBackgroundColor.alpha >= 1; }
 
  private:

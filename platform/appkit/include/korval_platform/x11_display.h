@@ -28,9 +28,10 @@ class X11Display {
   // closeWindow is called.
   NSWindow* openWindow(NSView* view, const NSString& title, NSPoint origin = NSZeroPoint);
   // A shown window of the view's size inside the X window parentXWindow of another program (a host's
-  // editor area), at its top left corner; null when the display is not open or that window does not
-  // exist. Close it with closeWindow before the parent goes.
-  NSWindow* openWindowIn(NSView* view, unsigned long parentXWindow);
+  // editor area), at its top left corner, with backingScale device pixels per point whatever the
+  // display's own; null when the display is not open or that window does not exist. Close it with
+  // closeWindow before the parent goes.
+  NSWindow* openWindowIn(NSView* view, unsigned long parentXWindow, CGFloat backingScale = 1);
   void closeWindow(NSWindow* window);
   // The X window showing the window, 0 when there is none.
   unsigned long xWindowOf(NSWindow* window) const;
