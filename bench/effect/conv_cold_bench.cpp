@@ -57,21 +57,31 @@ inline double TimedCall(BRM_ConvolutionEngine_Div& engine, double* in, double* o
 struct Figures {
   double mean;
   double median;
+  // FNV-1a over the output's bytes: two builds with the same figure gave the same bits.
+  uint64_t checksum;
 };
+
+uint64_t Hash(uint64_t h, const double* samples, int count) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(samples);
+  for (size_t i = 0; i < sizeof(double) * count; ++i) h = (h ^ bytes[i]) * 1099511628211ull;
+  return h;
+}
 
 Figures Stream(BRM_ConvolutionEngine_Div& engine, const Options& o, std::vector<double>& noise,
                std::vector<unsigned char>* junk) {
   std::vector<double> out(o.frames), took(o.calls);
   size_t at = 0;
   double total = 0;
+  uint64_t checksum = 14695981039346656037ull;
   for (int c = 0; c < o.calls; ++c) {
     if (at + o.frames > noise.size()) at = 0;
     if (junk) Evict(*junk);
     took[c] = (junk ? ColdCall : WarmCall)(engine, noise.data() + at, out.data(), o.frames);
     total += took[c];
+    checksum = Hash(checksum, out.data(), o.frames);
     at += o.frames;
   }
-  return {total / o.calls, Median(took)};
+  return {total / o.calls, Median(took), checksum};
 }
 
 bool ParseOptions(int argc, char** argv, Options& o) {
@@ -123,5 +133,6 @@ int main(int argc, char** argv) {
               o.frames, o.rate, o.evictBytes >> 20);
   std::printf("cold: mean %7.2f us  median %7.2f us\n", cold.mean, cold.median);
   std::printf("warm: mean %7.2f us  median %7.2f us\n", hot.mean, hot.median);
+  std::printf("output checksum %016llx\n", static_cast<unsigned long long>(cold.checksum ^ hot.checksum));
   return 0;
 }
