@@ -43,7 +43,7 @@ long long BRM_CONVO_PendingSum::CountUnits() const {
 
 void BRM_CONVO_PendingSum::StepTo(long long done, long long whole) {
   if (m_key < 0 || whole <= 0) return;
-  constexpr long long kSteps = 16;
+  constexpr long long kSteps = 64;
   const long long target = done >= whole ? m_total : m_total * std::max(done, 0LL) / whole;
   if (target >= m_total || target - m_done >= m_total / kSteps) Work(target - m_done);
 }

@@ -19,7 +19,7 @@ class BRM_CONVO_PendingSum {
   // every operand is the spectrum of a real signal: only the source of each conjugate pair is
   // computed (see BRM_CONVO_MirroredSum), and the mirrors are written when the sum is finished.
   void Start(int key, int terms, const BRM_CONVO_MirroredSum* mirror);
-  // Does the work up to the share done/whole of the whole sum, in steps of a sixteenth at least
+  // Does the work up to the share done/whole of the whole sum, in steps of a sixty-fourth at least
   // (smaller ones stream the operands from memory less efficiently) except for the last.
   void StepTo(long long done, long long whole);
   // Completes the sum started for key and hands it over (all fft_size values), or returns null
