@@ -3,8 +3,6 @@
 // the transform's permuted order (what the ring and the impulse hold) and the half layout of
 // BRM_real_fft (element 0 holding bins 0 and F/2, element BRM_fft_permute(F/2, k) twice bin k).
 // A real block's transforms through the half layout cost about two thirds of the full ones.
-#include <cstdint>
-
 #include "base/heap_buf.h"
 #include "dsp/convo_cplxmul.h"
 
@@ -30,9 +28,8 @@ class BRM_CONVO_HalfSpectrum {
  private:
   int m_fft_size = 0;
   // For each half position e >= 1 holding bin k: the full position of the source of bins k and
-  // F - k (below 32768), with kConjugate set when bin k is the source's conjugate.
-  static constexpr uint16_t kConjugate = 0x8000;
-  BRM_TypedBuf<uint16_t> m_source;
+  // F - k, bitwise inverted (~position) when bin k is the source's conjugate.
+  BRM_TypedBuf<int> m_source;
   int m_dc = 0;
   int m_nyquist = 0;
 };
