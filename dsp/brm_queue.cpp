@@ -1,5 +1,6 @@
 #include "dsp/brm_queue.h"
 
+#include <algorithm>
 #include <cstring>
 
 void* BRM_Queue::Add(const void* data, int len) {
@@ -38,6 +39,12 @@ void BRM_Queue::Compact(bool allocdown, bool force) {
   }
   m_pos = 0;
   m_hb.Resize(remaining, allocdown);
+}
+
+void BRM_Queue::CompactWhenCheap(int append) {
+  if (m_pos < 1) return;
+  const bool fits = static_cast<long long>(m_hb.GetSize()) + std::max(append, 0) <= m_hb.GetAllocated();
+  if (Available() <= m_pos / 8 || !fits) Compact(false, true);
 }
 
 void BRM_Queue::Clear() {

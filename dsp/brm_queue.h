@@ -21,6 +21,12 @@ class BRM_Queue {
   // Moves the unread bytes to the front once more than half the buffer is consumed (or always
   // when forced); shrinks the allocation only when asked.
   void Compact(bool allocdown = false, bool force = false);
+  // Compact for a queue read in small steps and refilled in large ones: the unread bytes move
+  // down only when they are few (an eighth of the consumed ones at most), or when the next
+  // `append` bytes would not fit the allocation. So no large move is made halfway through a
+  // refill, where it would fetch and write most of the buffer; a queue read to its end starts
+  // again at the front on its next Add anyway.
+  void CompactWhenCheap(int append);
   void Clear();
   // Ensures the buffer (consumed bytes included) can reach this size without another allocation.
   bool Reserve(int bytes);

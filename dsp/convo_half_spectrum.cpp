@@ -17,13 +17,12 @@ bool BRM_CONVO_HalfSpectrum::Build(int fft_size) {
   const int* full = BRM_fft_permute_tab(fft_size);
   const int* half = fft_size >= 4 ? BRM_fft_permute_tab(fft_size / 2) : nullptr;
   const int n = fft_size / 2;
-  if (!full || !half || !m_own.Resize(n) || !m_mirror.Resize(n)) return false;
-  int* own = m_own.Get();
-  int* mirror = m_mirror.Get();
-  own[0] = mirror[0] = 0;
+  if (!full || !half || !m_source.Resize(n)) return false;
+  int* source = m_source.Get();
+  source[0] = 0;
   for (int k = 1; k < n; ++k) {
-    own[half[k]] = full[k];
-    mirror[half[k]] = full[fft_size - k];
+    const int own = full[k], mirror = full[fft_size - k];
+    source[half[k]] = own < mirror ? own : ~mirror;
   }
   m_dc = full[0];
   m_nyquist = full[n];
@@ -34,7 +33,7 @@ bool BRM_CONVO_HalfSpectrum::Build(int fft_size) {
 void BRM_CONVO_HalfSpectrum::Combine(BRM_FFT_COMPLEX* out, const BRM_FFT_COMPLEX* half, const BRM_FFT_COMPLEX* sum,
                                      const BRM_CONVO_IMPULSEBUFCPLXf* impulse, int first, int end) const {
   const int n = m_fft_size / 2;
-  const int* own = m_own.Get();
+  const int* source = m_source.Get();
   if (end < 0 || end > n) end = n;
   if (first <= 0 && end > 0) {
     // Bins 0 and F/2 of real signals are real; they share element 0.
@@ -46,10 +45,12 @@ void BRM_CONVO_HalfSpectrum::Combine(BRM_FFT_COMPLEX* out, const BRM_FFT_COMPLEX
     out[0] = {dc, nyquist};
   }
   for (int e = first > 1 ? first : 1; e < end; ++e) {
-    const int p = own[e];
-    out[e] = sum ? sum[p] : BRM_FFT_COMPLEX{0.0, 0.0};
+    const int s = source[e], p = s < 0 ? ~s : s;
+    const double sign = s < 0 ? -1.0 : 1.0;
+    out[e] = sum ? BRM_FFT_COMPLEX{sum[p].re, sign * sum[p].im} : BRM_FFT_COMPLEX{0.0, 0.0};
     if (half) {
-      const BRM_FFT_COMPLEX term = Product({0.5 * half[e].re, 0.5 * half[e].im}, impulse[p]);
+      const BRM_CONVO_IMPULSEBUFCPLXf h = {impulse[p].re, static_cast<float>(sign) * impulse[p].im};
+      const BRM_FFT_COMPLEX term = Product({0.5 * half[e].re, 0.5 * half[e].im}, h);
       out[e].re += term.re;
       out[e].im += term.im;
     }
@@ -58,16 +59,18 @@ void BRM_CONVO_HalfSpectrum::Combine(BRM_FFT_COMPLEX* out, const BRM_FFT_COMPLEX
 
 void BRM_CONVO_HalfSpectrum::Expand(BRM_FFT_COMPLEX* full, const BRM_FFT_COMPLEX* half, int first, int end) const {
   const int n = m_fft_size / 2;
-  const int* own = m_own.Get();
-  const int* mirror = m_mirror.Get();
+  const int* source = m_source.Get();
   if (end < 0 || end > n) end = n;
   if (first <= 0 && end > 0) {
     full[m_dc] = {0.5 * half[0].re, 0.0};
     full[m_nyquist] = {0.5 * half[0].im, 0.0};
   }
   for (int e = first > 1 ? first : 1; e < end; ++e) {
+    const int s = source[e];
     const double re = 0.5 * half[e].re, im = 0.5 * half[e].im;
-    full[own[e]] = {re, im};
-    full[mirror[e]] = {re, -im};
+    if (s < 0)
+      full[~s] = {re, -im};
+    else
+      full[s] = {re, im};
   }
 }

@@ -11,6 +11,10 @@ class BRM_CONVO_HalfSpectrum {
   // Prepares for F = fft_size; false for an unsupported size or without memory.
   bool Build(int fft_size);
   int GetFFTSize() const { return m_fft_size; }
+  // Full spectra of real signals are read and written at the sources of their conjugate pairs
+  // only (the lower position of each pair, as BRM_CONVO_MirroredSum computes them): a pair's
+  // other bin is the source's conjugate to the bit, so its positions are never touched.
+  //
   // out (half layout, input of the real inverse) = sum + X * impulse, bin by bin, where X is the
   // spectrum held by half (the real forward transform of a block; null for a silent block) and
   // sum and impulse are full spectra, sum conjugate-symmetric (null: zero).
@@ -18,14 +22,14 @@ class BRM_CONVO_HalfSpectrum {
   // be done a stretch at a time.
   void Combine(BRM_FFT_COMPLEX* out, const BRM_FFT_COMPLEX* half, const BRM_FFT_COMPLEX* sum,
                const BRM_CONVO_IMPULSEBUFCPLXf* impulse, int first = 0, int end = -1) const;
-  // full (every position) = the spectrum held by half.
+  // full (at the sources) = the spectrum held by half.
   void Expand(BRM_FFT_COMPLEX* full, const BRM_FFT_COMPLEX* half, int first = 0, int end = -1) const;
 
  private:
   int m_fft_size = 0;
-  // For each half position e >= 1 holding bin k: the full positions of bins k and F - k.
-  BRM_TypedBuf<int> m_own;
-  BRM_TypedBuf<int> m_mirror;
+  // For each half position e >= 1 holding bin k: the full position of the source of bins k and
+  // F - k, bitwise inverted (~position) when bin k is the source's conjugate.
+  BRM_TypedBuf<int> m_source;
   int m_dc = 0;
   int m_nyquist = 0;
 };

@@ -47,9 +47,13 @@ void BRM_CONVO_MirroredSum::MulSum(BRM_FFT_COMPLEX* dest, const BRM_FFT_COMPLEX*
   if (terms < 1 || m_fft_size < 2) return;
   const int* run = m_runs.Get();
   for (int r = 0; r < m_runs.GetSize(); r += 2) BRM_CONVO_CplxMulSum(dest, a, b, terms, run[r], run[r + 1]);
+  Complete(dest);
+}
+
+void BRM_CONVO_MirroredSum::Complete(BRM_FFT_COMPLEX* spectrum) const {
   const int* pair = m_mirrors.Get();
   for (int i = 0; i < m_mirrors.GetSize(); i += 2) {
-    const BRM_FFT_COMPLEX& from = dest[pair[i]];
-    dest[pair[i + 1]] = {from.re, -from.im};
+    const BRM_FFT_COMPLEX& from = spectrum[pair[i]];
+    spectrum[pair[i + 1]] = {from.re, -from.im};
   }
 }

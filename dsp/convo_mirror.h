@@ -16,16 +16,15 @@ class BRM_CONVO_MirroredSum {
   // signals.
   void MulSum(BRM_FFT_COMPLEX* dest, const BRM_FFT_COMPLEX* const* a, const BRM_CONVO_IMPULSEBUFCPLXf* const* b,
               int terms) const;
-  // The runs of positions computed (begin, end pairs; *ints receives their count of ints) and
-  // the pairs of positions mirrored (computed, mirror), for sums done a stretch at a time.
+  // The runs of positions computed (begin, end pairs; *ints receives their count of ints), for
+  // sums done a stretch at a time. Of each conjugate pair the lower position is computed (the
+  // source); the higher one is its mirror.
   const int* Runs(int* ints) const {
     *ints = m_runs.GetSize();
     return m_runs.Get();
   }
-  const int* Mirrors(int* ints) const {
-    *ints = m_mirrors.GetSize();
-    return m_mirrors.Get();
-  }
+  // Writes every mirror position of spectrum from its source, conjugated.
+  void Complete(BRM_FFT_COMPLEX* spectrum) const;
 
  private:
   int m_fft_size = 0;

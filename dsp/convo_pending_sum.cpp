@@ -22,24 +22,23 @@ void BRM_CONVO_PendingSum::Start(int key, int terms, const BRM_CONVO_MirroredSum
   m_terms = terms;
   if (mirror && mirror->GetFFTSize() == m_fft_size) {
     m_runs = mirror->Runs(&m_run_ints);
-    m_mirrors = mirror->Mirrors(&m_mirror_ints);
+    m_mirror = mirror;
   } else {
     m_whole_run[1] = m_fft_size;
     m_runs = m_whole_run;
     m_run_ints = 2;
-    m_mirrors = nullptr;
-    m_mirror_ints = 0;
+    m_mirror = nullptr;
   }
-  m_run = m_bin = m_mirror = 0;
+  m_run = m_bin = 0;
   m_done = 0;
   m_total = CountUnits();
 }
 
-// A bin costs one unit per product (one to clear it when there are none), a mirrored pair one.
+// A bin costs one unit per product (one to clear it when there are none).
 long long BRM_CONVO_PendingSum::CountUnits() const {
   long long bins = 0;
   for (int r = 0; r < m_run_ints; r += 2) bins += m_runs[r + 1] - m_runs[r];
-  return bins * std::max(m_terms, 1) + m_mirror_ints / 2;
+  return bins * std::max(m_terms, 1);
 }
 
 void BRM_CONVO_PendingSum::StepTo(long long done, long long whole) {
@@ -67,13 +66,9 @@ void BRM_CONVO_PendingSum::Work(long long units) {
     m_bin = to;
     if (to == end) m_run += 2;
   }
-  for (; units > 0 && m_mirror < m_mirror_ints; m_mirror += 2, --units, ++m_done) {
-    const BRM_FFT_COMPLEX& from = sum[m_mirrors[m_mirror]];
-    sum[m_mirrors[m_mirror + 1]] = {from.re, -from.im};
-  }
 }
 
-BRM_FFT_COMPLEX* BRM_CONVO_PendingSum::Finish(int key) {
+BRM_FFT_COMPLEX* BRM_CONVO_PendingSum::FinishSources(int key) {
   if (m_key < 0 || m_key != key) {
     m_key = -1;
     return nullptr;
@@ -81,4 +76,11 @@ BRM_FFT_COMPLEX* BRM_CONVO_PendingSum::Finish(int key) {
   Work(m_total - m_done);
   m_key = -1;
   return reinterpret_cast<BRM_FFT_COMPLEX*>(m_sum.Get());
+}
+
+BRM_FFT_COMPLEX* BRM_CONVO_PendingSum::Finish(int key) {
+  const BRM_CONVO_MirroredSum* mirror = m_mirror;
+  BRM_FFT_COMPLEX* sum = FinishSources(key);
+  if (sum && mirror) mirror->Complete(sum);
+  return sum;
 }

@@ -16,8 +16,8 @@ class BRM_CONVO_PendingSum {
   const BRM_FFT_COMPLEX** Inputs() { return m_inputs.Get(); }
   const BRM_CONVO_IMPULSEBUFCPLXf** Impulses() { return m_impulses.Get(); }
   // Begins the sum of the first terms products listed, for the block known by key. With mirror,
-  // every operand is the spectrum of a real signal: one bin of each conjugate pair is computed
-  // and the other receives its conjugate.
+  // every operand is the spectrum of a real signal: only the source of each conjugate pair is
+  // computed (see BRM_CONVO_MirroredSum), and the mirrors are written when the sum is finished.
   void Start(int key, int terms, const BRM_CONVO_MirroredSum* mirror);
   // Does the work up to the share done/whole of the whole sum, in steps of a sixty-fourth at least
   // (smaller ones stream the operands from memory less efficiently) except for the last.
@@ -25,12 +25,15 @@ class BRM_CONVO_PendingSum {
   // Completes the sum started for key and hands it over (all fft_size values), or returns null
   // when none was started for key. Either way nothing is pending afterwards.
   BRM_FFT_COMPLEX* Finish(int key);
+  // As Finish, but a mirrored sum is handed over with its sources only: the mirror positions are
+  // left as they were, for a reader that takes each pair from its source.
+  BRM_FFT_COMPLEX* FinishSources(int key);
   void Drop() { m_key = -1; }
   // Products in the sum handed over last.
   int GetTerms() const { return m_terms; }
   // The block the sum in progress is for (-1: none), and whether it is computed mirrored.
   int GetKey() const { return m_key; }
-  bool IsMirrored() const { return m_mirrors != nullptr; }
+  bool IsMirrored() const { return m_mirror != nullptr; }
 
  private:
   long long CountUnits() const;
@@ -42,16 +45,14 @@ class BRM_CONVO_PendingSum {
   int m_fft_size = 0;
   int m_key = -1;
   int m_terms = 0;
-  // Runs of bins to compute (begin, end pairs) and pairs of bins to mirror.
+  // Runs of bins to compute (begin, end pairs), and the mirroring of a real signals' sum.
   const int* m_runs = nullptr;
   int m_run_ints = 0;
-  const int* m_mirrors = nullptr;
-  int m_mirror_ints = 0;
+  const BRM_CONVO_MirroredSum* m_mirror = nullptr;
   int m_whole_run[2] = {0, 0};
-  // Progress: the run and bin reached, then the mirror pair reached; units of work done.
+  // Progress: the run and bin reached; units of work done.
   int m_run = 0;
   int m_bin = 0;
-  int m_mirror = 0;
   long long m_done = 0;
   long long m_total = 0;
 };

@@ -436,9 +436,11 @@ double** BRM_ConvolutionEngine::Get() {
 void BRM_ConvolutionEngine::Advance(int len) {
   if (len <= 0) return;
   len = std::min(len, kMaxCallSamples);
+  // Until the next Advance, a call appends at most its own length and a block.
+  const int nextAppend = (std::max(m_reserved_len, len) + std::max(m_fft_size / 2, 0)) * kSampleBytes;
   for (int i = 0; i < 2; ++i) {
     m_out_queue[i].Advance(len * kSampleBytes);
-    m_out_queue[i].Compact();
+    m_out_queue[i].CompactWhenCheap(nextAppend);
   }
 }
 

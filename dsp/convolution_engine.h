@@ -141,9 +141,13 @@ class BRM_ConvolutionEngine {
   // Overlap-adds one inverse-transformed block (values stride apart, channel d's at offset 0 and
   // the partner's at 1 when both) onto the output queues.
   void EmitBlock(int d, const double* result, int stride, bool both);
-  // Writes the full spectrum of channel d's last real block into its ring entry; done in the call
-  // after the block so as not to lengthen the call that completes it.
+  // Writes the spectrum of channel d's last real block into its ring entry (the sources of its
+  // conjugate pairs); done in the call after the block so as not to lengthen the call that
+  // completes it.
   void ExpandRingEntry(int d);
+  // Writes the mirror positions of every entry of a real channel's ring, which the real route
+  // leaves unwritten (see BRM_CONVO_HalfSpectrum), before the ring is read whole.
+  void CompleteRealRing(int d);
   // Whether the next count samples pending in channel b equal those pending in channel a.
   bool PendingInputsEqual(int a, int b, int count) const;
   // Lists the products with impulse blocks first.. that make up block pos of channel d (ring

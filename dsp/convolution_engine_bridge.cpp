@@ -132,7 +132,7 @@ void BRM_ConvolutionEngine::EnsureOlder(int d, int f, int pos) {
   BridgeLane& lane = m_lane[d];
   const bool started =
       (lane.stage == BridgeStage::kOlderInverse || lane.stage == BridgeStage::kOlderReady) && lane.olderKey == pos;
-  if (!started) StartOlderInverse(d, f, m_pending[d].GetKey() == pos ? m_pending[d].Finish(pos) : nullptr, pos);
+  if (!started) StartOlderInverse(d, f, m_pending[d].GetKey() == pos ? m_pending[d].FinishSources(pos) : nullptr, pos);
   m_pending[d].Drop();
   m_older_work[d].Finish();
   lane.stage = BridgeStage::kOlderReady;
@@ -237,7 +237,7 @@ void BRM_ConvolutionEngine::StepBridge(int d, int f) {
   if (lane.stage == BridgeStage::kOlderSum) {
     const int key = m_pending[d].GetKey();
     m_pending[d].StepTo(ahead - head, olderStart - head);
-    if (ahead >= olderStart || key < 0) StartOlderInverse(d, f, key < 0 ? nullptr : m_pending[d].Finish(key), key);
+    if (ahead >= olderStart || key < 0) StartOlderInverse(d, f, key < 0 ? nullptr : m_pending[d].FinishSources(key), key);
   }
   if (lane.stage == BridgeStage::kOlderInverse) {
     m_older_work[d].StepTo(ahead - olderStart, blockLen - olderStart);

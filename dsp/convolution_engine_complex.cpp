@@ -34,7 +34,10 @@ void BRM_ConvolutionEngine::ProcessComplexBlock(int d, int f, int pos, bool pair
   const int partner = d + 1;
   double* entry = m_in_spectra[d].Get() + static_cast<long long>(pos) * 2 * fft;
   if (pair) {
-    // A packed pair's spectra are no longer those of real signals.
+    // A packed pair's spectra are no longer those of real signals, and its sums read every
+    // position of the older entries.
+    CompleteRealRing(d);
+    CompleteRealRing(partner);
     m_ring_real[d] = m_ring_real[partner] = false;
     m_hist_block[partner] = (m_hist_block[partner] + 1) % blocks;
   }
@@ -69,6 +72,12 @@ void BRM_ConvolutionEngine::ProcessComplexBlock(int d, int f, int pos, bool pair
 
   EmitBlock(d, Accumulate(d, f, pos, shared), 2, pair || shared);
   StartPending(d, f, pos);
+}
+
+void BRM_ConvolutionEngine::CompleteRealRing(int d) {
+  if (!m_ring_real[d] || m_mirrored.GetFFTSize() != m_fft_size) return;
+  for (int e = 0; e < BlockCount(); ++e)
+    if (InputAudible(d, e)) m_mirrored.Complete(AsComplex(m_in_spectra[d].Get()) + static_cast<long long>(e) * m_fft_size);
 }
 
 bool BRM_ConvolutionEngine::PendingInputsEqual(int a, int b, int count) const {

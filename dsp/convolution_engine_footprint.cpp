@@ -31,9 +31,10 @@ long long BRM_ConvolutionEngine::GetTouchedBytes(int call_len) const {
   for (int j = 0; j < m_ring_blocks; ++j) products += ImpulseAudible(0, j);
   // Each product reads a ring spectrum (complex doubles) and an impulse spectrum (complex floats).
   const long long multiply = products * bins * 2 * (kDouble + kFloat);
-  // The sum written, the block's forward and inverse real transforms, its spectrum written into
-  // the ring; the block read from the queue, the overlap and the output.
-  const long long spectra = fft * 2 * kDouble + 2 * fft * kDouble + fft * 2 * kDouble;
+  // The sum written and the block's spectrum written into the ring (the computed bins of each),
+  // the block's forward and inverse real transforms; the block read from the queue, the overlap
+  // and the output.
+  const long long spectra = 2 * bins * 2 * kDouble + 2 * fft * kDouble;
   return multiply + spectra + 3 * blockLen * kDouble;
 }
 

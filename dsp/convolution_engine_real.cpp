@@ -54,7 +54,7 @@ void BRM_ConvolutionEngine::ProcessRealBlock(int d, int f, int pos) {
     if (!transformed) BRM_real_fft(block, fft, 0);
     m_unexpanded[d] = pos;
   }
-  const BRM_FFT_COMPLEX* sum = m_pending[d].Finish(pos);
+  const BRM_FFT_COMPLEX* sum = m_pending[d].FinishSources(pos);
   int olderTerms = m_pending[d].GetTerms();
   if (!sum) {
     // No sum ahead: there was nothing older to sum, or it was dropped (spreading turned off)

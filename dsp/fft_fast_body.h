@@ -157,10 +157,12 @@ void RealCombineAnyLength(double *buf, int len, int inverse, int first, int end)
   CombineEnds(buf, len, inverse, first, end);
   C *z = reinterpret_cast<C *>(buf);
   const int last = end < len / 4 ? end : len / 4;
-  const RealPairStep *steps = len >= 8 ? RealPairStepsFor(len) : nullptr;
+  const RealPairPositions *positions = len >= 8 ? RealPairPositionsFor(len) : nullptr;
+  const BRM_FFT_COMPLEX *twiddles = len >= 8 ? RealPairTwiddlesFor(len) : nullptr;
   for (int i = first > 1 ? first : 1; i < last; ++i) {
-    const RealPairStep &step = steps[i - 1];
-    vec128::RealPair(z + step.p, z + step.q, inverse ? step.w.re : -step.w.re, step.w.im);
+    const RealPairPositions &at = positions[i - 1];
+    const BRM_FFT_COMPLEX &w = twiddles[i - 1];
+    vec128::RealPair(z + at.p, z + at.q, inverse ? w.re : -w.re, w.im);
   }
 }
 

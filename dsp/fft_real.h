@@ -20,7 +20,7 @@ void RealTransform(double *buf, int len, int inverse, ComplexTransform complex, 
 // together by pair(p, q, f, s) with f = -cos (forward) or cos (inverse) and s = sin of the
 // angle 2pi k/len, so every code path walks the bins and picks the twiddles the same way. The
 // work is len/4 + 1 independent steps (step 0 the shared element of bins 0 and H, step len/4 the
-// middle bin, the others one pair each, in the order of RealPairStepsFor); this does steps
+// middle bin, the others one pair each, in the order of RealPairPositionsFor); this does steps
 // first..end-1, so that it can be done a piece at a time.
 // Steps 0 and len/4, where first..end-1 includes them.
 void CombineEnds(double *buf, int len, int inverse, int first, int end);
@@ -32,10 +32,12 @@ inline void CombineHalves(double *buf, int len, int inverse, int first, int end,
   // The buffer is only ever accessed as pairs of doubles, which is exactly this struct's layout.
   auto *z = reinterpret_cast<BRM_FFT_COMPLEX *>(buf);
   const int last = end < len / 4 ? end : len / 4;
-  const RealPairStep *steps = len >= 8 ? RealPairStepsFor(len) : nullptr;
+  const RealPairPositions *positions = len >= 8 ? RealPairPositionsFor(len) : nullptr;
+  const BRM_FFT_COMPLEX *twiddles = len >= 8 ? RealPairTwiddlesFor(len) : nullptr;
   for (int i = first > 1 ? first : 1; i < last; ++i) {
-    const RealPairStep &step = steps[i - 1];
-    pair(z + step.p, z + step.q, inverse ? step.w.re : -step.w.re, step.w.im);
+    const RealPairPositions &at = positions[i - 1];
+    const BRM_FFT_COMPLEX &w = twiddles[i - 1];
+    pair(z + at.p, z + at.q, inverse ? w.re : -w.re, w.im);
   }
 }
 

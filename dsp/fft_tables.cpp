@@ -10,7 +10,8 @@ alignas(64) BRM_FFT_COMPLEX d1024[127], d2048[255], d4096[511], d8192[1023], d16
 alignas(64) int _idxperm[2 * 32768];
 // Block of the pass of length n starts at (n - kFirstSplitLength) / 2.
 alignas(64) double split_twiddles[kMaxLength - kFirstSplitLength / 2];
-alignas(64) RealPairStep real_pair_steps[kMaxLength / 2];
+alignas(64) RealPairPositions real_pair_positions[kMaxLength / 2];
+alignas(64) BRM_FFT_COMPLEX real_pair_twiddles[kMaxLength / 2];
 
 namespace {
 
@@ -66,10 +67,14 @@ void RealPairs(int len) {
   const BRM_FFT_COMPLEX *d = len >= 16 ? TwiddlesFor(len) : nullptr;
   static int binAt[kMaxLength / 2];
   for (int k = 0; k < half; ++k) binAt[tab[k]] = k;
-  RealPairStep *out = real_pair_steps + quarter - 2;
+  RealPairPositions *positions = real_pair_positions + quarter - 2;
+  BRM_FFT_COMPLEX *twiddles = real_pair_twiddles + quarter - 2;
   for (int position = 0; position < half; ++position) {
     const int bin = binAt[position];
-    if (bin > 0 && bin < quarter) *out++ = {position, tab[half - bin], EighthTwiddle(d, quarter, bin)};
+    if (bin > 0 && bin < quarter) {
+      *positions++ = {static_cast<uint16_t>(position), static_cast<uint16_t>(tab[half - bin])};
+      *twiddles++ = EighthTwiddle(d, quarter, bin);
+    }
   }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Twiddle and permutation tables shared by every FFT code path. Filled once by BRM_fft_init and
 // read-only afterwards.
+#include <cstdint>
 #include <type_traits>
 
 #include "dsp/fft.h"
@@ -52,17 +53,19 @@ inline void WithLength(int len, F f) {
 }
 
 // One pair of the real transform's step (see CombineHalves): the positions, in the permuted
-// order of the half-length transform, of bins k and H-k (k < len/4), and twiddle k.
-struct RealPairStep {
-  int p;
-  int q;
-  BRM_FFT_COMPLEX w;
+// order of the half-length transform, of bins k and H-k (k < len/4). Positions are below 16384, so
+// two fit in four bytes; twiddle k is kept in a table of its own, in the same order.
+struct RealPairPositions {
+  uint16_t p;
+  uint16_t q;
 };
 // The len/4 - 1 pairs of the real transform of length len (8..32768), in order of p. Each pair's
 // partner lies in the same stretch of positions, so walking them in this order reads the
 // spectrum in a few streams instead of leaping across it for every bin.
-extern RealPairStep real_pair_steps[kMaxLength / 2];
-inline const RealPairStep *RealPairStepsFor(int len) { return real_pair_steps + len / 4 - 2; }
+extern RealPairPositions real_pair_positions[kMaxLength / 2];
+extern BRM_FFT_COMPLEX real_pair_twiddles[kMaxLength / 2];
+inline const RealPairPositions *RealPairPositionsFor(int len) { return real_pair_positions + len / 4 - 2; }
+inline const BRM_FFT_COMPLEX *RealPairTwiddlesFor(int len) { return real_pair_twiddles + len / 4 - 2; }
 
 // The table of the pass of length n (16 <= n <= 32768).
 const BRM_FFT_COMPLEX *TwiddlesFor(int n);

@@ -90,21 +90,56 @@ inline void InverseButterfliesAt(C *a, int k, const Twiddle &w) {
   InRegisters<4>(a, [k](int i) { return k + i * Q; }, [&w](__m256d *v) { InverseButterflies<kFirst>(v[0], v[1], v[2], v[3], w); });
 }
 
+// Twiddles k, k+1 from an eighth-circle table d of a pass of quarter length q (see EighthTwiddle),
+// the same values the split block holds, from half its bytes: upwards while both lie below the
+// eighth, and downwards, parts exchanged, once both lie above it.
+inline Twiddle EighthTwiddlesUp(const C *d, int k) {
+  const __m256d w = _mm256_loadu_pd(&d[k - 1].re);
+  return {_mm256_movedup_pd(w), _mm256_permute_pd(w, 0xF)};
+}
+inline Twiddle EighthTwiddlesDown(const C *d, int q, int k) {
+  const __m256d w = _mm256_loadu_pd(&d[q - k - 2].re);
+  const __m256d r = _mm256_permute2f128_pd(w, w, 1);
+  return {_mm256_permute_pd(r, 0xF), _mm256_movedup_pd(r)};
+}
+// Twiddle 0 (never applied) with twiddle 1, and the eighth (sqrt(1/2) twice) with the one after it.
+inline Twiddle EighthTwiddlesFirst(const C *d) {
+  const __m256d w = _mm256_set_pd(d[0].im, d[0].re, 0.0, 1.0);
+  return {_mm256_movedup_pd(w), _mm256_permute_pd(w, 0xF)};
+}
+inline Twiddle EighthTwiddlesMiddle(const C *d, int q) {
+  const C &next = d[q / 2 - 2];
+  const __m256d w = _mm256_set_pd(next.re, next.im, SqrtHalf(), SqrtHalf());
+  return {_mm256_movedup_pd(w), _mm256_permute_pd(w, 0xF)};
+}
+
+// Calls step.template operator()<kFirst>(k, twiddles k and k+1) for k = 0, 2, ..., N/4 - 2, with
+// kFirst only for k = 0. Passes from 1024 up have eighth-circle tables and read those.
+template <int N, typename Step>
+[[gnu::always_inline]] inline void ForEachTwiddlePair(Step step) {
+  constexpr int Q = N / 4;
+  if constexpr (N >= 1024) {
+    const C *d = TwiddlesFor(N);
+    step.template operator()<true>(0, EighthTwiddlesFirst(d));
+    for (int k = 2; k < Q / 2; k += 2) step.template operator()<false>(k, EighthTwiddlesUp(d, k));
+    step.template operator()<false>(Q / 2, EighthTwiddlesMiddle(d, Q));
+    for (int k = Q / 2 + 2; k < Q; k += 2) step.template operator()<false>(k, EighthTwiddlesDown(d, Q, k));
+  } else {
+    const double *split = SplitTwiddlesFor(N);
+    step.template operator()<true>(0, LoadTwiddle(split, 0));
+    for (int k = 2; k < Q; k += 2) step.template operator()<false>(k, LoadTwiddle(split, k));
+  }
+}
+
 // The split-radix pass of length N = 4Q >= 32 over pairs of k.
 template <int N>
 inline void ForwardPass(C *a) {
-  constexpr int Q = N / 4;
-  const double *split = SplitTwiddlesFor(N);
-  ForwardButterfliesAt<true, Q>(a, 0, LoadTwiddle(split, 0));
-  for (int k = 2; k < Q; k += 2) ForwardButterfliesAt<false, Q>(a, k, LoadTwiddle(split, k));
+  ForEachTwiddlePair<N>([a]<bool kFirst>(int k, const Twiddle &w) { ForwardButterfliesAt<kFirst, N / 4>(a, k, w); });
 }
 
 template <int N>
 inline void InversePass(C *a) {
-  constexpr int Q = N / 4;
-  const double *split = SplitTwiddlesFor(N);
-  InverseButterfliesAt<true, Q>(a, 0, LoadTwiddle(split, 0));
-  for (int k = 2; k < Q; k += 2) InverseButterfliesAt<false, Q>(a, k, LoadTwiddle(split, k));
+  ForEachTwiddlePair<N>([a]<bool kFirst>(int k, const Twiddle &w) { InverseButterfliesAt<kFirst, N / 4>(a, k, w); });
 }
 
 // The pass of length N = 16E and the first passes of the three transforms it leaves (lengths

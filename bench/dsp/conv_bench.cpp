@@ -9,6 +9,7 @@
 
 #include "dsp/convo_cplxmul.h"
 #include "dsp/convo_mirror.h"
+#include "dsp/convo_pending_sum.h"
 #include "dsp/convolution_engine.h"
 #include "dsp/convolution_engine_div.h"
 
@@ -166,5 +167,39 @@ void BM_SpectralSumMirrored(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_SpectralSumMirrored);
+
+// The same mirrored sum summed ahead as the engine does, in as many steps as the argument says,
+// with the caches evicted before each step (other work runs between host calls). Fewer, longer
+// steps stream each operand for longer and cost less in all, but each makes its call heavier;
+// the engine keeps 64 for its worst call. The time is that of the whole sum. A fixed count of
+// iterations: the evictions are not timed, and would otherwise be repeated for minutes.
+void BM_PendingSumColdSteps(benchmark::State& state) {
+  const int steps = static_cast<int>(state.range(0));
+  SpectralSum s;
+  BRM_CONVO_MirroredSum mirrored;
+  BRM_CONVO_PendingSum pending;
+  if (!mirrored.Build(SpectralSum::kBins) || !pending.Build(SpectralSum::kBins, SpectralSum::kTerms)) {
+    state.SkipWithError("no memory");
+    return;
+  }
+  std::vector<unsigned char> junk(64 << 20);
+  int key = 0;
+  for (auto _ : state) {
+    s.NextBlock();
+    for (int j = 0; j < SpectralSum::kTerms; ++j) {
+      pending.Inputs()[j] = s.a[j];
+      pending.Impulses()[j] = s.b[j];
+    }
+    pending.Start(++key, SpectralSum::kTerms, &mirrored);
+    for (int step = 1; step <= steps; ++step) {
+      state.PauseTiming();
+      for (size_t i = 0; i < junk.size(); i += 64) junk[i] = static_cast<unsigned char>(junk[i] + 1);
+      state.ResumeTiming();
+      pending.StepTo(step, steps);
+    }
+    benchmark::DoNotOptimize(pending.FinishSources(key));
+  }
+}
+BENCHMARK(BM_PendingSumColdSteps)->Arg(64)->Arg(16)->Iterations(20)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -63,6 +63,25 @@ std::vector<unsigned char> ReadAll(const BRM_FastQueue& q) {
   return v;
 }
 
+TEST(Queue, CompactWhenCheapMovesFewBytesOrMakesRoom) {
+  const struct {
+    int read;
+    int append;
+    bool moves;
+  } cases[] = {{600, 100, false}, {900, 100, true}, {600, 1 << 20, true}};
+  for (const auto& c : cases) {
+    BRM_Queue q;
+    ASSERT_TRUE(q.Reserve(4096));
+    const std::vector<unsigned char> data = Pattern(1000, 3);
+    const void* front = q.Add(data.data(), 1000);
+    q.Advance(c.read);
+    q.CompactWhenCheap(c.append);
+    EXPECT_EQ(q.Get() == front, c.moves) << c.read << " read, " << c.append << " to append";
+    ASSERT_EQ(q.Available(), 1000 - c.read);
+    EXPECT_EQ(std::memcmp(q.Get(), data.data() + c.read, 1000 - c.read), 0);
+  }
+}
+
 TEST(FastQueue, DataStaysContiguousAcrossBlocks) {
   BRM_FastQueue q(100, -1);
   const auto a = Pattern(60, 1), b = Pattern(60, 2), big = Pattern(250, 3);

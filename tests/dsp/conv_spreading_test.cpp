@@ -97,6 +97,36 @@ TEST(Spreading, SharedBlocksMatchTheLiteralEngine) {
   }
 }
 
+// Two channels of a mono impulse first out of step (each alone, through real transforms), then
+// in step (a packed pair): the pair's sums read the blocks each channel took alone.
+TEST(Spreading, ChannelsThatFallIntoStepKeepTheirOlderBlocks) {
+  BRM_ImpulseBuffer impulse;
+  Fill(impulse, conv_test::DecayingNoise(3000, 31));
+  const std::vector<double> a = Noise(8192, 32), b = Noise(8192, 33);
+  std::vector<double> got[2], want[2];
+  for (bool spread : {true, false}) {
+    BRM_ConvolutionEngine engine;
+    engine.SetSpreading(spread);
+    engine.SetImpulse(&impulse, 512);
+    std::vector<double>* out = spread ? got : want;
+    for (int at = 0; at < 8192; at += 256) {
+      double* ptrs[2] = {const_cast<double*>(a.data()) + at, const_cast<double*>(b.data()) + at};
+      engine.Add(ptrs, 256, 2);
+      // Output held back on the first channel only: the first block is taken by each channel alone.
+      if (at == 0) engine.AddSilenceToOutput(100, 1);
+      const int ready = engine.Avail(256 + (at == 0 ? 100 : 0));
+      for (int c = 0; c < 2; ++c) out[c].insert(out[c].end(), engine.Get()[c], engine.Get()[c] + ready);
+      // Past the second channel's output, which brings both back into step.
+      engine.Advance(at == 0 ? 356 : ready);
+    }
+  }
+  for (int c = 0; c < 2; ++c) {
+    ASSERT_EQ(got[c].size(), want[c].size());
+    const double tol = 1e-12 * Peak(want[c]);
+    for (size_t t = 0; t < want[c].size(); ++t) ASSERT_NEAR(got[c][t], want[c][t], tol) << c << " " << t;
+  }
+}
+
 // A bridged engine against the literal one, on its own: a silent stretch (silent blocks, then no
 // older products at all), an impulse whose first block is silent (blocks that only join the ring),
 // and a stereo impulse, whose second channel bridges.
