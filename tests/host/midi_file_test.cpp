@@ -1,11 +1,15 @@
 // The MIDI file reader: files made by the project's writer come out as the events a unit is played
-// with, each on the sample of its time.
+// with, each on the sample of its time; broken or hostile ones are refused by korval-host, promptly.
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "host/midi_file.h"
 #include "host/midi_file_writer.h"
+#include "host_test_support.h"
 
 using namespace korval_host;
+using namespace korval_host_test;
 
 namespace {
 
@@ -137,6 +141,69 @@ TEST(MidiFile, SystemExclusiveMessagesAreWholeWhetherSplitOrNot) {
   EXPECT_EQ(bytesOf(sequence.events[1]), (Bytes{0xF0, 0x43, 0x10, 0x4C, 0xF7}));
   EXPECT_EQ(sequence.events[2].status, 0x90);
   EXPECT_EQ(sequence.notes.size(), 2u) << "the escape and the unfinished message are reported";
+}
+
+// Each file korval-host must refuse with status 2 and a message saying why, well within the time limit.
+TEST(MidiFile, BrokenOrHostileFilesAreRefusedClearlyAndPromptly) {
+  const auto withTrack = [](const std::function<void(MidiFileWriter&)>& track, int format = 0,
+                            uint16_t division = 480) {
+    MidiFileWriter writer(format, division);
+    writer.BeginTrack();
+    track(writer);
+    return writer.Bytes();
+  };
+  const auto notes = [](MidiFileWriter& w) {
+    w.Event(0, {0x90, 60, 100});
+    w.EndTrack(10);
+  };
+  Bytes truncated = withTrack(notes);
+  truncated.resize(truncated.size() - 3);
+  Bytes moreTracks = withTrack(notes, 1);
+  moreTracks[11] = 3;
+  Bytes manyEvents = withTrack([](MidiFileWriter& w) {
+    w.Event(0, {0xC0, 0});
+    for (int i = 0; i < 2000000; ++i) w.Raw({0, 1});
+    w.EndTrack();
+  });
+  Bytes oversized = withTrack(notes);
+  oversized.resize(kLargestMidiFile + 1);
+
+  const struct {
+    const char* name;
+    Bytes bytes;
+    const char* message;
+  } kCases[] = {
+      {"not midi", {'R', 'I', 'F', 'F', 0, 0, 0, 4, 'M', 'I', 'D', 'I'}, "not a Standard MIDI File"},
+      {"truncated chunk", truncated, "the file ends 5 bytes later"},
+      {"missing tracks", moreTracks, "announces 3 tracks, the file ends after 1"},
+      {"long number", withTrack([](MidiFileWriter& w) { w.Raw({0x81, 0x81, 0x81, 0x81, 0x00, 0x90, 60, 1}); }),
+       "longer than 4 bytes"},
+      {"length past the end", withTrack([](MidiFileWriter& w) { w.Raw({0, 0xF0, 0x8F, 0xFF, 0x7F, 0x01}); }),
+       "runs past the end of its track"},
+      {"running status with none", withTrack([](MidiFileWriter& w) { w.Event(0, {60, 100}); }),
+       "without a status"},
+      {"huge delta", withTrack([](MidiFileWriter& w) {
+         w.Event(0x0FFFFFFF, {0x90, 60, 1});
+         w.EndTrack();
+       }),
+       "later than 3600 s"},
+      {"tempo 0", withTrack([](MidiFileWriter& w) { w.Tempo(0, 0); }), "a tempo of 0"},
+      {"millions of events", manyEvents, "more than 1048576 events"},
+      {"never ends", withTrack([](MidiFileWriter& w) { w.Event(0, {0x90, 60, 100}); }), "without its end-of-track"},
+      {"oversized", oversized, "larger than 16 MiB"},
+      {"division 0", withTrack(notes, 0, 0), "a division of 0"},
+      {"format 2", withTrack(notes, 2), "format 2"},
+      {"stray status", withTrack([](MidiFileWriter& w) { w.Event(0, {0xF8}); }), "0xF8"},
+  };
+  TempDir dir;
+  for (const auto& c : kCases) {
+    const std::string path = dir.Path("hostile.mid");
+    WriteBytes(path, std::string(c.bytes.begin(), c.bytes.end()));
+    const HostRun run = RunHost({"render", "--midi", path, dir.Path("out.wav")}, 20);
+    EXPECT_EQ(run.exitStatus, 2) << c.name << ": " << run.output;
+    EXPECT_NE(run.output.find(c.message), std::string::npos) << c.name << ": " << run.output;
+  }
+  EXPECT_EQ(dir.Files(), std::vector<std::string>{"hostile.mid"}) << "no output is left behind";
 }
 
 }  // namespace
