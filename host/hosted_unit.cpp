@@ -117,9 +117,29 @@ OSStatus HostedUnit::SetMaximumFrames(UInt32 maxFrames) {
                               sizeof maxFrames);
 }
 
+bool HostedUnit::TakesMidi() const {
+  return IsInstrument() || mDescription.componentType == kMusicEffectUnitType;
+}
+
+bool HostedUnit::TakesSound() const {
+  UInt32 inputs = 0;
+  return GetPropertyValue(mUnit, kAudioUnitProperty_ElementCount, kAudioUnitScope_Input, 0, &inputs) == noErr &&
+         inputs > 0;
+}
+
+UInt32 HostedUnit::OutputChannels() const {
+  AudioStreamBasicDescription format{};
+  if (GetPropertyValue(mUnit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format) != noErr) return 0;
+  return format.mChannelsPerFrame;
+}
+
 OSStatus HostedUnit::Configure(double sampleRate, UInt32 channels, UInt32 maxFrames) {
-  OSStatus status = SetStreamFormat(kAudioUnitScope_Input, sampleRate, channels);
-  if (status == noErr) status = SetStreamFormat(kAudioUnitScope_Output, sampleRate, channels);
+  const OSStatus status = SetStreamFormat(kAudioUnitScope_Input, sampleRate, channels);
+  return status == noErr ? ConfigureOutput(sampleRate, channels, maxFrames) : status;
+}
+
+OSStatus HostedUnit::ConfigureOutput(double sampleRate, UInt32 channels, UInt32 maxFrames) {
+  OSStatus status = SetStreamFormat(kAudioUnitScope_Output, sampleRate, channels);
   // The stream format alone does not make the unit prepare for a new rate; the rate property does.
   if (status == noErr)
     status = AudioUnitSetProperty(mUnit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &sampleRate,

@@ -30,6 +30,9 @@ constexpr OSType MakeFourCharCode(const char (&code)[5]) {
   return (OSType(UInt8(code[0])) << 24) | (OSType(UInt8(code[1])) << 16) | (OSType(UInt8(code[2])) << 8) |
          OSType(UInt8(code[3]));
 }
+// The component type of an effect that is played by MIDI too (an instrument's is
+// kAudioUnitType_MusicDevice).
+constexpr OSType kMusicEffectUnitType = MakeFourCharCode("aumf");
 std::string FourCharCodeText(OSType code);
 // "aufx:Kor1:Brmo": type, subtype and manufacturer.
 std::string ComponentCodesText(const ComponentDescription& description);
@@ -50,8 +53,18 @@ class HostedUnit {
   AudioUnit Unit() const { return mUnit; }
   const ComponentDescription& Description() const { return mDescription; }
 
+  // Instruments and effects played by MIDI, by their component type.
+  bool TakesMidi() const;
+  bool IsInstrument() const { return mDescription.componentType == kAudioUnitType_MusicDevice; }
+  // Whether the unit has an input bus for sound to go in.
+  bool TakesSound() const;
+  // The channels of output bus 0 as the unit offers them; 0 when it does not say.
+  UInt32 OutputChannels() const;
+
   // Stream formats of both buses, the sample rate and the maximum frames per slice.
   OSStatus Configure(double sampleRate, UInt32 channels, UInt32 maxFrames);
+  // The same for a unit without an input bus.
+  OSStatus ConfigureOutput(double sampleRate, UInt32 channels, UInt32 maxFrames);
   OSStatus SetStreamFormat(AudioUnitScope scope, double sampleRate, UInt32 channels);
   OSStatus SetMaximumFrames(UInt32 maxFrames);
   OSStatus SetBypass(bool bypass);

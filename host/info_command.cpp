@@ -83,6 +83,9 @@ int RunInfo(const HostContext& context, const Arguments& arguments) {
               FourCharCodeText(description.componentType).c_str(), FourCharCodeText(description.componentSubType).c_str(),
               FourCharCodeText(description.componentManufacturer).c_str(),
               VersionText(static_cast<UInt32>(GetComponentVersion(unit->Unit()))).c_str());
+  std::printf("kind: %s\n", unit->IsInstrument() ? "instrument, played by MIDI (no sound input)"
+                             : unit->TakesMidi()  ? "effect, played by MIDI too"
+                                                  : "effect, takes no MIDI");
   PrintParameters(*unit);
   PrintChannelConfigurations(unit->Unit());
 
