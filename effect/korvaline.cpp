@@ -1,9 +1,8 @@
 #include "effect/korvaline.h"
 
-#include <algorithm>
 #include <cmath>
-#include <limits>
 
+#include "framework/codes_and_samples.h"
 #include "framework/editor_layout.h"
 #include "effect/korvaline_editor.h"
 #include "effect/korvaline_generated_editor.h"
@@ -12,10 +11,6 @@
 #include "korv_plugin_identity.h"
 
 namespace {
-constexpr int FourCC(const char (&code)[5]) {
-  return (code[0] << 24) | (code[1] << 16) | (code[2] << 8) | code[3];
-}
-
 // Samples up to the last non-zero one: the zeros after it add nothing to the reverb.
 template <class Sample>
 int SoundingLength(const Sample* samples, int length) {
@@ -92,17 +87,6 @@ void KORVALINE::Reset() {
   SetTailSize(SoundingLength(mImpulse.m_channel_data[0].Get(), length) + ToneChainRingOut(mImpulseSampleRate));
 }
 
-namespace {
-constexpr double kFloatLimit = std::numeric_limits<float>::max();
-
-// A NaN or infinity would stay in the convolution and the filter states for good, so it is
-// taken as silence; finite values are held to the range a host's float buffer can carry, so
-// neither the engine's sums nor the narrowed output can overflow.
-double CleanSample(double x) {
-  return std::isfinite(x) ? std::clamp(x, -kFloatLimit, kFloatLimit) : 0.0;
-}
-}  // namespace
-
 void KORVALINE::ForgetAudioHistory() { mHistoryToForget.store(true, std::memory_order_release); }
 
 void KORVALINE::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
@@ -157,8 +141,8 @@ void KORVALINE::ProcessChunk(const double* wetIn, const double* dry0, const doub
     double wetMix = mWetGain.load(std::memory_order_relaxed) * coloured;
     const double outGain = mOutGain.load(std::memory_order_relaxed);
     // Full-scale input at full gain would otherwise narrow to an infinite float.
-    out0[i] = std::clamp(outGain * (dryGain * dry0[i] + wetMix), -kFloatLimit, kFloatLimit);
-    out1[i] = std::clamp(outGain * (dryGain * dry1[i] + wetMix), -kFloatLimit, kFloatLimit);
+    out0[i] = HoldToFloatRange(outGain * (dryGain * dry0[i] + wetMix));
+    out1[i] = HoldToFloatRange(outGain * (dryGain * dry1[i] + wetMix));
   }
   mEngine.Advance(count);
 }

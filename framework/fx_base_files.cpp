@@ -3,16 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "framework/codes_and_samples.h"
 #include "framework/fx_base.h"
 
 namespace {
-constexpr int FourCC(const char (&code)[5]) {
-  return static_cast<int>((static_cast<unsigned>(static_cast<unsigned char>(code[0])) << 24) |
-                          (static_cast<unsigned>(static_cast<unsigned char>(code[1])) << 16) |
-                          (static_cast<unsigned>(static_cast<unsigned char>(code[2])) << 8) |
-                          static_cast<unsigned>(static_cast<unsigned char>(code[3])));
-}
-
 const int kChunkMagic = FourCC("CcnK");
 const int kProgramChunkMagic = FourCC("FPCh");
 const int kProgramValuesMagic = FourCC("FxCk");

@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <memory>
 #include <vector>
 
@@ -25,6 +24,7 @@
 #include "effect/impulse_response.h"
 #include "effect/korvaline.h"
 #include "effect/resample.h"
+#include "framework/codes_and_samples.h"
 
 namespace {
 
@@ -32,7 +32,6 @@ using korv_bench::Median;
 using korv_bench::ThreadCpuMicroseconds;
 
 constexpr int kRuns = 3;
-constexpr double kFloatLimit = std::numeric_limits<float>::max();
 
 enum Stage { kWhole, kInput, kConvolution, kShaper, kToneChain, kMixing, kStageCount };
 const char* const kStageNames[kStageCount] = {"whole effect", "input conversion", "convolution", "shaper (tan)",
@@ -84,10 +83,7 @@ void TimeStages(const Stream& s, double* times) {
   std::vector<float> shaped(n);
 
   double start = ThreadCpuMicroseconds();
-  for (size_t i = 0; i < n; ++i) {
-    const double x = s.input[i];
-    clean[i] = std::isfinite(x) ? std::clamp(x, -kFloatLimit, kFloatLimit) : 0.0;
-  }
+  for (size_t i = 0; i < n; ++i) clean[i] = CleanSample(s.input[i]);
   times[kInput] = ThreadCpuMicroseconds() - start;
 
   BRM_ImpulseBuffer impulse;
@@ -124,7 +120,7 @@ void TimeStages(const Stream& s, double* times) {
   for (size_t i = 0; i < n; ++i) {
     const double dry = dryGain.load(std::memory_order_relaxed) * clean[i];
     const double wetMix = wetGain.load(std::memory_order_relaxed) * coloured[i];
-    const double y = std::clamp(outGain.load(std::memory_order_relaxed) * (dry + wetMix), -kFloatLimit, kFloatLimit);
+    const double y = HoldToFloatRange(outGain.load(std::memory_order_relaxed) * (dry + wetMix));
     out1[i] = y;
     out0[i] = y;
   }

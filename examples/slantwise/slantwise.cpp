@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
+#include "framework/codes_and_samples.h"
 #include "framework/editor_layout.h"
 #include "slantwise_editor.h"
 #include "gui/igraphics.h"
@@ -11,15 +11,7 @@
 
 namespace {
 
-constexpr int FourCC(const char (&code)[5]) {
-  return (code[0] << 24) | (code[1] << 16) | (code[2] << 8) | code[3];
-}
-
 constexpr int kNumPresets = 3;
-constexpr double kFloatLimit = std::numeric_limits<float>::max();
-
-// A NaN or infinity would stay in the filter states for good, so it is taken as silence.
-double CleanSample(double x) { return std::isfinite(x) ? std::clamp(x, -kFloatLimit, kFloatLimit) : 0.0; }
 
 // A corner as a fraction of the rate, kept below Nyquist where the bilinear design breaks down.
 double CornerFraction(double hz, double sampleRate) {
@@ -118,7 +110,7 @@ void SLANTWISE::ProcessDoubleReplacing(double** inputs, double** outputs, int nF
     for (int c = 0; c < kNumChannels; ++c) {
       const float shelved = mHighShelf[c].process(mLowShelf[c].process(static_cast<float>(x[c])));
       // Full-scale input at full gain would otherwise narrow to an infinite float.
-      outputs[c][i] = std::clamp(gain * shelved, -kFloatLimit, kFloatLimit);
+      outputs[c][i] = HoldToFloatRange(gain * shelved);
     }
   }
 }
