@@ -25,3 +25,4 @@ void WriteFrameworkSeeds(const SeedWriter& seeds);
 void WritePropertyListSeeds(const SeedWriter& seeds);
 void WritePngSeeds(const SeedWriter& seeds);
 void WriteWavSeeds(const SeedWriter& seeds);
+void WriteLV2MidiSeeds(const SeedWriter& seeds);

@@ -14,5 +14,6 @@ int main(int argc, char** argv) {
   WritePropertyListSeeds(seeds);
   WritePngSeeds(seeds);
   WriteWavSeeds(seeds);
+  WriteLV2MidiSeeds(seeds);
   return 0;
 }
