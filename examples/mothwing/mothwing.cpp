@@ -65,6 +65,7 @@ MOTHWING::MOTHWING(const IFxInstanceInfo& info)
   // The wave tables are made now, never on the audio thread.
   BandLimitedTables::Shared();
   UpdateSettings();
+  UpdateTail();
   SelectEditorLayout(kEditorLayoutFixed);
 }
 
@@ -83,15 +84,20 @@ bool MOTHWING::SelectEditorLayout(int layout) {
 
 void MOTHWING::OnParamChange(int paramIdx) {
   IMutexLock lock(this);
-  // Hosts that stop at silence render the release after the last note.
-  if (paramIdx == kRelease) SetTailSize(static_cast<int>(Samples(GetParam(kRelease)->Value(), GetSampleRate())));
+  if (paramIdx == kRelease) UpdateTail();
   mGeneration.fetch_add(1, std::memory_order_release);
 }
 
 void MOTHWING::Reset() {
   IMutexLock lock(this);
   Silence();
+  UpdateTail();
   mAppliedGeneration = 0;
+}
+
+void MOTHWING::UpdateTail() {
+  // Hosts that stop rendering at silence hear the release after the last note.
+  SetTailSize(static_cast<int>(Samples(GetParam(kRelease)->Value(), GetSampleRate())));
 }
 
 void MOTHWING::ForgetAudioHistory() { Silence(); }

@@ -32,6 +32,7 @@ class MOTHWING : public PlugBinding {
   static constexpr int kMaxQueuedMsgs = 1024;
 
   void Silence();
+  void UpdateTail();
   // Takes the parameters and the sample rate into the voices' settings.
   void UpdateSettings();
   void Apply(const IMidiMsg& msg);
