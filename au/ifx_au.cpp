@@ -29,10 +29,13 @@ Proc ArgProc(long word) {
   return reinterpret_cast<Proc>(word);
 }
 
-bool CanDo(long selector) {
+// The music-device selectors are served to a plug-in that takes MIDI; any other is better off not
+// sending them.
+bool CanDo(long selector, bool takesMidi) {
   return (selector >= kAudioUnitInitializeSelect && selector <= kAudioUnitSetParameterSelect) ||
          (selector >= kAudioUnitResetSelect && selector <= kAudioUnitRemovePropertyListenerSelect) ||
-         (selector >= kAudioUnitRenderSelect && selector <= kAudioUnitScheduleParametersSelect);
+         (selector >= kAudioUnitRenderSelect && selector <= kAudioUnitScheduleParametersSelect) ||
+         (takesMidi && selector >= kMusicDeviceMIDIEventSelect && selector <= kMusicDeviceStopNoteSelect);
 }
 
 }  // namespace
@@ -83,7 +86,7 @@ ComponentResult IFxAU::IFxAUEntry(ComponentParameters* params, void* pPlug) {
   }
   if (!_this) return badComponentInstance;
   IMutexLock lock(_this);
-  if (select == kComponentCanDoSelect) return CanDo(params->params[0]) ? 1 : 0;
+  if (select == kComponentCanDoSelect) return CanDo(params->params[0], _this->IsInst() || _this->DoesMIDI()) ? 1 : 0;
   return _this->DispatchLocked(select, params->params + 1);
 }
 

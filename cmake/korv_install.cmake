@@ -1,7 +1,7 @@
 # What `cmake --install` puts where. Component "runtime": korval-host with its manual page, the shared
 # platform stand-ins it and the component bundles load, the README and the guide, and the plug-ins'
 # bundles (korv_add_plugin's rules). Component "sdk": the framework for building plug-ins outside this
-# tree: headers, libraries, korv_add_plugin with its templates, the example, and the CMake package
+# tree: headers, libraries, korv_add_plugin with its templates, the examples, and the CMake package
 # Korval that find_package(Korval) reads.
 include(CMakePackageConfigHelpers)
 
@@ -87,9 +87,9 @@ function(korv_install_sdk)
   list(TRANSFORM KORV_GUI_MAC_CLASS_SOURCES PREPEND ${KORV_GUI_MAC_SOURCE_DIR}/ OUTPUT_VARIABLE gui_mac_sources)
   install(FILES ${gui_mac_sources} DESTINATION ${KORV_PACKAGE_INSTALL_DIR}/plugin/gui_mac COMPONENT sdk)
   install(EXPORT KorvalTargets NAMESPACE Korval:: DESTINATION ${KORV_PACKAGE_INSTALL_DIR} COMPONENT sdk)
-  # The example, to copy and build against the installed SDK.
-  install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/slantwise DESTINATION ${CMAKE_INSTALL_DATADIR}/korval/examples
-          COMPONENT sdk)
+  # The examples, an effect and an instrument, to copy and build against the installed SDK.
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/slantwise ${PROJECT_SOURCE_DIR}/examples/mothwing
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/korval/examples COMPONENT sdk)
 endfunction()
 
 function(korv_install)

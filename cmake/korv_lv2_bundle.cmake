@@ -3,13 +3,13 @@
 set(KORV_LV2_INSTALL_DIR "lib/lv2" CACHE PATH "Install directory of the LV2 bundles")
 
 # korv_add_lv2_bundle(NAME name TARGET module-target UI_TARGET ui-module-target TTL_GENERATOR executable
-#                     OUTPUT_DIRECTORY dir PICTURE_ROOT root PICTURES files...)
+#                     OUTPUT_DIRECTORY dir PICTURE_ROOT root PICTURES files... [NO_INSTALL])
 # Lays out dir/NAME.lv2/: NAME.so (the module, exporting only lv2_descriptor), NAME_ui.so (the editor,
 # exporting only lv2ui_descriptor), the editor's pictures at their paths below root, and manifest.ttl,
 # NAME.ttl and, for a plug-in with factory presets, presets.ttl written by the generator at build time.
-# Sets NAME_LV2_BUNDLE_DIR in the caller's scope and installs the bundle.
+# Sets NAME_LV2_BUNDLE_DIR in the caller's scope and installs the bundle (unless NO_INSTALL).
 function(korv_add_lv2_bundle)
-  cmake_parse_arguments(ARG "" "NAME;TARGET;UI_TARGET;TTL_GENERATOR;OUTPUT_DIRECTORY;PICTURE_ROOT" "PICTURES" ${ARGN})
+  cmake_parse_arguments(ARG "NO_INSTALL" "NAME;TARGET;UI_TARGET;TTL_GENERATOR;OUTPUT_DIRECTORY;PICTURE_ROOT" "PICTURES" ${ARGN})
   if(NOT ARG_NAME OR NOT ARG_TARGET OR NOT ARG_UI_TARGET OR NOT ARG_TTL_GENERATOR OR NOT ARG_OUTPUT_DIRECTORY)
     message(FATAL_ERROR "korv_add_lv2_bundle needs NAME, TARGET, UI_TARGET, TTL_GENERATOR and OUTPUT_DIRECTORY")
   endif()
@@ -38,7 +38,9 @@ function(korv_add_lv2_bundle)
   add_dependencies(${ARG_TARGET} ${ARG_NAME}_lv2_files)
   add_dependencies(${ARG_UI_TARGET} ${ARG_NAME}_lv2_files)
 
-  install(DIRECTORY ${bundle} DESTINATION ${KORV_LV2_INSTALL_DIR} COMPONENT runtime)
+  if(NOT ARG_NO_INSTALL)
+    install(DIRECTORY ${bundle} DESTINATION ${KORV_LV2_INSTALL_DIR} COMPONENT runtime)
+  endif()
   set(${ARG_NAME}_LV2_BUNDLE_DIR ${bundle} PARENT_SCOPE)
 endfunction()
 

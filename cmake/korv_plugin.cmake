@@ -1,9 +1,11 @@
 # korv_add_plugin(NAME name DISPLAY_NAME text MAKER text BUNDLE_ID id SUBTYPE code MANUFACTURER code
-#                 [TYPE code] [VERSION number] [VERSION_TEXT text] [LV2_URI uri]
+#                 [KIND effect|instrument|midi-effect] [TYPE code] [VERSION number] [VERSION_TEXT text] [LV2_URI uri]
 #                 SOURCES files... [LIBS libraries...] [AU_SOURCES files...] [LV2_SOURCES files...]
 #                 [PICTURE_ROOT root PICTURES files... PICTURE_TARGET target]
-#                 [OUTPUT_DIRECTORY dir])
-# One plug-in from its effect sources on every binding:
+#                 [OUTPUT_DIRECTORY dir] [NO_INSTALL])
+# One plug-in from its effect sources on every binding. KIND says what hosts make of it: an effect
+# (component type aufx), an instrument (aumu: it plays MIDI into its outputs) or an effect that also
+# takes MIDI (aumf); without KIND it follows from TYPE, and TYPE from it.
 #  - the Audio Unit component bundle dir/NAME.component (target NAME): Info.plist from the framework's
 #    template with the identity filled in, the bundle entries NAME_Entry and NAME_ViewEntry (the Cocoa
 #    view factory class NAME_View) written from a template, and only those two exported;
@@ -13,12 +15,14 @@
 #  - the LV2 bundle dir/lv2/NAME.lv2 (targets NAME_lv2 and NAME_lv2_ui) with its Turtle and its factory
 #    presets written at build time from the plug-in itself and an X11 editor; LV2_SOURCES define the
 #    effect's kLV2PluginInfo;
-#  - install rules: the component into KORV_COMPONENT_INSTALL_DIR, the LV2 bundle into
-#    KORV_LV2_INSTALL_DIR.
+#  - install rules (unless NO_INSTALL, e.g. for a test's plug-in): the component into
+#    KORV_COMPONENT_INSTALL_DIR, the LV2 bundle into KORV_LV2_INSTALL_DIR.
 # The effect's sources see the generated header "korv_plugin_identity.h" (KORV_PLUGIN_BUNDLE_ID,
 # KORV_PLUGIN_SUBTYPE, KORV_PLUGIN_VIEW_CLASS, ...); the interface library NAME_identity carries it to
-# other targets built from the same sources. PICTURES are the editor's pictures below PICTURE_ROOT,
-# made by PICTURE_TARGET. TYPE defaults to aufx, VERSION to 65536 (1.0.0), dir to the top build
+# other targets built from the same sources. Its KORV_PLUGIN_IS_INSTRUMENT and KORV_PLUGIN_DOES_MIDI are
+# the is-instrument and does-MIDI flags for the plug-in's constructor; the LV2 Turtle generator refuses
+# a plug-in whose flags differ from them. PICTURES are the editor's pictures below PICTURE_ROOT, made by
+# PICTURE_TARGET. KIND defaults to effect, VERSION to 65536 (1.0.0), dir to the top build
 # folder's bundles. Sets NAME_BUNDLE_DIR and NAME_LV2_BUNDLE_DIR in the caller's scope.
 #
 # The framework's libraries are reached by their package names (Korval::au, ...): imported from an
@@ -26,8 +30,8 @@
 set(KORV_PLUGIN_TEMPLATES ${CMAKE_CURRENT_LIST_DIR}/plugin)
 
 function(korv_add_plugin)
-  cmake_parse_arguments(ARG ""
-    "NAME;DISPLAY_NAME;MAKER;BUNDLE_ID;SUBTYPE;MANUFACTURER;TYPE;VERSION;VERSION_TEXT;LV2_URI;PICTURE_ROOT;PICTURE_TARGET;OUTPUT_DIRECTORY"
+  cmake_parse_arguments(ARG "NO_INSTALL"
+    "NAME;DISPLAY_NAME;MAKER;BUNDLE_ID;SUBTYPE;MANUFACTURER;KIND;TYPE;VERSION;VERSION_TEXT;LV2_URI;PICTURE_ROOT;PICTURE_TARGET;OUTPUT_DIRECTORY"
     "SOURCES;LIBS;AU_SOURCES;LV2_SOURCES;PICTURES" ${ARGN})
   foreach(required NAME DISPLAY_NAME MAKER BUNDLE_ID SUBTYPE MANUFACTURER SOURCES)
     if(NOT ARG_${required})
@@ -39,9 +43,7 @@ function(korv_add_plugin)
       message(FATAL_ERROR "korv_add_plugin: ${code} must be four printable characters, not '${ARG_${code}}'")
     endif()
   endforeach()
-  if(NOT ARG_TYPE)
-    set(ARG_TYPE aufx)
-  endif()
+  korv_plugin_kind("${ARG_KIND}" "${ARG_TYPE}" ARG_TYPE KORV_PLUGIN_IS_INSTRUMENT KORV_PLUGIN_DOES_MIDI)
   if(NOT ARG_VERSION)
     set(ARG_VERSION 65536)
   endif()
@@ -86,7 +88,9 @@ function(korv_add_plugin)
     if(ARG_PICTURES AND ARG_PICTURE_TARGET)
       add_dependencies(${ARG_NAME}_bundle_resources ${ARG_PICTURE_TARGET})
     endif()
-    korv_install_component_bundle(${ARG_NAME} ${${ARG_NAME}_BUNDLE_DIR} ${ARG_PICTURES})
+    if(NOT ARG_NO_INSTALL)
+      korv_install_component_bundle(${ARG_NAME} ${${ARG_NAME}_BUNDLE_DIR} ${ARG_PICTURES})
+    endif()
     set(${ARG_NAME}_BUNDLE_DIR ${${ARG_NAME}_BUNDLE_DIR} PARENT_SCOPE)
   endif()
 
@@ -108,7 +112,11 @@ function(korv_add_plugin)
     add_library(${ARG_NAME}_lv2_ui MODULE ${KORV_PLUGIN_TEMPLATES}/lv2_ui_entry.cpp)
     target_link_libraries(${ARG_NAME}_lv2_ui PRIVATE Korval::platform_objects Korval::appkit_objects
                           ${ARG_NAME}_gui_mac ${effect} Korval::lv2_ui Korval::lv2 Korval::framework Korval::base)
-    korv_add_lv2_bundle(NAME ${ARG_NAME} TARGET ${ARG_NAME}_lv2 UI_TARGET ${ARG_NAME}_lv2_ui
+    set(no_install)
+    if(ARG_NO_INSTALL)
+      set(no_install NO_INSTALL)
+    endif()
+    korv_add_lv2_bundle(NAME ${ARG_NAME} TARGET ${ARG_NAME}_lv2 UI_TARGET ${ARG_NAME}_lv2_ui ${no_install}
                         TTL_GENERATOR ${ARG_NAME}_lv2_turtle OUTPUT_DIRECTORY ${ARG_OUTPUT_DIRECTORY}/lv2
                         PICTURE_ROOT ${ARG_PICTURE_ROOT} PICTURES ${ARG_PICTURES})
     if(ARG_PICTURES AND ARG_PICTURE_TARGET)
@@ -116,6 +124,45 @@ function(korv_add_plugin)
     endif()
     set(${ARG_NAME}_LV2_BUNDLE_DIR ${${ARG_NAME}_LV2_BUNDLE_DIR} PARENT_SCOPE)
   endif()
+endfunction()
+
+# What a KIND and a TYPE make together: each follows from the other when only one is given (an effect
+# may be of any other type, e.g. aumx), and the two must agree when both are. Sets the component type
+# and the constructor's flags (true or false, as C++ reads them).
+function(korv_plugin_kind kind type out_type out_instrument out_midi)
+  if(NOT kind)
+    set(kind effect)
+    if(type STREQUAL "aumu")
+      set(kind instrument)
+    elseif(type STREQUAL "aumf")
+      set(kind midi-effect)
+    endif()
+  endif()
+  if(kind STREQUAL "instrument")
+    set(kind_type aumu)
+  elseif(kind STREQUAL "midi-effect")
+    set(kind_type aumf)
+  elseif(kind STREQUAL "effect")
+    set(kind_type aufx)
+  else()
+    message(FATAL_ERROR "korv_add_plugin: KIND must be effect, instrument or midi-effect, not '${kind}'")
+  endif()
+  if(NOT type)
+    set(type ${kind_type})
+  elseif(NOT type STREQUAL kind_type AND (NOT kind STREQUAL "effect" OR type MATCHES "^(aumu|aumf)$"))
+    message(FATAL_ERROR "korv_add_plugin: KIND ${kind} and TYPE ${type} disagree (KIND ${kind} makes type ${kind_type})")
+  endif()
+  set(instrument false)
+  set(midi false)
+  if(kind STREQUAL "instrument")
+    set(instrument true)
+  endif()
+  if(NOT kind STREQUAL "effect")
+    set(midi true)
+  endif()
+  set(${out_type} ${type} PARENT_SCOPE)
+  set(${out_instrument} ${instrument} PARENT_SCOPE)
+  set(${out_midi} ${midi} PARENT_SCOPE)
 endfunction()
 
 # The component bundle as the build lays it out, into KORV_COMPONENT_INSTALL_DIR. The module goes

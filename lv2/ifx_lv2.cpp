@@ -5,12 +5,32 @@
 #include <lv2/buf-size/buf-size.h>
 #include <lv2/options/options.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstring>
 #include <limits>
 
 #include "framework/trace.h"
+
+namespace {
+
+// An int option of the host's (maxBlockLength, sequenceSize); 0 when it names none.
+int32_t IntOption(const void* pOptions, LV2_URID_Map* pMap, const char* keyURI) {
+  if (!pOptions || !pMap) return 0;
+  const LV2_URID key = pMap->map(pMap->handle, keyURI);
+  const LV2_URID intType = pMap->map(pMap->handle, LV2_ATOM__Int);
+  for (auto* pOption = static_cast<const LV2_Options_Option*>(pOptions); pOption->key; ++pOption) {
+    if (pOption->key != key || pOption->type != intType || pOption->size != sizeof(int32_t) || !pOption->value)
+      continue;
+    int32_t value;
+    std::memcpy(&value, pOption->value, sizeof(value));
+    return value;
+  }
+  return 0;
+}
+
+}  // namespace
 
 IFxLV2::IFxLV2(const IFxInstanceInfo& instanceInfo, int nParams, const char* channelIOStr, int nPresets,
                const char* effectName, const char* productName, const char* mfrName, int vendorVersion, int uniqueID,
@@ -38,11 +58,14 @@ bool IFxLV2::Configure(double sampleRate, const LV2_Feature* const* features, co
     if (isOptions) pOptions = pFeature->data;
   }
   if (pMap && (!pMap->map)) return false;
+  // Events are typed by URID: without the host's map none can be read or written.
+  if ((TakesMidi() || SendsMidi()) && !pMap) return false;
 
   if (!SetSampleRate(sampleRate)) return false;
   const int capacity = BlockCapacityFromOptions(pOptions, pMap);
   const LV2PortLayout layout = Ports();
-  if (!mPorts.Resize(static_cast<int>(layout.NPorts())) || !mLastControl.Resize(NParams()) ||
+  // A plug-in without parameters has no control values to keep (and an empty buffer holds no memory).
+  if (!mPorts.Resize(static_cast<int>(layout.NPorts())) || (NParams() && !mLastControl.Resize(NParams())) ||
       !mSilence.Resize(capacity) || !mDiscard.Resize(capacity))
     return false;
   mPorts.Zero();
@@ -56,22 +79,30 @@ bool IFxLV2::Configure(double sampleRate, const LV2_Feature* const* features, co
     mStateKey = pMap->map(pMap->handle, stateKeyURI);
     mChunkType = pMap->map(pMap->handle, LV2_ATOM__Chunk);
   }
+  const LV2MidiUrids midiUrids = MapMidiUrids(pMap);
+  mMidiIn = LV2MidiReader(midiUrids);
+  mMidiOut = LV2MidiWriter(midiUrids);
+  mSequenceCapacity = SequenceCapacityFromOptions(pOptions, pMap);
   return true;
 }
 
+IFxLV2* IFxLV2::MakeDescribedPlug(const LV2PluginInfo& info) {
+  IFxLV2* pPlug = MakePlug();
+  if (pPlug) pPlug->mSendsMidi = info.mSendsMidi;
+  return pPlug;
+}
+
 int IFxLV2::BlockCapacityFromOptions(const void* pOptions, LV2_URID_Map* pMap) const {
-  if (!pOptions || !pMap) return kDefaultBlockCapacity;
-  const LV2_URID maxBlock = pMap->map(pMap->handle, LV2_BUF_SIZE__maxBlockLength);
-  const LV2_URID intType = pMap->map(pMap->handle, LV2_ATOM__Int);
-  for (auto* pOption = static_cast<const LV2_Options_Option*>(pOptions); pOption->key; ++pOption) {
-    if (pOption->key != maxBlock || pOption->type != intType || pOption->size != sizeof(int32_t) || !pOption->value)
-      continue;
-    int32_t frames;
-    std::memcpy(&frames, pOption->value, sizeof(frames));
-    // Out of range: the default, and longer runs go in pieces anyway.
-    if (frames >= 1 && frames <= kMaxBlockCapacity) return frames;
-  }
-  return kDefaultBlockCapacity;
+  const int32_t frames = IntOption(pOptions, pMap, LV2_BUF_SIZE__maxBlockLength);
+  // Out of range: the default, and longer runs go in pieces anyway.
+  return frames >= 1 && frames <= kMaxBlockCapacity ? frames : kDefaultBlockCapacity;
+}
+
+uint32_t IFxLV2::SequenceCapacityFromOptions(const void* pOptions, LV2_URID_Map* pMap) const {
+  // The host's own word for its event buffers; else the size the ports asked for, the most a host
+  // that honours the request is sure to give.
+  const int32_t bytes = IntOption(pOptions, pMap, LV2_BUF_SIZE__sequenceSize);
+  return bytes >= static_cast<int32_t>(sizeof(LV2_Atom_Sequence)) ? static_cast<uint32_t>(bytes) : kMinSequenceBytes;
 }
 
 void IFxLV2::ConnectPort(uint32_t port, void* pData) {
@@ -134,19 +165,32 @@ void IFxLV2::Run(uint32_t nFrames) {
   ExclusiveUse exclusive(this);
   const LV2PortLayout layout = Ports();
   if (float* pLatency = static_cast<float*>(mPorts.Get()[layout.Latency()])) *pLatency = static_cast<float>(GetLatency());
+  if (layout.mMidiOut) mMidiOut.Begin(mPorts.Get()[layout.MidiOut()], mSequenceCapacity);
   if (!mActive) {
-    // Run before activate: nothing is ready to process, so the outputs are silence.
+    // Run before activate: nothing is ready to process, so the outputs are silence and MIDI is dropped.
     for (uint32_t c = 0; c < static_cast<uint32_t>(layout.mNOut); ++c)
       if (float* pOut = static_cast<float*>(mPorts.Get()[layout.FirstAudioOut() + c]))
         std::memset(pOut, 0, nFrames * sizeof(float));
     return;
   }
   ApplyControlPorts();
+  mInRun = true;
+  mPieceStart = mPieceFrames = 0;
+  if (layout.mMidiIn) {
+    mMidiIn.Begin(mPorts.Get()[layout.MidiIn()], mSequenceCapacity, nFrames);
+    // A run of no frames still hands its MIDI on, for the start of the next block.
+    if (nFrames == 0) mMidiIn.DeliverUntil(*this, 0, 1);
+  }
   const uint32_t capacity = static_cast<uint32_t>(GetBlockSize());
   for (uint32_t done = 0; done < nFrames; done += capacity) {
     const uint32_t left = nFrames - done;
-    RunPiece(done, static_cast<int>(left < capacity ? left : capacity));
+    mPieceStart = done;
+    mPieceFrames = left < capacity ? left : capacity;
+    // The piece's MIDI reaches the plug-in before the piece is processed, timed inside it.
+    if (layout.mMidiIn) mMidiIn.DeliverUntil(*this, done, done + mPieceFrames);
+    RunPiece(done, static_cast<int>(mPieceFrames));
   }
+  mInRun = false;
 }
 
 void IFxLV2::RunPiece(uint32_t offset, int nFrames) {
@@ -165,6 +209,25 @@ void IFxLV2::RunPiece(uint32_t offset, int nFrames) {
   AttachOutputBuffers(0, layout.mNOut, outputs);
   if (IsBypassed()) PassThroughBuffers(kFloatSamples, nFrames);
   else ProcessBuffers(kFloatSamples, nFrames);
+}
+
+bool IFxLV2::WriteMidiOut(int offset, const uint8_t* pBytes, uint32_t size) {
+  if (!mInRun) return false;
+  const uint32_t lastOffset = mPieceFrames ? mPieceFrames - 1 : 0;
+  const uint32_t inPiece = offset < 0 ? 0 : std::min(static_cast<uint32_t>(offset), lastOffset);
+  return mMidiOut.Append(mPieceStart + inPiece, pBytes, size);
+}
+
+bool IFxLV2::SendMidiMsg(IMidiMsg* pMsg) {
+  if (!pMsg) return false;
+  const uint8_t bytes[3] = {pMsg->mStatus, pMsg->mData1, pMsg->mData2};
+  const uint32_t length = MidiMessageLength(bytes, sizeof(bytes), 0);
+  return length && WriteMidiOut(pMsg->mOffset, bytes, length);
+}
+
+bool IFxLV2::SendSysEx(ISysEx* pSysEx) {
+  if (!pSysEx || !pSysEx->mData || pSysEx->mSize <= 0) return false;
+  return WriteMidiOut(pSysEx->mOffset, pSysEx->mData, static_cast<uint32_t>(pSysEx->mSize));
 }
 
 IGraphics* IFxLV2::MakeEditorGraphics(int w, int h, int fps) {

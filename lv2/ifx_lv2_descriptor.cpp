@@ -8,6 +8,9 @@ namespace {
 
 IFxLV2* Plug(LV2_Handle handle) { return static_cast<IFxLV2*>(handle); }
 
+// The module describes one plug-in; its info is set with the descriptor.
+const LV2PluginInfo* s_pluginInfo = nullptr;
+
 // The key the state chunk is stored under, made from the plug-in's URI.
 BRM_String StateKeyURI(const char* uri) {
   BRM_String key(uri);
@@ -17,8 +20,8 @@ BRM_String StateKeyURI(const char* uri) {
 
 LV2_Handle CallInstantiate(const LV2_Descriptor* pDescriptor, double sampleRate, const char*,
                        const LV2_Feature* const* features) {
-  if (!pDescriptor || !IFxLV2::SampleRateIsUsable(sampleRate)) return nullptr;
-  IFxLV2* pPlug = MakePlug();
+  if (!pDescriptor || !s_pluginInfo || !IFxLV2::SampleRateIsUsable(sampleRate)) return nullptr;
+  IFxLV2* pPlug = IFxLV2::MakeDescribedPlug(*s_pluginInfo);
   if (!pPlug) return nullptr;
   if (!pPlug->Configure(sampleRate, features, StateKeyURI(pDescriptor->URI).Get())) {
     delete pPlug;
@@ -63,8 +66,9 @@ const void* CallExtensionData(const char* uri) {
 
 }  // namespace
 
-const LV2_Descriptor* IFxLV2::GetDescriptor(uint32_t index, const char* uri) {
-  static const LV2_Descriptor kDescriptor = {uri,     CallInstantiate, CallConnectPort, CallActivate,
-                                             CallRun, CallDeactivate,  CallCleanup,     CallExtensionData};
+const LV2_Descriptor* IFxLV2::GetDescriptor(uint32_t index, const LV2PluginInfo& info) {
+  s_pluginInfo = &info;
+  static const LV2_Descriptor kDescriptor = {info.mURI, CallInstantiate, CallConnectPort, CallActivate,
+                                             CallRun,   CallDeactivate,  CallCleanup,     CallExtensionData};
   return index == 0 ? &kDescriptor : nullptr;
 }

@@ -19,6 +19,9 @@ struct LV2PluginInfo {
   // The licence it is distributed under: a URI naming it, and what it says in a line.
   const char* mLicenseURI;
   const char* mLicenseText;
+  // The plug-in calls SendMidiMsg or SendSysEx: it gets a MIDI event output port. (Taking MIDI follows
+  // from the plug-in's own is-instrument and does-MIDI flags.)
+  bool mSendsMidi = false;
 };
 
 // Defined by the effect.

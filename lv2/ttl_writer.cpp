@@ -23,16 +23,26 @@ const char* const kPrefixes =
 // read as they always have.
 const char* const kRdfPrefix = "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n";
 const char* const kPsetPrefix = "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n";
+// And only descriptions with event ports the vocabularies those need.
+const char* const kAtomPrefix = "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n";
+const char* const kMidiPrefix = "@prefix midi: <http://lv2plug.in/ns/ext/midi#> .\n";
+const char* const kResizePrefix = "@prefix rsz: <http://lv2plug.in/ns/ext/resize-port#> .\n";
+const char* const kInstrumentClass = "http://lv2plug.in/ns/lv2core#InstrumentPlugin";
 
 // A list of choices: hosts show a menu of its display texts.
 bool IsEnumeration(const IParam& param) {
   return param.Type() == IParam::kTypeEnum && param.GetNDisplayTexts() > 0;
 }
 
-std::string Prefixes(bool withRdf, bool withPset = false) {
+std::string Prefixes(bool withRdf, bool withPset = false, bool withEvents = false) {
   std::string prefixes = kPrefixes;
   if (withRdf) prefixes.insert(prefixes.find("@prefix rdfs:"), kRdfPrefix);
   if (withPset) prefixes.insert(prefixes.find("@prefix rdf"), kPsetPrefix);
+  if (withEvents) {
+    prefixes.insert(prefixes.find("@prefix dcterms:"), kAtomPrefix);
+    prefixes.insert(prefixes.find("@prefix opts:"), kMidiPrefix);
+    prefixes.insert(prefixes.find("@prefix state:"), kResizePrefix);
+  }
   return prefixes;
 }
 
@@ -66,10 +76,11 @@ std::string AudioPortName(bool input, int channel) {
   return std::string(input ? "In " : "Out ") + std::to_string(channel + 1);
 }
 
-// Every port's symbol, made unique in port order: audio inputs, audio outputs, parameters, latency.
+// Every port's symbol, made unique in port order: audio inputs, audio outputs, parameters, latency,
+// MIDI in and out.
 struct PortSymbols {
   std::vector<std::string> audioIn, audioOut, params;
-  std::string latency;
+  std::string latency, midiIn, midiOut;
 };
 
 PortSymbols SymbolsOf(IFxLV2& plug) {
@@ -82,6 +93,8 @@ PortSymbols SymbolsOf(IFxLV2& plug) {
   for (int i = 0; i < layout.mNParams; ++i)
     symbols.params.push_back(UniqueSymbol(plug.GetParam(i)->GetNameForHost(), &taken));
   symbols.latency = UniqueSymbol("latency", &taken);
+  symbols.midiIn = UniqueSymbol("midi_in", &taken);
+  symbols.midiOut = UniqueSymbol("midi_out", &taken);
   return symbols;
 }
 
@@ -89,6 +102,15 @@ std::string AudioPort(uint32_t index, bool input, int channel, const std::string
   return std::string("  [\n    a lv2:AudioPort , ") + (input ? "lv2:InputPort" : "lv2:OutputPort") +
          " ;\n    lv2:index " + std::to_string(index) + " ;\n    lv2:symbol " + Quoted(symbol.c_str()) +
          " ;\n    lv2:name " + Quoted(AudioPortName(input, channel).c_str()) + " ;\n  ]";
+}
+
+// A sequence of MIDI events; the input is the plug-in's control input, as instruments' hosts expect.
+std::string MidiPort(uint32_t index, bool input, const std::string& symbol) {
+  return std::string("  [\n    a atom:AtomPort , ") + (input ? "lv2:InputPort" : "lv2:OutputPort") +
+         " ;\n    atom:bufferType atom:Sequence ;\n    atom:supports midi:MidiEvent ;\n" +
+         (input ? "    lv2:designation lv2:control ;\n" : "") + "    lv2:index " + std::to_string(index) +
+         " ;\n    lv2:symbol " + Quoted(symbol.c_str()) + " ;\n    lv2:name " + (input ? "\"MIDI In\"" : "\"MIDI Out\"") +
+         " ;\n    rsz:minimumSize " + std::to_string(IFxLV2::kMinSequenceBytes) + " ;\n  ]";
 }
 
 const char* UnitOf(const LV2PluginInfo& info, int paramIdx) {
@@ -186,15 +208,22 @@ std::string LV2PluginTurtle(IFxLV2& plug, const LV2PluginInfo& info) {
   // and hosts look for the author there too.
   bool anyEnumeration = false;
   for (int i = 0; i < plug.NParams(); ++i) anyEnumeration = anyEnumeration || IsEnumeration(*plug.GetParam(i));
-  std::string ttl = Prefixes(anyEnumeration) + "<" + info.mURI + ">\n  a lv2:Plugin , <" + info.mClassURI +
-                    "> ;\n  doap:name " + Quoted(plug.GetEffectName()) + " ;\n  lv2:project [\n    a doap:Project ;\n"
+  const LV2PortLayout layout = plug.Ports();
+  const bool events = layout.mMidiIn || layout.mMidiOut;
+  // An instrument is filed as one whatever its own class, which it keeps.
+  std::string classes = "lv2:Plugin";
+  if (!plug.IsInst() || std::string(info.mClassURI) != kInstrumentClass) classes += std::string(" , <") + info.mClassURI + ">";
+  if (plug.IsInst()) classes += " , lv2:InstrumentPlugin";
+  std::string ttl = Prefixes(anyEnumeration, false, events) + "<" + info.mURI + ">\n  a " + classes +
+                    " ;\n  doap:name " + Quoted(plug.GetEffectName()) + " ;\n  lv2:project [\n    a doap:Project ;\n"
                     "    doap:name " + Quoted(plug.GetEffectName()) + " ;\n    doap:maintainer [ foaf:name " +
                     Quoted(plug.GetMfrName()) + " ] ;\n  ] ;\n  doap:license <" + info.mLicenseURI +
                     "> ;\n  lv2:minorVersion " + std::to_string(2 * (version >> 8)) + " ;\n  lv2:microVersion " +
-                    std::to_string(2 * (version & 0xff)) +
-                    " ;\n  lv2:optionalFeature lv2:hardRTCapable , urid:map , opts:options ;\n"
+                    std::to_string(2 * (version & 0xff)) + " ;\n" +
+                    // Events are typed by URID, so a plug-in with event ports cannot run without the map.
+                    (events ? "  lv2:requiredFeature urid:map ;\n  lv2:optionalFeature lv2:hardRTCapable , opts:options ;\n"
+                            : "  lv2:optionalFeature lv2:hardRTCapable , urid:map , opts:options ;\n") +
                     "  lv2:extensionData state:interface ;\n  ui:ui <" + info.mUIURI + "> ;\n  lv2:port\n";
-  const LV2PortLayout layout = plug.Ports();
   const PortSymbols symbols = SymbolsOf(plug);
   for (int c = 0; c < layout.mNIn; ++c) ttl += AudioPort(static_cast<uint32_t>(c), true, c, symbols.audioIn[c]) + " ,\n";
   for (int c = 0; c < layout.mNOut; ++c)
@@ -206,7 +235,10 @@ std::string LV2PluginTurtle(IFxLV2& plug, const LV2PluginInfo& info) {
   ttl += "  [\n    a lv2:ControlPort , lv2:OutputPort ;\n    lv2:index " + std::to_string(layout.Latency()) +
          " ;\n    lv2:symbol " + Quoted(symbols.latency.c_str()) +
          " ;\n    lv2:name \"Latency\" ;\n    lv2:designation lv2:latency ;\n    lv2:portProperty lv2:integer ;\n"
-         "    units:unit units:frame ;\n  ] .\n";
+         "    units:unit units:frame ;\n  ]";
+  if (layout.mMidiIn) ttl += " ,\n" + MidiPort(layout.MidiIn(), true, symbols.midiIn);
+  if (layout.mMidiOut) ttl += " ,\n" + MidiPort(layout.MidiOut(), false, symbols.midiOut);
+  ttl += " .\n";
   // The editor works through the ports alone; it draws inside the host's window and is served by
   // the host's idle calls.
   ttl += std::string("\n<") + info.mUIURI +

@@ -3,5 +3,5 @@
 #include "lv2/lv2_plugin_info.h"
 
 extern "C" LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index) {
-  return IFxLV2::GetDescriptor(index, kLV2PluginInfo.mURI);
+  return IFxLV2::GetDescriptor(index, kLV2PluginInfo);
 }

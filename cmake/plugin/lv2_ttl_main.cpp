@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "korv_plugin_identity.h"
 #include "lv2/ttl_writer.h"
 
 namespace {
@@ -33,9 +34,17 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string dir = argv[1];
-  std::unique_ptr<IFxLV2> pPlug(MakePlug());
+  std::unique_ptr<IFxLV2> pPlug(IFxLV2::MakeDescribedPlug(kLV2PluginInfo));
   if (!pPlug) {
     std::fprintf(stderr, "the plug-in could not be constructed\n");
+    return 1;
+  }
+  // The component's type comes from the same build call: a description that disagrees with it would
+  // show the plug-in as something else to LV2 hosts.
+  if (pPlug->IsInst() != KORV_PLUGIN_IS_INSTRUMENT || pPlug->DoesMIDI() != KORV_PLUGIN_DOES_MIDI) {
+    std::fprintf(stderr, "the plug-in's constructor gives is-instrument %d, does-MIDI %d; its build call's KIND makes "
+                 "them %d, %d: pass KORV_PLUGIN_IS_INSTRUMENT and KORV_PLUGIN_DOES_MIDI\n", pPlug->IsInst(),
+                 pPlug->DoesMIDI(), KORV_PLUGIN_IS_INSTRUMENT, KORV_PLUGIN_DOES_MIDI);
     return 1;
   }
   // Hosts see the presets an instance keeps once the binding has made it.

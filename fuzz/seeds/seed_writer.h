@@ -26,3 +26,4 @@ void WritePropertyListSeeds(const SeedWriter& seeds);
 void WritePngSeeds(const SeedWriter& seeds);
 void WriteWavSeeds(const SeedWriter& seeds);
 void WriteMidiSeeds(const SeedWriter& seeds);
+void WriteLV2MidiSeeds(const SeedWriter& seeds);

@@ -15,5 +15,6 @@ int main(int argc, char** argv) {
   WritePngSeeds(seeds);
   WriteWavSeeds(seeds);
   WriteMidiSeeds(seeds);
+  WriteLV2MidiSeeds(seeds);
   return 0;
 }

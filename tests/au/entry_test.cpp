@@ -35,11 +35,20 @@ class EntryTest : public ::testing::Test {
   OpenedPlug mPlug;
 };
 
-TEST_F(EntryTest, CanDoAnswersServedSelectorsButNotEighteenOrInstrumentOnes) {
-  for (long selector : {1L, 2L, 3L, 4L, 5L, 6L, 7L, 9L, 10L, 11L, 14L, 15L, 16L, 17L})
-    EXPECT_EQ(1, Call(mPlug.Get(), kComponentCanDoSelect, {}, selector)) << selector;
-  for (long selector : {0L, 8L, 12L, 13L, 18L, 257L, -1L, -2L})
-    EXPECT_EQ(0, Call(mPlug.Get(), kComponentCanDoSelect, {}, selector)) << selector;
+// The music-device selectors are offered only by a plug-in that takes MIDI.
+TEST_F(EntryTest, CanDoAnswersServedSelectorsButNotEighteenOrInstrumentOnesOfAnEffect) {
+  TestPlugOptions instrumentOptions;
+  instrumentOptions.isInstrument = true;
+  OpenedPlug instrument(instrumentOptions);
+  for (TestAUPlug* pPlug : {mPlug.Get(), instrument.Get()}) {
+    const long musicDevice = pPlug == instrument.Get() ? 1 : 0;
+    for (long selector : {1L, 2L, 3L, 4L, 5L, 6L, 7L, 9L, 10L, 11L, 14L, 15L, 16L, 17L})
+      EXPECT_EQ(1, Call(pPlug, kComponentCanDoSelect, {}, selector)) << selector;
+    for (long selector : {0L, 8L, 12L, 13L, 18L, 256L, 263L, -1L, -2L})
+      EXPECT_EQ(0, Call(pPlug, kComponentCanDoSelect, {}, selector)) << selector;
+    for (long selector = 257; selector <= 262; ++selector)
+      EXPECT_EQ(musicDevice, Call(pPlug, kComponentCanDoSelect, {}, selector)) << selector;
+  }
 }
 
 TEST_F(EntryTest, VersionUnknownSelectorsAndMissingStorage) {

@@ -5,7 +5,8 @@
 # any build tree, korval-host opens the installed KORVALINE; LV2 tools find both plug-ins. The example,
 # copied alone into an empty folder, builds against the staged SDK (so the package is relocatable); its
 # LV2 bundle lists its presets and its editor needs no library of the SDK, and the installed korval-host
-# validates its component and renders through it as through the one built in this tree.
+# validates its component and renders through it as through the one built in this tree. The example
+# instrument, copied alone the same way, builds too and its LV2 bundle is filed as an instrument.
 # Usage: sdk_test.sh BUILD_DIR SOURCE_DIR WORK_DIR CMAKE GENERATOR WAV_COMPARE
 set -euo pipefail
 build="$1" source="$2" work="$3" cmake="$4" generator="$5" compare="$6"
@@ -19,7 +20,8 @@ for file in bin/korval-host share/man/man1/korval-host.1 share/doc/korvaline/REA
             share/doc/korvaline/writing-a-plugin.md lib/korval/components/KORVALINE.component/Contents/Info.plist \
             lib/korval/components/SLANTWISE.component/Contents/MacOS/SLANTWISE lib/lv2/KORVALINE.lv2/KORVALINE.so \
             lib/lv2/SLANTWISE.lv2/presets.ttl lib/cmake/Korval/KorvalConfig.cmake include/korval/framework/plug_binding.h \
-            share/korval/examples/slantwise/CMakeLists.txt; do
+            share/korval/examples/slantwise/CMakeLists.txt share/korval/examples/mothwing/CMakeLists.txt \
+            lib/lv2/MOTHWING.lv2/MOTHWING.so lib/korval/components/MOTHWING.component/Contents/Info.plist; do
   [[ -f "$prefix/$file" ]] || fail "the install lacks $file"
 done
 [[ ! -e "$prefix/lib/lv2/KORVALINE.lv2/presets.ttl" ]] || fail "KORVALINE has no factory presets, yet its bundle has some"
@@ -29,7 +31,7 @@ host="$prefix/bin/korval-host"
 cd "$work"
 "$host" info | grep -q "subtype 'Kor1' manufacturer 'Brmo'" || fail "the installed korval-host does not open KORVALINE"
 LV2_PATH="$prefix/lib/lv2" lv2ls >"$work/lv2ls.txt"
-for uri in urn:brightmooraudio:korvaline urn:quillmereaudio:slantwise; do
+for uri in urn:brightmooraudio:korvaline urn:quillmereaudio:slantwise urn:quillmereaudio:mothwing; do
   grep -qx "$uri" "$work/lv2ls.txt" || fail "lv2ls does not list the installed $uri"
 done
 
@@ -50,4 +52,12 @@ grep -qw Warm <<<"$presets" && grep -qw Bright <<<"$presets" || fail "lv2info li
 "$build/host/korval-host" --bundle "$build/bundles/SLANTWISE.component" render "$work/in.wav" "$work/tree.wav" \
   --param Tilt=3 --param Mode=Steep >/dev/null
 "$compare" "$work/tree.wav" "$work/sdk.wav" 1e-6 || fail "the example built on the SDK renders otherwise"
+mkdir "$work/myinstrument"
+cp -r "$source/examples/mothwing/." "$work/myinstrument/"
+"$cmake" -S "$work/myinstrument" -B "$work/myinstrument/build" -G "$generator" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_PREFIX_PATH="$prefix" >"$work/configure.log" || { cat "$work/configure.log"; fail "the instrument does not configure"; }
+"$cmake" --build "$work/myinstrument/build" >"$work/build.log" || { cat "$work/build.log"; fail "the instrument does not build"; }
+core="$(dpkg-query -L lv2-dev | sed -n 's|/core\.lv2/lv2core\.ttl$||p')"
+LV2_PATH="$work/myinstrument/build/bundles/lv2:$core" lv2info urn:quillmereaudio:mothwing | grep -qE '^\s*Class:\s+Instrument Plugin$' \
+  || fail "the instrument built on the SDK is not filed as an instrument"
 echo "the installed tree and the SDK work from outside the build tree"

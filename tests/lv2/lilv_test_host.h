@@ -1,17 +1,25 @@
 #pragma once
 // A small LV2 host on lilv for the tests: loads a bundle (the build's KORVALINE.lv2 unless told
 // another), instantiates its plug-in with a URID map and a maximum block length, owns the port
-// buffers, renders blocks and moves state through lilv's state API and through the plug-in's state
-// interface directly.
+// buffers, renders blocks, plays MIDI into a plug-in's event input and reads its event output, and
+// moves state through lilv's state API and through the plug-in's state interface directly.
 #include <lilv/lilv.h>
 #include <lv2/options/options.h>
 #include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace korv_test {
+
+// A MIDI event as a host hands it on: its frame, counted from the start of what is played, and its bytes.
+struct MidiEvent {
+  int64_t frame;
+  std::vector<uint8_t> bytes;
+  bool operator==(const MidiEvent&) const = default;
+};
 
 class UridTable {
  public:
@@ -73,6 +81,19 @@ class TestInstance {
   std::vector<float> Render(const std::vector<float>& input, int block, bool inPlace = false,
                             const std::vector<float>* right = nullptr, std::vector<float>* rightOutput = nullptr);
 
+  // Runs frames frames in runs of at most block (up to 8 × kMaxBlock) frames, each run's events in the
+  // MIDI input and silence in the audio inputs; the first two audio outputs' samples.
+  std::vector<std::vector<float>> Play(const std::vector<MidiEvent>& events, int frames, int block);
+  // One run of frames (up to 8 × kMaxBlock) with what the MIDI input holds; as Play.
+  std::vector<std::vector<float>> RunOnce(int frames);
+  // The MIDI input holds the events of the run of frames from start on, timed in the run; the MIDI
+  // output is emptied for the plug-in. Allocates nothing.
+  void FeedMidi(const std::vector<MidiEvent>& events, int64_t start, int frames);
+  // The MIDI input's buffer holds bytes as they are (cut to its size), whatever they claim.
+  void FeedRawSequence(const std::vector<uint8_t>& bytes);
+  // What the plug-in wrote to its MIDI output in the last run.
+  std::vector<MidiEvent> SentMidi() const;
+
   // The state chunk through the plug-in's state interface; empty when saving fails.
   std::vector<unsigned char> Chunk();
   // Offers value under the plug-in's own key with the given type; returns the plug-in's status.
@@ -84,6 +105,9 @@ class TestInstance {
   LilvInstance* mInstance = nullptr;
   std::vector<float> mIn[2], mOut[2];
   std::vector<float> mControls;
+  std::vector<uint32_t> mAudioOutPorts;
+  // Atom sequence buffers, 8-byte aligned, of the size the ports ask for.
+  std::vector<uint64_t> mMidiIn, mMidiOut;
 };
 
 std::vector<float> TestSignal(int frames);
