@@ -240,10 +240,11 @@ std::string LV2PluginTurtle(IFxLV2& plug, const LV2PluginInfo& info) {
   if (layout.mMidiOut) ttl += " ,\n" + MidiPort(layout.MidiOut(), false, symbols.midiOut);
   ttl += " .\n";
   // The editor works through the ports alone; it draws inside the host's window and is served by
-  // the host's idle calls.
+  // the host's idle calls, and draws at the scale factor the host's options give.
   ttl += std::string("\n<") + info.mUIURI +
          ">\n  a ui:X11UI ;\n  lv2:requiredFeature ui:parent ;\n"
-         "  lv2:optionalFeature ui:idleInterface , ui:resize , ui:touch , urid:map ;\n"
+         "  lv2:optionalFeature ui:idleInterface , ui:resize , ui:touch , urid:map , opts:options ;\n"
+         "  opts:supportedOption ui:scaleFactor ;\n"
          "  lv2:extensionData ui:idleInterface .\n";
   ttl += std::string("\n<") + info.mLicenseURI + ">\n  a dcterms:LicenseDocument ;\n  rdfs:label " +
          Quoted(info.mLicenseText) + " .\n";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
 #include <unistd.h>
 
@@ -102,7 +103,9 @@ TEST_F(LV2BindingTest, DescribesItsX11EditorInTheBundle) {
   };
   const Expected expected[] = {
       {LV2_CORE__requiredFeature, {LV2_UI__parent}},
-      {LV2_CORE__optionalFeature, {LV2_UI__idleInterface, LV2_UI__resize, LV2_UI__touch, LV2_URID__map}},
+      {LV2_CORE__optionalFeature,
+       {LV2_UI__idleInterface, LV2_UI__resize, LV2_UI__touch, LV2_URID__map, LV2_OPTIONS__options}},
+      {LV2_OPTIONS__supportedOption, {LV2_UI__scaleFactor}},
       {LV2_CORE__extensionData, {LV2_UI__idleInterface}}};
   for (const Expected& e : expected) {
     SCOPED_TRACE(e.predicate);
