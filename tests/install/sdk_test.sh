@@ -29,7 +29,7 @@ if named="$(grep -rlF "$build" "$prefix")"; then fail "installed files name the 
 
 host="$prefix/bin/korval-host"
 cd "$work"
-"$host" info | grep -q "subtype 'Kor1' manufacturer 'Brmo'" || fail "the installed korval-host does not open KORVALINE"
+"$host" info | grep "subtype 'Kor1' manufacturer 'Brmo'" >/dev/null || fail "the installed korval-host does not open KORVALINE"
 LV2_PATH="$prefix/lib/lv2" lv2ls >"$work/lv2ls.txt"
 for uri in urn:brightmooraudio:korvaline urn:quillmereaudio:slantwise urn:quillmereaudio:mothwing; do
   grep -qx "$uri" "$work/lv2ls.txt" || fail "lv2ls does not list the installed $uri"
@@ -58,6 +58,6 @@ cp -r "$source/examples/mothwing/." "$work/myinstrument/"
   -DCMAKE_PREFIX_PATH="$prefix" >"$work/configure.log" || { cat "$work/configure.log"; fail "the instrument does not configure"; }
 "$cmake" --build "$work/myinstrument/build" >"$work/build.log" || { cat "$work/build.log"; fail "the instrument does not build"; }
 core="$(dpkg-query -L lv2-dev | sed -n 's|/core\.lv2/lv2core\.ttl$||p')"
-LV2_PATH="$work/myinstrument/build/bundles/lv2:$core" lv2info urn:quillmereaudio:mothwing | grep -qE '^\s*Class:\s+Instrument Plugin$' \
+LV2_PATH="$work/myinstrument/build/bundles/lv2:$core" lv2info urn:quillmereaudio:mothwing | grep -E '^\s*Class:\s+Instrument Plugin$' >/dev/null \
   || fail "the instrument built on the SDK is not filed as an instrument"
 echo "the installed tree and the SDK work from outside the build tree"

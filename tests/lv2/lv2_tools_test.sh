@@ -10,11 +10,11 @@ export LV2_PATH="$(dirname "$bundle")"
 mkdir -p "$work"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-lv2ls | grep -qx "$uri" || fail "lv2ls does not list $uri"
+lv2ls | grep -x "$uri" >/dev/null || fail "lv2ls does not list $uri"
 # An installed bundle has no build tree to find libraries in.
 for module in KORVALINE.so KORVALINE_ui.so; do
-  ! ldd "$bundle/$module" | grep -q "not found" || fail "$module needs a library it cannot find"
-  ! ldd "$bundle/$module" | grep -q "libkorv" || fail "$module needs a library of the build tree"
+  ! ldd "$bundle/$module" | grep "not found" >/dev/null || fail "$module needs a library it cannot find"
+  ! ldd "$bundle/$module" | grep "libkorv" >/dev/null || fail "$module needs a library of the build tree"
 done
 
 info="$(lv2info "$uri")"
@@ -50,12 +50,12 @@ done <<'VALUES'
 0.25 0.6 -4.5
 VALUES
 
-lv2bench "$uri" | grep -q "$uri" || fail "lv2bench did not run the plug-in"
+lv2bench "$uri" | grep "$uri" >/dev/null || fail "lv2bench did not run the plug-in"
 # An absolute install directory (a user's ~/.lv2) is not under any prefix, and not ours to write here.
 if [[ "$installDir" != /* ]]; then
   rm -rf "$work/prefix"
   "$cmake" --install "$build" --prefix "$work/prefix" >/dev/null
-  LV2_PATH="$work/prefix/$installDir" lv2ls | grep -qx "$uri" || fail "the installed bundle is not found under the prefix"
+  LV2_PATH="$work/prefix/$installDir" lv2ls | grep -x "$uri" >/dev/null || fail "the installed bundle is not found under the prefix"
   [[ -f "$work/prefix/$installDir/KORVALINE.lv2/resources/img/bg.png" ]] || fail "the editor's pictures are not installed"
 fi
 echo "all LV2 tool checks passed"
