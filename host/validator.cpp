@@ -7,13 +7,7 @@
 
 namespace korval_host {
 
-bool UnitShape::Renders(UInt32 channels) const {
-  return Supports(configurations, takesSound ? static_cast<int>(channels) : 0, static_cast<int>(channels));
-}
-
-UnitShape ReadUnitShape(const HostedUnit& unit) {
-  return {unit.TakesSound(), unit.TakesMidi(), unit.IsInstrument(), SupportedConfigurations(unit.Unit())};
-}
+namespace {
 
 std::vector<AUChannelInfo> SupportedConfigurations(AudioUnit unit) {
   UInt32 size = 0;
@@ -26,6 +20,16 @@ std::vector<AUChannelInfo> SupportedConfigurations(AudioUnit unit) {
     return {};
   configurations.resize(size / sizeof(AUChannelInfo));
   return configurations;
+}
+
+}  // namespace
+
+bool UnitShape::Renders(UInt32 channels) const {
+  return Supports(configurations, takesSound ? static_cast<int>(channels) : 0, static_cast<int>(channels));
+}
+
+UnitShape ReadUnitShape(const HostedUnit& unit) {
+  return {unit.TakesSound(), unit.TakesMidi(), unit.IsInstrument(), SupportedConfigurations(unit.Unit())};
 }
 
 bool Supports(const std::vector<AUChannelInfo>& configurations, int inputs, int outputs) {

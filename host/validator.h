@@ -22,9 +22,8 @@ struct UnitShape {
   bool Renders(UInt32 channels) const;
 };
 
+// Asks the unit: its input buses, its component type and the channel configurations it lists.
 UnitShape ReadUnitShape(const HostedUnit& unit);
-// The channel configurations the unit lists; none when it lists none.
-std::vector<AUChannelInfo> SupportedConfigurations(AudioUnit unit);
 // Whether a configuration matches (negative counts in it match any).
 bool Supports(const std::vector<AUChannelInfo>& configurations, int inputs, int outputs);
 
