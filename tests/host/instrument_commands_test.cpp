@@ -32,6 +32,8 @@ TEST(InstrumentCommands, ValidateChecksAnInstrumentAsOne) {
   EXPECT_EQ(clicks.exitStatus, 1);
   EXPECT_TRUE(Has(clicks, "FAIL  after its note-off the note dies away below -60 dBFS within the reported tail: still at"))
       << clicks.output;
+  // It has no parameters, so a state of three data bytes loses nothing.
+  EXPECT_FALSE(Has(clicks, "data of 3 bytes")) << clicks.output;
 }
 
 TEST(InstrumentCommands, CommandsThatSendSoundInRefuseAnInstrument) {
