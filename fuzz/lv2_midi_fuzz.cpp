@@ -17,7 +17,7 @@ LV2MidiUrids Urids() {
   LV2MidiUrids urids;
   urids.mSequence = 1;
   urids.mMidiEvent = 2;
-  urids.mFrameTime = 3;
+  urids.mBeatTime = 3;
   return urids;
 }
 

@@ -19,6 +19,7 @@ class BlockRenderer {
   // Registers the input callback on input bus 0.
   OSStatus Connect();
 
+  const HostedUnit& Unit() const { return mUnit; }
   float* Input(UInt32 channel) { return mInput[channel].data(); }
   const float* Output(UInt32 channel) const { return mOutput[channel].data(); }
   UInt32 Channels() const { return mChannels; }

@@ -23,6 +23,7 @@ int RunInfo(const HostContext& context, const Arguments& arguments);
 int RunPreset(const HostContext& context, const Arguments& arguments);
 int RunValidate(const HostContext& context, const Arguments& arguments);
 int RunDemoInput(const Arguments& arguments);
+int RunDemoMidi(const Arguments& arguments);
 int RunSnapshot(const HostContext& context, const Arguments& arguments);
 int RunEdit(const HostContext& context, const Arguments& arguments);
 int RunPlot(const HostContext& context, const Arguments& arguments);

@@ -51,7 +51,10 @@ int RunImpulse(const HostContext& context, const Arguments& arguments) {
   if (unit.componentType != kKorvalineUnit.componentType || unit.componentSubType != kKorvalineUnit.componentSubType ||
       unit.componentManufacturer != kKorvalineUnit.componentManufacturer)
     return Fail(kExitBadInput, "impulse writes KORVALINE's built-in impulse, and the unit " + ComponentCodesText(unit) +
-                                   " is another plug-in; plot measures its impulse response");
+                                   " is another plug-in; " +
+                                   (unit.componentType == kAudioUnitType_MusicDevice
+                                        ? "an instrument takes no sound and has no impulse response"
+                                        : "plot measures its impulse response"));
 
   const int length = ResampleLength(kKorvalineIRLength, kKorvalineIRSampleRate, rate);
   std::vector<double> impulse(static_cast<size_t>(length));

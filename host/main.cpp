@@ -38,9 +38,13 @@ const char kUsage[] =
     "                    loads a preset file into the unit and prints the parameters it gives\n"
     "  validate\n"
     "                    opens the unit as a host does and checks its properties, parameters,\n"
-    "                    presets, rendering and state\n"
+    "                    presets, rendering and state; an instrument is checked as one: no input,\n"
+    "                    its sound made from notes sent through the MIDI selector\n"
     "  demo-input OUT.wav\n"
     "                    writes the built-in demo clip, plucked strings over a small drum pattern\n"
+    "  demo-midi OUT.mid\n"
+    "                    writes the built-in MIDI phrase, five bars of chords under a melody with the\n"
+    "                    sustain pedal, a pitch bend and a tempo change, as a Standard MIDI File\n"
     "  snapshot OUT.png [--param NAME=VALUE]... [--scale 2] [--layout fixed|knobs|sliders]\n"
     "                    draws the unit's editor into a picture\n"
     "  snapshot --panel controls OUT.png\n"
@@ -50,7 +54,8 @@ const char kUsage[] =
     "                    the preset --save names\n"
     "  plot OUT.png [--param NAME=VALUE]... [--rate R]\n"
     "                    draws the unit's impulse response measured at R Hz: its energy decay with\n"
-    "                    the reverb time (RT60) and its magnitude response\n"
+    "                    the reverb time (RT60) and its magnitude response (not for an instrument,\n"
+    "                    which takes no sound)\n"
     "  impulse OUT.wav [--rate R]\n"
     "                    writes the built-in impulse as the effect uses it at R Hz, as a mono 32-bit\n"
     "                    float WAV\n"
@@ -62,8 +67,8 @@ const char kUsage[] =
     "  1                 failure: the bundle or unit cannot be loaded, a check or a render failed,\n"
     "                    a file cannot be written\n"
     "  2                 bad input: an unknown command or option, a value out of range, an unreadable\n"
-    "                    input file or MIDI file, --midi for a unit that takes no MIDI, a bundle\n"
-    "                    whose unit is no Audio Unit\n"
+    "                    input file or MIDI file, --midi for a unit that takes no MIDI, plot for\n"
+    "                    a unit that takes no sound, a bundle whose unit is no Audio Unit\n"
     "\n"
     "Options:\n"
     "  --bundle DIR      the plug-in bundle (a .component folder) to load instead of KORVALINE's\n"
@@ -132,6 +137,7 @@ int main(int argc, char** argv) {
   if (command == "preset") return RunPreset(context, arguments);
   if (command == "validate") return RunValidate(context, arguments);
   if (command == "demo-input") return RunDemoInput(arguments);
+  if (command == "demo-midi") return RunDemoMidi(arguments);
   if (command == "snapshot") return RunSnapshot(context, arguments);
   if (command == "edit") return RunEdit(context, arguments);
   if (command == "plot") return RunPlot(context, arguments);

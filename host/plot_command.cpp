@@ -75,6 +75,10 @@ int RunPlot(const HostContext& context, const Arguments& arguments) {
   int failure = kExitFailed;
   std::unique_ptr<HostedUnit> unit = OpenUnit(context, &failure);
   if (!unit) return failure;
+  if (!unit->TakesSound())
+    return Fail(kExitBadInput, "the unit " + ComponentCodesText(unit->Description()) +
+                                   " takes no sound, so it has no impulse response to plot; render --midi FILE.mid "
+                                   "OUT.wav plays it");
   if (const int status = ApplyParameterTexts(*unit, options.parameters); status != kExitOk) return status;
 
   ImpulseResponse response;

@@ -1,4 +1,5 @@
 // Channel configurations the unit supports, and formats it must refuse.
+#include <utility>
 #include <vector>
 
 #include "host/validator.h"
@@ -7,27 +8,6 @@ namespace korval_host {
 
 namespace {
 
-std::vector<AUChannelInfo> SupportedConfigurations(AudioUnit unit) {
-  UInt32 size = 0;
-  if (AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global, 0, &size,
-                               nullptr) != noErr)
-    return {};
-  std::vector<AUChannelInfo> configurations(size / sizeof(AUChannelInfo));
-  if (AudioUnitGetProperty(unit, kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global, 0,
-                           configurations.data(), &size) != noErr)
-    return {};
-  return configurations;
-}
-
-bool Supports(const std::vector<AUChannelInfo>& configurations, int inputs, int outputs) {
-  for (const AUChannelInfo& io : configurations) {
-    const bool inputMatches = io.inChannels < 0 || io.inChannels == inputs;
-    const bool outputMatches = io.outChannels < 0 || io.outChannels == outputs;
-    if (inputMatches && outputMatches) return true;
-  }
-  return false;
-}
-
 OSStatus SetFormat(AudioUnit unit, AudioUnitScope scope, const AudioStreamBasicDescription& format) {
   return AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, scope, 0, &format, sizeof format);
 }
@@ -35,16 +15,16 @@ OSStatus SetFormat(AudioUnit unit, AudioUnitScope scope, const AudioStreamBasicD
 }  // namespace
 
 void ValidateFormats(Validator& validator) {
-  std::unique_ptr<HostedUnit> probe = validator.Open();
-  if (!probe) return;
-  const std::vector<AUChannelInfo> configurations = SupportedConfigurations(probe->Unit());
+  const std::vector<AUChannelInfo>& configurations = validator.Shape().configurations;
   validator.Check("supported channel configurations are listed", !configurations.empty());
 
+  // A unit without an input is configured on its output alone.
+  const bool takesSound = validator.Shape().takesSound;
   for (const AUChannelInfo& io : configurations) {
-    if (io.inChannels <= 0 || io.outChannels <= 0) continue;
+    if (io.outChannels <= 0 || (takesSound ? io.inChannels <= 0 : io.inChannels > 0)) continue;
     std::unique_ptr<HostedUnit> unit = validator.Open();
     if (!unit) return;
-    OSStatus status = unit->SetStreamFormat(kAudioUnitScope_Input, 44100, io.inChannels);
+    OSStatus status = takesSound ? unit->SetStreamFormat(kAudioUnitScope_Input, 44100, io.inChannels) : noErr;
     if (status == noErr) status = unit->SetStreamFormat(kAudioUnitScope_Output, 44100, io.outChannels);
     if (status == noErr) status = AudioUnitInitialize(unit->Unit());
     AudioStreamBasicDescription readBack{};
@@ -57,11 +37,13 @@ void ValidateFormats(Validator& validator) {
                     StatusText(status));
   }
 
-  for (const auto& [inputs, outputs] : {std::pair{1, 2}, std::pair{2, 1}}) {
+  const std::pair<int, int> unlisted[] = {{1, 2}, {2, 1}};
+  for (const auto& [listedInputs, outputs] : unlisted) {
+    const int inputs = takesSound ? listedInputs : 0;
     if (Supports(configurations, inputs, outputs)) continue;
     std::unique_ptr<HostedUnit> unit = validator.Open();
     if (!unit) return;
-    unit->SetStreamFormat(kAudioUnitScope_Input, 44100, inputs);
+    if (takesSound) unit->SetStreamFormat(kAudioUnitScope_Input, 44100, inputs);
     unit->SetStreamFormat(kAudioUnitScope_Output, 44100, outputs);
     validator.Check("channels " + std::to_string(inputs) + "-" + std::to_string(outputs) + " do not initialise",
                     AudioUnitInitialize(unit->Unit()) != noErr);
@@ -81,14 +63,15 @@ void ValidateFormats(Validator& validator) {
                 SetFormat(au, kAudioUnitScope_Output, CanonicalFormat(44100, channels)) != noErr;
   }
   validator.Check("unsupported channel counts (0, 3, 129, 100000) are refused", refused);
+  // Where the unit's own format is set: its input, or the output of a unit without one.
+  const AudioUnitScope scope = takesSound ? kAudioUnitScope_Input : kAudioUnitScope_Output;
   validator.Check("formats other than linear PCM float are refused",
-                  SetFormat(au, kAudioUnitScope_Input, notPCM) != noErr &&
-                      SetFormat(au, kAudioUnitScope_Input, noFlags) != noErr);
+                  SetFormat(au, scope, notPCM) != noErr && SetFormat(au, scope, noFlags) != noErr);
   Float64 before = 0, after = 0;
   UInt32 size = sizeof before;
   AudioUnitGetProperty(au, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &before, &size);
   AudioStreamBasicDescription negativeRate = CanonicalFormat(-1, 2);
-  SetFormat(au, kAudioUnitScope_Input, negativeRate);
+  SetFormat(au, scope, negativeRate);
   AudioUnitGetProperty(au, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &after, &size);
   validator.Check("a format with a negative sample rate leaves the rate alone", after == before && after > 0);
 }

@@ -149,19 +149,23 @@ void ValidateProperties(Validator& validator) {
   }
 
   const AudioUnit au = unit->Unit();
-  UInt32 count = 0, size = sizeof count;
-  validator.Check("element counts: at least one input and one output bus",
-                  AudioUnitGetProperty(au, kAudioUnitProperty_ElementCount, kAudioUnitScope_Input, 0, &count, &size) ==
-                          noErr &&
-                      count >= 1 &&
-                      AudioUnitGetProperty(au, kAudioUnitProperty_ElementCount, kAudioUnitScope_Output, 0, &count,
-                                           &size) == noErr &&
-                      count >= 1);
+  UInt32 inputs = 0, outputs = 0, size = sizeof inputs;
+  const bool counted =
+      AudioUnitGetProperty(au, kAudioUnitProperty_ElementCount, kAudioUnitScope_Input, 0, &inputs, &size) == noErr &&
+      AudioUnitGetProperty(au, kAudioUnitProperty_ElementCount, kAudioUnitScope_Output, 0, &outputs, &size) == noErr;
+  // An instrument makes its sound from MIDI alone.
+  const bool instrument = validator.Shape().isInstrument;
+  validator.Check(instrument ? "element counts: no input bus (an instrument), at least one output bus"
+                             : "element counts: at least one input and one output bus",
+                  counted && (instrument ? inputs == 0 : inputs >= 1) && outputs >= 1,
+                  std::to_string(inputs) + " in, " + std::to_string(outputs) + " out");
   AudioStreamBasicDescription format{};
   size = sizeof format;
   validator.Check("stream format of a bus that does not exist is refused",
                   AudioUnitGetProperty(au, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 9, &format, &size) !=
-                      noErr);
+                          noErr &&
+                      AudioUnitGetProperty(au, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, inputs, &format,
+                                           &size) != noErr);
   Float64 seconds = -1;
   size = sizeof seconds;
   validator.Check("latency and tail are reported in seconds, not negative",

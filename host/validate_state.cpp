@@ -68,7 +68,11 @@ std::vector<std::pair<std::string, CFRef<CFPropertyListRef>>> DamagedStates(CFPr
   variant("another manufacturer", "manufacturer", otherNumber.Get());
   variant("no data", "data", nullptr);
   variant("no type", "type", nullptr);
-  variant("data of 3 bytes", "data", shortData.Get());
+  // Short only where the state holds more: a unit without parameters has nothing to lose.
+  CFRef<CFStringRef> dataKey = MakeCFString("data");
+  const auto goodData = static_cast<CFDataRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(good), dataKey.Get()));
+  if (goodData && CFGetTypeID(goodData) == CFDataGetTypeID() && CFDataGetLength(goodData) > CFIndex{sizeof bytes})
+    variant("data of 3 bytes", "data", shortData.Get());
   variant("data given as text", "data", text.Get());
   variant("subtype given as text", "subtype", text.Get());
   variant("name given as data", "name", shortData.Get());

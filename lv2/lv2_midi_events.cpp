@@ -50,7 +50,7 @@ LV2MidiUrids MapMidiUrids(LV2_URID_Map* pMap) {
   if (!pMap || !pMap->map) return urids;
   urids.mSequence = pMap->map(pMap->handle, LV2_ATOM__Sequence);
   urids.mMidiEvent = pMap->map(pMap->handle, LV2_MIDI__MidiEvent);
-  urids.mFrameTime = pMap->map(pMap->handle, LV2_ATOM__frameTime);
+  urids.mBeatTime = pMap->map(pMap->handle, LV2_ATOM__beatTime);
   return urids;
 }
 
@@ -73,8 +73,9 @@ void LV2MidiReader::Begin(const void* pSequence, size_t capacity, uint32_t nFram
   LV2_Atom_Sequence header;
   std::memcpy(&header, pSequence, sizeof(header));
   if (header.atom.type != mUrids.mSequence || header.atom.size < sizeof(LV2_Atom_Sequence_Body)) return;
-  // Beat times would need a tempo this binding is not told of; unit 0 means frames.
-  if (header.body.unit != 0 && header.body.unit != mUrids.mFrameTime) return;
+  // Beat times would need a tempo this binding is not told of. Any other unit is read as frames: hosts
+  // often leave the field unset (one leaves whatever its buffer held), and an event port counts frames.
+  if (mUrids.mBeatTime != 0 && header.body.unit == mUrids.mBeatTime) return;
   mBytes = static_cast<const uint8_t*>(pSequence);
   mEnd = std::min(sizeof(LV2_Atom) + static_cast<size_t>(header.atom.size), capacity);
   mPos = kSequenceHeader;

@@ -11,7 +11,7 @@
 class IFxBase;
 
 struct LV2MidiUrids {
-  LV2_URID mSequence = 0, mMidiEvent = 0, mFrameTime = 0;
+  LV2_URID mSequence = 0, mMidiEvent = 0, mBeatTime = 0;
 };
 // All zero without a map.
 LV2MidiUrids MapMidiUrids(LV2_URID_Map* pMap);

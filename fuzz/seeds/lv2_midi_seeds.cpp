@@ -19,7 +19,7 @@ Bytes SequenceSeed(uint16_t frames, uint16_t piece, const std::vector<SeedEvent>
   LV2MidiUrids urids;
   urids.mSequence = 1;
   urids.mMidiEvent = 2;
-  urids.mFrameTime = 3;
+  urids.mBeatTime = 3;
   std::vector<uint8_t> buffer(8192, 0);
   const uint32_t room = static_cast<uint32_t>(buffer.size() - 8);
   std::memcpy(buffer.data(), &room, sizeof(room));

@@ -276,6 +276,7 @@ TEST(MothwingLV2, MalformedEventsAreDroppedOrClamped) {
       {"an event claiming more than the sequence", {valid, {200, NoteOn(64), 0, 0xFFFFFFF0u}}, 100},
       {"an event of another type", {{10, NoteOn(60), urids.Id(LV2_ATOM__Int)}, valid}, 100},
       {"a sequence timed in beats", {valid}, -1, urids.Id(LV2_ATOM__beatTime)},
+      {"a sequence whose unit the host left unset", {valid}, 100, 0x5555},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

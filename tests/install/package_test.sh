@@ -50,6 +50,8 @@ cd "$work"
 "$root/usr/bin/korval-host" render in.wav package.wav --param Wet=0.5 >/dev/null
 "$build/host/korval-host" render in.wav build.wav --param Wet=0.5 >/dev/null
 cmp -s package.wav build.wav || fail "the packaged korval-host renders otherwise than the build"
+"$root/usr/bin/korval-host" --bundle "$root/usr/lib/korval/components/MOTHWING.component" validate >validate.txt \
+  || { cat validate.txt; fail "the packaged instrument does not validate"; }
 LV2_PATH="$root/usr/lib/lv2" lv2ls >lv2ls.txt
 grep -qx urn:brightmooraudio:korvaline lv2ls.txt && grep -qx urn:quillmereaudio:slantwise lv2ls.txt \
   || fail "lv2ls lists $(tr '\n' ' ' <lv2ls.txt)"

@@ -6,7 +6,8 @@
 # copied alone into an empty folder, builds against the staged SDK (so the package is relocatable); its
 # LV2 bundle lists its presets and its editor needs no library of the SDK, and the installed korval-host
 # validates its component and renders through it as through the one built in this tree. The example
-# instrument, copied alone the same way, builds too and its LV2 bundle is filed as an instrument.
+# instrument, copied alone the same way, builds too, its LV2 bundle is filed as an instrument, and its
+# component validates and plays the built-in phrase as the one built in this tree.
 # Usage: sdk_test.sh BUILD_DIR SOURCE_DIR WORK_DIR CMAKE GENERATOR WAV_COMPARE
 set -euo pipefail
 build="$1" source="$2" work="$3" cmake="$4" generator="$5" compare="$6"
@@ -60,4 +61,10 @@ cp -r "$source/examples/mothwing/." "$work/myinstrument/"
 core="$(dpkg-query -L lv2-dev | sed -n 's|/core\.lv2/lv2core\.ttl$||p')"
 LV2_PATH="$work/myinstrument/build/bundles/lv2:$core" lv2info urn:quillmereaudio:mothwing | grep -E '^\s*Class:\s+Instrument Plugin$' >/dev/null \
   || fail "the instrument built on the SDK is not filed as an instrument"
+"$host" --bundle "$work/myinstrument/build/bundles/MOTHWING.component" validate >"$work/validate.txt" \
+  || { cat "$work/validate.txt"; fail "the instrument built on the SDK does not validate"; }
+"$host" demo-midi "$work/phrase.mid" >/dev/null
+"$host" --bundle "$work/myinstrument/build/bundles/MOTHWING.component" render --midi "$work/phrase.mid" "$work/sdk-instrument.wav" >/dev/null
+"$build/host/korval-host" --bundle "$build/bundles/MOTHWING.component" render --midi "$work/phrase.mid" "$work/tree-instrument.wav" >/dev/null
+cmp -s "$work/tree-instrument.wav" "$work/sdk-instrument.wav" || fail "the instrument built on the SDK plays otherwise"
 echo "the installed tree and the SDK work from outside the build tree"

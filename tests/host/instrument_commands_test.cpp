@@ -1,0 +1,91 @@
+// korval-host on an instrument: validated as one, refused where a command needs sound going in, and the
+// built-in phrase that plays it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "host/midi_file.h"
+#include "host_test_support.h"
+
+using namespace korval_host;
+using namespace korval_host_test;
+
+namespace {
+
+bool Has(const HostRun& run, const std::string& text) { return run.output.find(text) != std::string::npos; }
+
+#ifdef KORV_INSTRUMENT_BUNDLE_DIR
+const std::string kInstrument = KORV_INSTRUMENT_BUNDLE_DIR;
+
+TEST(InstrumentCommands, ValidateChecksAnInstrumentAsOne) {
+  const HostRun run = RunHost({"--bundle", kInstrument, "validate"}, 120);
+  EXPECT_EQ(run.exitStatus, 0) << run.output;
+  EXPECT_TRUE(Has(run, " 0 failed")) << run.output;
+  for (const char* check : {"PASS  element counts: no input bus (an instrument)", "PASS  channels 0-2 are accepted",
+                            "PASS  render stereo at 192000 Hz", "PASS  bypass silences the unit",
+                            "PASS  a note through the MIDI selector sounds from its offset",
+                            "PASS  after its note-off the note dies away"})
+    EXPECT_TRUE(Has(run, check)) << check << "\n" << run.output;
+
+  // The click instrument marks every event, a note-off too, while it reports no tail.
+  const HostRun clicks = RunHost({"--bundle", KORV_CLICK_BUNDLE_DIR, "--component", "aumu:Clik:KrvT", "validate"}, 120);
+  EXPECT_EQ(clicks.exitStatus, 1);
+  EXPECT_TRUE(Has(clicks, "FAIL  after its note-off the note dies away below -60 dBFS within the reported tail: still at"))
+      << clicks.output;
+  // It has no parameters, so a state of three data bytes loses nothing.
+  EXPECT_FALSE(Has(clicks, "data of 3 bytes")) << clicks.output;
+}
+
+TEST(InstrumentCommands, CommandsThatSendSoundInRefuseAnInstrument) {
+  TempDir dir;
+  const struct {
+    const char* command;
+    const char* message;
+  } kCases[] = {{"plot", "takes no sound, so it has no impulse response to plot"},
+                {"impulse", "an instrument takes no sound and has no impulse response"}};
+  for (const auto& c : kCases) {
+    const HostRun run = RunHost({"--bundle", kInstrument, c.command, dir.Path("out")});
+    EXPECT_EQ(run.exitStatus, 2) << run.output;
+    EXPECT_TRUE(Has(run, c.message)) << run.output;
+  }
+  EXPECT_TRUE(dir.Files().empty());
+}
+#endif
+
+// Chords under a melody, the pedal, the wheel, a note off the sixteenth grid, and the tempo map of a
+// format 1 file: the last bar is slower.
+TEST(DemoPhrase, HoldsWhatAnInstrumentIsAskedToPlay) {
+  TempDir dir;
+  const std::string path = dir.Path("phrase.mid");
+  ASSERT_EQ(RunHost({"demo-midi", path}).exitStatus, 0);
+  const std::string bytes = ReadBytes(path);
+  ASSERT_GT(bytes.size(), 14u);
+  EXPECT_EQ(bytes[9], 1) << "format 1";
+  MidiSequence music;
+  ASSERT_EQ(ReadMidiFile(path, 48000, &music), "");
+
+  // At 48000 Hz a bar of 120 beats a minute is 96000 samples, a sixteenth 3000; the last bar at 96 is 120000.
+  EXPECT_EQ(music.EndSample(), 4 * 96000 + 120000 + 1);
+  int mostAtOnce = 0, bends = 0, pedalDowns = 0, pedalUps = 0, offGrid = 0;
+  for (size_t i = 0; i < music.events.size(); ++i) {
+    const MidiEvent& event = music.events[i];
+    const int kind = event.status & 0xF0;
+    if (kind == 0x90 && event.data2 > 0) {
+      const auto together = std::count_if(music.events.begin(), music.events.end(), [&](const MidiEvent& other) {
+        return other.sample == event.sample && (other.status & 0xF0) == 0x90 && other.data2 > 0;
+      });
+      mostAtOnce = std::max(mostAtOnce, static_cast<int>(together));
+      offGrid += event.sample % 3000 != 0;
+    }
+    bends += kind == 0xE0;
+    pedalDowns += kind == 0xB0 && event.data1 == 64 && event.data2 >= 64;
+    pedalUps += kind == 0xB0 && event.data1 == 64 && event.data2 < 64;
+  }
+  EXPECT_GE(mostAtOnce, 5) << "a chord and a melody note together";
+  EXPECT_GE(bends, 2);
+  EXPECT_GE(pedalDowns, 1);
+  EXPECT_EQ(pedalDowns, pedalUps);
+  EXPECT_EQ(offGrid, 1);
+}
+
+}  // namespace
