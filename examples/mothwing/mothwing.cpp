@@ -4,16 +4,13 @@
 #include <cmath>
 
 #include "band_limited_tables.h"
+#include "framework/codes_and_samples.h"
 #include "framework/editor_layout.h"
 #include "gui/auto_gui.h"
 #include "gui/igraphics.h"
 #include "korv_plugin_identity.h"
 
 namespace {
-
-constexpr int FourCC(const char (&code)[5]) {
-  return (code[0] << 24) | (code[1] << 16) | (code[2] << 8) | code[3];
-}
 
 constexpr int kNumPresets = 4;
 // A voice at full velocity swings about ±0.2, so a few notes together stay below the limiter's knee.

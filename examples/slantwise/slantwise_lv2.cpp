@@ -15,6 +15,7 @@ const LV2PluginInfo kLV2PluginInfo = {
     static_cast<int>(sizeof(kSlantwiseUnits) / sizeof(kSlantwiseUnits[0])),
     KORV_PLUGIN_LV2_URI "#ui",
     "http://lv2plug.in/ns/lv2core#EQPlugin",
-    "urn:quillmereaudio:license:proprietary",
-    "Proprietary software of QuillmereAudio. All rights reserved; no licence to copy, modify or "
+    // The licence follows the identity, so a copy under another name and maker claims nothing of ours.
+    KORV_PLUGIN_LV2_URI "#license",
+    "Proprietary software of " KORV_PLUGIN_MAKER ". All rights reserved; no licence to copy, modify or "
     "redistribute is granted."};
