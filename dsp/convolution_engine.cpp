@@ -51,6 +51,7 @@ int BRM_ConvolutionEngine::SetImpulse(const BRM_ImpulseBuffer* impulse, int fft_
   m_imp_nch = channels;
   m_imp_len = len;
   m_chan_count = -1;
+  m_ready[0] = m_ready[1] = false;
   m_prepared[0] = m_prepared[1] = false;
   m_pending[0].Drop();
   m_pending[1].Drop();
@@ -233,6 +234,7 @@ void BRM_ConvolutionEngine::SetUpChannels(int nch) {
     m_unexpanded[i] = -1;
     m_pre_pos[i] = -1;
     m_prepared[i] = false;
+    m_ready[i] = ChannelReady(i);
   }
   ResetBridgeLanes();
   m_reserved_len = 0;
@@ -275,7 +277,7 @@ void BRM_ConvolutionEngine::Add(double** bufs, int len, int nch) {
     const double* src = ChannelOrNull(bufs, i);
     if (emptyImpulse)
       AppendSamples(m_out_queue[i], src, len);
-    else if (m_silent || ChannelReady(i))
+    else if (m_silent || m_ready[i])
       m_in_queue[i].Add(src, len * kSampleBytes);
   }
 }
@@ -293,11 +295,11 @@ int BRM_ConvolutionEngine::Avail(int want) {
 void BRM_ConvolutionEngine::ProcessQueuedBlocks(long long wantBytes) {
   const int blockBytes = m_fft_size / 2 * kSampleBytes;
   if (m_fft_size > 0 && m_silent) EmitSilentBlocks(wantBytes);
-  if (m_fft_size > 0 && BlockCount() > 0 && m_work.Resize(4 * m_fft_size)) {
+  if (m_fft_size > 0 && BlockCount() > 0 && m_work.GetSize() == 4 * m_fft_size) {
     for (int d = 0; d < m_chan_count; ++d) {
-      if (!ChannelReady(d)) continue;
+      if (!m_ready[d]) continue;
       const int f = d < m_imp_nch ? d : m_imp_nch - 1;
-      const bool pair = m_imp_nch == 1 && d + 1 < m_chan_count && ChannelReady(d + 1) && !m_lane[d].tailDue &&
+      const bool pair = m_imp_nch == 1 && d + 1 < m_chan_count && m_ready[d + 1] && !m_lane[d].tailDue &&
                         !m_lane[d + 1].tailDue && m_in_queue[d].Available() == m_in_queue[d + 1].Available() &&
                         m_out_queue[d].Available() == m_out_queue[d + 1].Available();
       bool sharedAllowed = true;

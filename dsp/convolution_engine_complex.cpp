@@ -16,7 +16,7 @@ using brm_convo::VisitPending;
 
 bool BRM_ConvolutionEngine::CanShareRing(int d, int f, int pos) const {
   const int partner = d + 1, blocks = BlockCount();
-  if (!(partner < m_chan_count && f + 1 < m_imp_nch && ChannelReady(partner) && !m_lane[partner].tailDue &&
+  if (!(partner < m_chan_count && f + 1 < m_imp_nch && m_ready[partner] && !m_lane[partner].tailDue &&
         PendingInputsEqual(d, partner, m_fft_size / 2)))
     return false;
   // Sharing reuses channel d's ring for the partner's output, which is only right while neither
