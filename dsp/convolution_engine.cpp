@@ -178,12 +178,6 @@ bool BRM_ConvolutionEngine::StoreImpulseSpectra(const BRM_ImpulseBuffer* impulse
   return true;
 }
 
-const BRM_CONVO_IMPULSEBUFCPLXf* BRM_ConvolutionEngine::ImpulseBlock(int c, int j) const {
-  const int slot = m_imp_slot[c].Get()[j];
-  if (slot < 0) return nullptr;
-  return reinterpret_cast<const BRM_CONVO_IMPULSEBUFCPLXf*>(m_imp_spectra[c].Get()) + static_cast<long long>(slot) * m_fft_size;
-}
-
 int BRM_ConvolutionEngine::GetStoredImpulseBlocks() const {
   int stored = 0;
   for (int c = 0; c < m_imp_nch && m_fft_size > 0; ++c)
@@ -331,8 +325,10 @@ void BRM_ConvolutionEngine::EmitSilentBlocks(long long wantBytes) {
 }
 
 void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAllowed) {
-  ExpandRingEntry(0);
-  ExpandRingEntry(1);
+  // The routes' own tests are made only where they can pass: the small engines' blocks, due in
+  // nearly every call, then run little code besides their own.
+  for (int c = 0; c < 2; ++c)
+    if (m_unexpanded[c] >= 0) ExpandRingEntry(c);
   const int pos = m_hist_block[d] = (m_hist_block[d] + 1) % BlockCount();
   if (m_pre_pos[d] == pos) {
     ProcessRealBlock(d, f, pos);
@@ -340,10 +336,10 @@ void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAl
   }
   bool shared = false;
   if (!pair && sharedAllowed) {
-    shared = CanShareRing(d, f, pos);
+    shared = d + 1 < m_chan_count && CanShareRing(d, f, pos);
     if (!shared) sharedAllowed = false;
   }
-  if (!pair && !shared && BridgeReady(d, f, pos)) {
+  if (!pair && !shared && m_bridge_on && BridgeReady(d, f, pos)) {
     ProcessBridgedBlock(d, f, pos);
     return;
   }
@@ -352,7 +348,7 @@ void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAl
     m_lane[c] = BridgeLane();
     m_bridge.Begin(c);
   }
-  if (!pair && !shared && RealBlockReady(d, f, pos)) {
+  if (!pair && !shared && m_spread && RealBlockReady(d, f, pos)) {
     ProcessRealBlock(d, f, pos);
     return;
   }
@@ -371,10 +367,6 @@ void BRM_ConvolutionEngine::EmitBlock(int d, const double* result, int stride, b
       overlap[k] = result[stride * (blockLen + k) + part];
     }
   }
-}
-
-bool BRM_ConvolutionEngine::Mirrored(int d, int f) const {
-  return m_mirrored.GetFFTSize() == m_fft_size && f + 1 >= m_imp_nch && m_ring_real[d];
 }
 
 int BRM_ConvolutionEngine::CollectTerms(int d, int f, int pos, bool shared, int first, const BRM_FFT_COMPLEX** inputs,

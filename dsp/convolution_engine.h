@@ -109,7 +109,11 @@ class BRM_ConvolutionEngine {
   int SetDirectImpulse(const BRM_ImpulseBuffer* impulse, int channels, int offset, int max_imp_size);
 
   // Impulse channel c's block j as stored (null: silent, never stored).
-  const BRM_CONVO_IMPULSEBUFCPLXf* ImpulseBlock(int c, int j) const;
+  const BRM_CONVO_IMPULSEBUFCPLXf* ImpulseBlock(int c, int j) const {
+    const int slot = m_imp_slot[c].Get()[j];
+    if (slot < 0) return nullptr;
+    return reinterpret_cast<const BRM_CONVO_IMPULSEBUFCPLXf*>(m_imp_spectra[c].Get()) + static_cast<long long>(slot) * m_fft_size;
+  }
   // Flags every block of impulse channel c (see m_imp_block_flags) and returns the number of
   // blocks up to the last audible one.
   int FlagImpulseBlocks(const BRM_ImpulseBuffer* impulse, int c, int offset, int max_imp_size, int blocks);
@@ -161,7 +165,9 @@ class BRM_ConvolutionEngine {
   void StartPending(int d, int f, int pos);
   void StepPending(int d, int f, bool blockDone);
   // Whether channel d's products with impulse channel f are all between spectra of real signals.
-  bool Mirrored(int d, int f) const;
+  bool Mirrored(int d, int f) const {
+    return m_mirrored.GetFFTSize() == m_fft_size && f + 1 >= m_imp_nch && m_ring_real[d];
+  }
 
   // Where a bridged channel's work between two of its block boundaries stands: the newest
   // block's transforms (its outputs after the bridged head are due once they are done), then the
