@@ -355,17 +355,30 @@ void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAl
   ProcessComplexBlock(d, f, pos, pair, shared);
 }
 
+namespace {
+
+// out[k] = now[kStride * k] + tail[k], then tail[k] = later[kStride * k], for k < n (out null:
+// the tail only). A fixed stride keeps the loop to one plain version.
+template <int kStride>
+void OverlapAdd(double* __restrict out, double* __restrict tail, const double* __restrict now, const double* __restrict later,
+                int n) {
+  if (out)
+    for (int k = 0; k < n; ++k) out[k] = now[kStride * k] + tail[k];
+  for (int k = 0; k < n; ++k) tail[k] = later[kStride * k];
+}
+
+}  // namespace
+
 void BRM_ConvolutionEngine::EmitBlock(int d, const double* result, int stride, bool both) {
   const int blockLen = m_fft_size / 2, blockBytes = blockLen * kSampleBytes;
-  double* outs[2] = {static_cast<double*>(m_out_queue[d].Add(nullptr, blockBytes)),
-                     both ? static_cast<double*>(m_out_queue[d + 1].Add(nullptr, blockBytes)) : nullptr};
   for (int part = 0; part < (both ? 2 : 1); ++part) {
-    double* overlap = m_overlap[d + part].Get();
-    double* out = outs[part];
-    for (int k = 0; k < blockLen; ++k) {
-      if (out) out[k] = result[stride * k + part] + overlap[k];
-      overlap[k] = result[stride * (blockLen + k) + part];
-    }
+    double* out = static_cast<double*>(m_out_queue[d + part].Add(nullptr, blockBytes));
+    const double* now = result + part;
+    const double* later = result + stride * blockLen + part;
+    if (stride == 1)
+      OverlapAdd<1>(out, m_overlap[d + part].Get(), now, later, blockLen);
+    else
+      OverlapAdd<2>(out, m_overlap[d + part].Get(), now, later, blockLen);
   }
 }
 

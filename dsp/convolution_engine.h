@@ -144,6 +144,7 @@ class BRM_ConvolutionEngine {
   bool TakeRealBlock(int d, int pos);
   // Overlap-adds one inverse-transformed block (values stride apart, channel d's at offset 0 and
   // the partner's at 1 when both) onto the output queues.
+  // stride: 1 or 2.
   void EmitBlock(int d, const double* result, int stride, bool both);
   // Writes the spectrum of channel d's last real block into its ring entry (the sources of its
   // conjugate pairs); done in the call after the block so as not to lengthen the call that
