@@ -46,7 +46,7 @@ bool SpreadToComplex(BRM_FFT_COMPLEX* dest, const double* re, const double* im, 
     _mm_storeu_pd(&dest[i].re, _mm_unpacklo_pd(r, m));
     _mm_storeu_pd(&dest[i + 1].re, _mm_unpackhi_pd(r, m));
   }
-  const bool tail = SpreadToComplexReference(dest + i, re + i, im ? im + i : nullptr, n - i, silence);
+  const bool tail = i < n && SpreadToComplexReference(dest + i, re + i, im ? im + i : nullptr, n - i, silence);
   return _mm_movemask_pd(loud) != 0 || tail;
 }
 

@@ -51,6 +51,7 @@ int BRM_ConvolutionEngine::SetImpulse(const BRM_ImpulseBuffer* impulse, int fft_
   m_imp_nch = channels;
   m_imp_len = len;
   m_chan_count = -1;
+  m_ready[0] = m_ready[1] = false;
   m_prepared[0] = m_prepared[1] = false;
   m_pending[0].Drop();
   m_pending[1].Drop();
@@ -177,12 +178,6 @@ bool BRM_ConvolutionEngine::StoreImpulseSpectra(const BRM_ImpulseBuffer* impulse
   return true;
 }
 
-const BRM_CONVO_IMPULSEBUFCPLXf* BRM_ConvolutionEngine::ImpulseBlock(int c, int j) const {
-  const int slot = m_imp_slot[c].Get()[j];
-  if (slot < 0) return nullptr;
-  return reinterpret_cast<const BRM_CONVO_IMPULSEBUFCPLXf*>(m_imp_spectra[c].Get()) + static_cast<long long>(slot) * m_fft_size;
-}
-
 int BRM_ConvolutionEngine::GetStoredImpulseBlocks() const {
   int stored = 0;
   for (int c = 0; c < m_imp_nch && m_fft_size > 0; ++c)
@@ -233,6 +228,7 @@ void BRM_ConvolutionEngine::SetUpChannels(int nch) {
     m_unexpanded[i] = -1;
     m_pre_pos[i] = -1;
     m_prepared[i] = false;
+    m_ready[i] = ChannelReady(i);
   }
   ResetBridgeLanes();
   m_reserved_len = 0;
@@ -275,7 +271,7 @@ void BRM_ConvolutionEngine::Add(double** bufs, int len, int nch) {
     const double* src = ChannelOrNull(bufs, i);
     if (emptyImpulse)
       AppendSamples(m_out_queue[i], src, len);
-    else if (m_silent || ChannelReady(i))
+    else if (m_silent || m_ready[i])
       m_in_queue[i].Add(src, len * kSampleBytes);
   }
 }
@@ -293,11 +289,11 @@ int BRM_ConvolutionEngine::Avail(int want) {
 void BRM_ConvolutionEngine::ProcessQueuedBlocks(long long wantBytes) {
   const int blockBytes = m_fft_size / 2 * kSampleBytes;
   if (m_fft_size > 0 && m_silent) EmitSilentBlocks(wantBytes);
-  if (m_fft_size > 0 && BlockCount() > 0 && m_work.Resize(4 * m_fft_size)) {
+  if (m_fft_size > 0 && BlockCount() > 0 && m_work.GetSize() == 4 * m_fft_size) {
     for (int d = 0; d < m_chan_count; ++d) {
-      if (!ChannelReady(d)) continue;
+      if (!m_ready[d]) continue;
       const int f = d < m_imp_nch ? d : m_imp_nch - 1;
-      const bool pair = m_imp_nch == 1 && d + 1 < m_chan_count && ChannelReady(d + 1) && !m_lane[d].tailDue &&
+      const bool pair = m_imp_nch == 1 && d + 1 < m_chan_count && m_ready[d + 1] && !m_lane[d].tailDue &&
                         !m_lane[d + 1].tailDue && m_in_queue[d].Available() == m_in_queue[d + 1].Available() &&
                         m_out_queue[d].Available() == m_out_queue[d + 1].Available();
       bool sharedAllowed = true;
@@ -329,8 +325,10 @@ void BRM_ConvolutionEngine::EmitSilentBlocks(long long wantBytes) {
 }
 
 void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAllowed) {
-  ExpandRingEntry(0);
-  ExpandRingEntry(1);
+  // The routes' own tests are made only where they can pass: the small engines' blocks, due in
+  // nearly every call, then run little code besides their own.
+  for (int c = 0; c < 2; ++c)
+    if (m_unexpanded[c] >= 0) ExpandRingEntry(c);
   const int pos = m_hist_block[d] = (m_hist_block[d] + 1) % BlockCount();
   if (m_pre_pos[d] == pos) {
     ProcessRealBlock(d, f, pos);
@@ -338,10 +336,10 @@ void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAl
   }
   bool shared = false;
   if (!pair && sharedAllowed) {
-    shared = CanShareRing(d, f, pos);
+    shared = d + 1 < m_chan_count && CanShareRing(d, f, pos);
     if (!shared) sharedAllowed = false;
   }
-  if (!pair && !shared && BridgeReady(d, f, pos)) {
+  if (!pair && !shared && m_bridge_on && BridgeReady(d, f, pos)) {
     ProcessBridgedBlock(d, f, pos);
     return;
   }
@@ -350,29 +348,38 @@ void BRM_ConvolutionEngine::ProcessBlock(int d, int f, bool pair, bool& sharedAl
     m_lane[c] = BridgeLane();
     m_bridge.Begin(c);
   }
-  if (!pair && !shared && RealBlockReady(d, f, pos)) {
+  if (!pair && !shared && m_spread && RealBlockReady(d, f, pos)) {
     ProcessRealBlock(d, f, pos);
     return;
   }
   ProcessComplexBlock(d, f, pos, pair, shared);
 }
 
-void BRM_ConvolutionEngine::EmitBlock(int d, const double* result, int stride, bool both) {
-  const int blockLen = m_fft_size / 2, blockBytes = blockLen * kSampleBytes;
-  double* outs[2] = {static_cast<double*>(m_out_queue[d].Add(nullptr, blockBytes)),
-                     both ? static_cast<double*>(m_out_queue[d + 1].Add(nullptr, blockBytes)) : nullptr};
-  for (int part = 0; part < (both ? 2 : 1); ++part) {
-    double* overlap = m_overlap[d + part].Get();
-    double* out = outs[part];
-    for (int k = 0; k < blockLen; ++k) {
-      if (out) out[k] = result[stride * k + part] + overlap[k];
-      overlap[k] = result[stride * (blockLen + k) + part];
-    }
-  }
+namespace {
+
+// out[k] = now[kStride * k] + tail[k], then tail[k] = later[kStride * k], for k < n (out null:
+// the tail only). A fixed stride keeps the loop to one plain version.
+template <int kStride>
+void OverlapAdd(double* __restrict out, double* __restrict tail, const double* __restrict now, const double* __restrict later,
+                int n) {
+  if (out)
+    for (int k = 0; k < n; ++k) out[k] = now[kStride * k] + tail[k];
+  for (int k = 0; k < n; ++k) tail[k] = later[kStride * k];
 }
 
-bool BRM_ConvolutionEngine::Mirrored(int d, int f) const {
-  return m_mirrored.GetFFTSize() == m_fft_size && f + 1 >= m_imp_nch && m_ring_real[d];
+}  // namespace
+
+void BRM_ConvolutionEngine::EmitBlock(int d, const double* result, int stride, bool both) {
+  const int blockLen = m_fft_size / 2, blockBytes = blockLen * kSampleBytes;
+  for (int part = 0; part < (both ? 2 : 1); ++part) {
+    double* out = static_cast<double*>(m_out_queue[d + part].Add(nullptr, blockBytes));
+    const double* now = result + part;
+    const double* later = result + stride * blockLen + part;
+    if (stride == 1)
+      OverlapAdd<1>(out, m_overlap[d + part].Get(), now, later, blockLen);
+    else
+      OverlapAdd<2>(out, m_overlap[d + part].Get(), now, later, blockLen);
+  }
 }
 
 int BRM_ConvolutionEngine::CollectTerms(int d, int f, int pos, bool shared, int first, const BRM_FFT_COMPLEX** inputs,

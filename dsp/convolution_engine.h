@@ -109,7 +109,11 @@ class BRM_ConvolutionEngine {
   int SetDirectImpulse(const BRM_ImpulseBuffer* impulse, int channels, int offset, int max_imp_size);
 
   // Impulse channel c's block j as stored (null: silent, never stored).
-  const BRM_CONVO_IMPULSEBUFCPLXf* ImpulseBlock(int c, int j) const;
+  const BRM_CONVO_IMPULSEBUFCPLXf* ImpulseBlock(int c, int j) const {
+    const int slot = m_imp_slot[c].Get()[j];
+    if (slot < 0) return nullptr;
+    return reinterpret_cast<const BRM_CONVO_IMPULSEBUFCPLXf*>(m_imp_spectra[c].Get()) + static_cast<long long>(slot) * m_fft_size;
+  }
   // Flags every block of impulse channel c (see m_imp_block_flags) and returns the number of
   // blocks up to the last audible one.
   int FlagImpulseBlocks(const BRM_ImpulseBuffer* impulse, int c, int offset, int max_imp_size, int blocks);
@@ -140,6 +144,7 @@ class BRM_ConvolutionEngine {
   bool TakeRealBlock(int d, int pos);
   // Overlap-adds one inverse-transformed block (values stride apart, channel d's at offset 0 and
   // the partner's at 1 when both) onto the output queues.
+  // stride: 1 or 2.
   void EmitBlock(int d, const double* result, int stride, bool both);
   // Writes the spectrum of channel d's last real block into its ring entry (the sources of its
   // conjugate pairs); done in the call after the block so as not to lengthen the call that
@@ -161,7 +166,9 @@ class BRM_ConvolutionEngine {
   void StartPending(int d, int f, int pos);
   void StepPending(int d, int f, bool blockDone);
   // Whether channel d's products with impulse channel f are all between spectra of real signals.
-  bool Mirrored(int d, int f) const;
+  bool Mirrored(int d, int f) const {
+    return m_mirrored.GetFFTSize() == m_fft_size && f + 1 >= m_imp_nch && m_ring_real[d];
+  }
 
   // Where a bridged channel's work between two of its block boundaries stands: the newest
   // block's transforms (its outputs after the bridged head are due once they are done), then the
@@ -210,47 +217,56 @@ class BRM_ConvolutionEngine {
   void EmitBridgedOutputs(int d, const double* fresh, int from, int to);
   void StepBridge(int d, int f);
 
+  // What a call reads whatever its work: first and together, so that an engine with nothing to
+  // do in a call costs the call a few cache lines.
+  int m_fft_size = 0;
+  int m_chan_count = 0;
+  int m_imp_len = 0;
+  int m_imp_nch = 1;
+  // Blocks in the ring of input spectra (and of impulse blocks considered).
+  int m_ring_blocks = 0;
+  // The longest call the queues have been reserved for since the channels were set up.
+  int m_reserved_len = 0;
+  int m_hist_block[2] = {0, 0};
+  // Channel d's ring position of its last real block until expanded (-1; the block is in m_half).
+  int m_unexpanded[2] = {-1, -1};
+  // A block already taken from the queue and transformed ahead of its call (-1: none).
+  int m_pre_pos[2] = {-1, -1};
+  bool m_pre_audible[2] = {false, false};
+  // Per processing channel: its state is sized for the impulse (ChannelReady, as the channels
+  // were last set up).
+  bool m_ready[2] = {false, false};
+  bool m_silent = false;
+  bool m_spread = true;
+  bool m_bridge_on = false;
+  bool m_skip_zero = true;
+  // No block in the ring was computed as a packed pair since the ring was last cleared.
+  bool m_ring_real[2] = {true, true};
+  // The channel's ring and overlap are sized for the impulse and still all zero.
+  bool m_prepared[2] = {false, false};
+  // Direct mode: the impulse channel's taps are all zero.
+  bool m_direct_silent[2] = {false, false};
+  double* m_get_ptrs[2] = {nullptr, nullptr};
+  BRM_Queue m_out_queue[2];
+  BRM_FastQueue m_in_queue[2];
+  BridgeLane m_lane[2];
+  BRM_TypedBuf<double> m_work;
+  BRM_TypedBuf<double> m_in_spectra[2];
+  BRM_TypedBuf<InputBlockState> m_in_block_flags[2];
+  BRM_TypedBuf<double> m_overlap[2];
   BRM_TypedBuf<float> m_imp_spectra[2];
   BRM_TypedBuf<ImpulseBlockState> m_imp_block_flags[2];
   // Per impulse channel and block, where its spectrum is stored in m_imp_spectra (-1: not stored).
   BRM_TypedBuf<int> m_imp_slot[2];
-  // Blocks in the ring of input spectra (and of impulse blocks considered).
-  int m_ring_blocks = 0;
-  bool m_skip_zero = true;
-  bool m_silent = false;
-  // Direct mode: the impulse channel's taps are all zero.
-  bool m_direct_silent[2] = {false, false};
-  int m_imp_nch = 1;
-  int m_fft_size = 0;
-  int m_imp_len = 0;
-  int m_chan_count = 0;
-  BRM_Queue m_out_queue[2];
   BRM_Queue m_direct_hist[2];
-  BRM_FastQueue m_in_queue[2];
-  int m_hist_block[2] = {0, 0};
-  // The channel's ring and overlap are sized for the impulse and still all zero.
-  bool m_prepared[2] = {false, false};
-  // No block in the ring was computed as a packed pair since the ring was last cleared.
-  bool m_ring_real[2] = {true, true};
-  BRM_TypedBuf<double> m_in_spectra[2];
-  BRM_TypedBuf<InputBlockState> m_in_block_flags[2];
-  BRM_TypedBuf<double> m_overlap[2];
-  BRM_TypedBuf<double> m_work;
   BRM_TypedBuf<const BRM_FFT_COMPLEX*> m_term_inputs;
   BRM_TypedBuf<const BRM_CONVO_IMPULSEBUFCPLXf*> m_term_impulses;
   BRM_CONVO_MirroredSum m_mirrored;
   BRM_CONVO_PendingSum m_pending[2];
   BRM_CONVO_HalfSpectrum m_half_map;
-  // Channel d's last real block in the half layout, and its ring position until expanded (-1).
+  // Channel d's last real block in the half layout.
   BRM_TypedBuf<double> m_half[2];
-  int m_unexpanded[2] = {-1, -1};
-  // A block already taken from the queue and transformed ahead of its call (-1: none).
-  int m_pre_pos[2] = {-1, -1};
-  bool m_pre_audible[2] = {false, false};
-  bool m_spread = true;
-  bool m_bridge_on = false;
   BRM_CONVO_Bridge m_bridge;
-  BridgeLane m_lane[2];
   // Per channel: an audible block's transforms (with or without its newest product), and the
   // older products' inverse transform.
   BRM_SteppedWork m_newest_work[2];
@@ -264,7 +280,4 @@ class BRM_ConvolutionEngine {
   // other's transforms run.
   BRM_TypedBuf<double> m_blocks[2][2];
   BRM_TypedBuf<double> m_bridge_scratch;
-  double* m_get_ptrs[2] = {nullptr, nullptr};
-  // The longest call the queues have been reserved for since the channels were set up.
-  int m_reserved_len = 0;
 };

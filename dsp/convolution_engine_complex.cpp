@@ -16,7 +16,7 @@ using brm_convo::VisitPending;
 
 bool BRM_ConvolutionEngine::CanShareRing(int d, int f, int pos) const {
   const int partner = d + 1, blocks = BlockCount();
-  if (!(partner < m_chan_count && f + 1 < m_imp_nch && ChannelReady(partner) && !m_lane[partner].tailDue &&
+  if (!(partner < m_chan_count && f + 1 < m_imp_nch && m_ready[partner] && !m_lane[partner].tailDue &&
         PendingInputsEqual(d, partner, m_fft_size / 2)))
     return false;
   // Sharing reuses channel d's ring for the partner's output, which is only right while neither
@@ -71,7 +71,7 @@ void BRM_ConvolutionEngine::ProcessComplexBlock(int d, int f, int pos, bool pair
   if (pair || shared) m_pending[partner].Drop();
 
   EmitBlock(d, Accumulate(d, f, pos, shared), 2, pair || shared);
-  StartPending(d, f, pos);
+  if (m_spread) StartPending(d, f, pos);
 }
 
 void BRM_ConvolutionEngine::CompleteRealRing(int d) {
@@ -89,7 +89,8 @@ bool BRM_ConvolutionEngine::PendingInputsEqual(int a, int b, int count) const {
 }
 
 const double* BRM_ConvolutionEngine::Accumulate(int d, int f, int pos, bool shared) {
-  BRM_FFT_COMPLEX* sum = shared ? nullptr : m_pending[d].Finish(pos);
+  // Without spreading nothing is ever summed ahead.
+  BRM_FFT_COMPLEX* sum = shared || !m_spread ? nullptr : m_pending[d].Finish(pos);
   if (sum) {
     // The older products are summed already; the newest is added last.
     const bool newest = ImpulseAudible(f, 0) && InputAudible(d, pos);

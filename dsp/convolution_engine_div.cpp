@@ -16,6 +16,10 @@ constexpr int kMinBridgeFFTSize = 16384;
 
 bool IsPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
 
+void AddInto(double* __restrict sum, const double* __restrict add, int n) {
+  for (int k = 0; k < n; ++k) sum[k] += add[k];
+}
+
 }  // namespace
 
 BRM_ConvolutionEngine_Div::~BRM_ConvolutionEngine_Div() { m_engines.Empty(true); }
@@ -127,8 +131,7 @@ int BRM_ConvolutionEngine_Div::Avail(int want) {
       double** outs = engine->Get();
       // A silent engine's zeros would leave every sum as it is: sums start at +0 and never become -0.
       for (int c = 0; c < m_chan_count && !engine->IsSilent(); ++c)
-        if (sums[c] && outs[c])
-          for (int k = 0; k < n; ++k) sums[c][k] += outs[c][k];
+        if (sums[c] && outs[c]) AddInto(sums[c], outs[c], n);
       engine->Advance(n);
     }
   }
