@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "dsp/fft.h"
-#include "host/hosted_unit.h"
+#include "host/unit/hosted_unit.h"
 #include "lv2/lilv_test_host.h"
 #include "support/alloc_counter.h"
 #include "support/lock_counter.h"

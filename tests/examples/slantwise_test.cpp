@@ -16,9 +16,9 @@
 #include <tuple>
 #include <vector>
 
-#include "host/block_renderer.h"
-#include "host/commands.h"
-#include "host/preset_file.h"
+#include "host/commands/commands.h"
+#include "host/files/preset_file.h"
+#include "host/unit/block_renderer.h"
 #include "host_test_support.h"
 #include "lv2/lilv_test_host.h"
 

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <thread>
 
-#include "host/audio_file.h"
+#include "host/files/audio_file.h"
 #include "host_test_support.h"
 
 using namespace korval_host;

@@ -7,10 +7,10 @@
 
 #include <filesystem>
 
-#include "host/audio_file.h"
-#include "host/bundle_version.h"
-#include "host/hosted_unit.h"
-#include "host/preset_file.h"
+#include "host/files/audio_file.h"
+#include "host/files/preset_file.h"
+#include "host/unit/bundle_version.h"
+#include "host/unit/hosted_unit.h"
 #include "host_test_support.h"
 
 using namespace korval_host;

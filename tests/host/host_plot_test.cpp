@@ -9,8 +9,8 @@
 #include <memory>
 #include <numbers>
 
-#include "host/response_measure.h"
-#include "host/response_render.h"
+#include "host/response/response_measure.h"
+#include "host/response/response_render.h"
 #include "host_test_support.h"
 #include "raster/rast_png.h"
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "host/block_renderer.h"
-#include "host/validator.h"
+#include "host/unit/block_renderer.h"
+#include "host/validate/validator.h"
 #include "support/alloc_counter.h"
 
 using namespace korval_host;

@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "host/hosted_unit.h"
-#include "host/silence_watch.h"
+#include "host/unit/hosted_unit.h"
+#include "host/unit/silence_watch.h"
 #include "host_test_support.h"
 
 using namespace korval_host;

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "host/midi_file.h"
+#include "host/files/midi_file.h"
 #include "host_test_support.h"
 
 using namespace korval_host;

@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "host/midi_file.h"
-#include "host/midi_file_writer.h"
+#include "host/files/midi_file.h"
+#include "host/files/midi_file_writer.h"
 #include "host_test_support.h"
 
 using namespace korval_host;

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "click_unit.h"
-#include "host/midi_file_writer.h"
+#include "host/files/midi_file_writer.h"
 #include "host_test_support.h"
 
 using namespace korval_host;

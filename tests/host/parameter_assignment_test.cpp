@@ -1,5 +1,5 @@
 // Reading "--param NAME=VALUE" and the counts of other options.
-#include "host/parameter_assignment.h"
+#include "host/commands/parameter_assignment.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Finding where a unit's tail has died away in what it renders.
-#include "host/silence_watch.h"
+#include "host/unit/silence_watch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Reading a WAV file's chunk headers to see how much audio its data chunk declares, on damaged files
 // as well as sound ones.
-#include "host/wav_data_chunk.h"
+#include "host/files/wav_data_chunk.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
