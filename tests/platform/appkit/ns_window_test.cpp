@@ -1,3 +1,4 @@
+// Events through a window to its views: the mouse and its tracking, the wheel, keys and the first responder.
 #include <Carbon/Carbon.h>
 #include <gtest/gtest.h>
 #include <korval_platform/headless_display.h>

@@ -2,9 +2,7 @@
 
 #include <cstring>
 
-#include "base/brm_string.h"
 #include "base/heap_buf.h"
-#include "base/ptr_list.h"
 
 TEST(HeapBuf, GrowthFollowsGranularityAndKeepsPrefix) {
   BRM_HeapBuf small(16);
@@ -79,63 +77,4 @@ TEST(TypedBuf, SizesInElements) {
   copy.CopyFrom(buf);
   EXPECT_EQ(copy.GetSize(), 7);
   EXPECT_EQ(copy.Get()[6], 42);
-}
-
-TEST(String, EditingAndFormatting) {
-  BRM_String s;
-  EXPECT_STREQ(s.Get(), "");
-  EXPECT_EQ(s.GetLength(), 0);
-  s.Set("hello world", 5);
-  EXPECT_STREQ(s.Get(), "hello");
-  s.Append(", there");
-  s.Insert(">>", 0);
-  EXPECT_STREQ(s.Get(), ">>hello, there");
-  s.DeleteSub(0, 2);
-  s.DeleteSub(5, 100);
-  EXPECT_STREQ(s.Get(), "hello");
-  s.AppendFormatted(64, " %d-%s", 42, "x");
-  EXPECT_STREQ(s.Get(), "hello 42-x");
-  s.SetFormatted(4, "%d", 1234567);
-  EXPECT_STREQ(s.Get(), "1234");
-  s.SetLength(2);
-  EXPECT_TRUE(s == "12");
-  s.Set(nullptr);
-  EXPECT_STREQ(s.Get(), "");
-}
-
-TEST(String, AppendOfItselfAndLongText) {
-  BRM_String s("ab");
-  s.Append(s.Get());
-  EXPECT_STREQ(s.Get(), "abab");
-  std::string big(1000, 'q');
-  s.Set(big.c_str());
-  EXPECT_EQ(s.GetLength(), 1000);
-  BRM_String copy(s);
-  EXPECT_EQ(std::strcmp(copy.Get(), big.c_str()), 0);
-}
-
-TEST(PtrList, InsertDeleteFindAndOwnership) {
-  struct Item {
-    int* deleted;
-    ~Item() { ++*deleted; }
-  };
-  int deleted = 0;
-  BRM_PtrList<Item> list;
-  Item* a = list.Add(new Item{&deleted});
-  Item* b = list.Add(new Item{&deleted});
-  Item* c = list.Insert(0, new Item{&deleted});
-  EXPECT_EQ(list.GetSize(), 3);
-  EXPECT_EQ(list.Get(0), c);
-  EXPECT_EQ(list.Find(b), 2);
-  EXPECT_EQ(list.Get(3), nullptr);
-  EXPECT_EQ(list.Get(-1), nullptr);
-  list.Delete(1);  // not owned: a survives
-  EXPECT_EQ(deleted, 0);
-  EXPECT_EQ(list.Find(a), -1);
-  delete a;
-  list.Delete(7, true);
-  EXPECT_EQ(deleted, 1);
-  list.Empty(true);
-  EXPECT_EQ(deleted, 3);
-  EXPECT_EQ(list.GetSize(), 0);
 }

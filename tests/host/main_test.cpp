@@ -210,20 +210,3 @@ TEST_F(HostCli, DemoInputIsTheSameEveryTime) {
 }
 
 }  // namespace
-
-#ifdef KORV_FAULTY_BUNDLE_DIR
-namespace {
-
-TEST(HostValidate, FailsAUnitThatDoesNotProcessAudio) {
-  const HostRun run = RunHost({"--bundle", KORV_FAULTY_BUNDLE_DIR, "--component", "aufx:Tst1:Korv", "validate"});
-  EXPECT_EQ(run.exitStatus, 1) << run.output;
-  EXPECT_NE(run.output.find("FAIL  bypass passes the input through unchanged"), std::string::npos) << run.output;
-  EXPECT_NE(run.output.find("PASS  open and close (cold)"), std::string::npos) << run.output;
-  EXPECT_NE(run.output.find("PASS  version is the one the bundle's Info.plist lists: reported 1.0.0 (0x00010000), "
-                            "listed 1.0.0 (0x00010000)"),
-            std::string::npos)
-      << run.output;
-}
-
-}  // namespace
-#endif

@@ -1,7 +1,6 @@
 // The host's render path inside one process: input callback, binding and effect together.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 
 #include "host/unit/block_renderer.h"
@@ -59,16 +58,5 @@ INSTANTIATE_TEST_SUITE_P(EntryAndFastDispatch, HostRenderPath,
                          [](const ::testing::TestParamInfo<RenderRoute>& info) {
                            return info.param == RenderRoute::kEntry ? "Entry" : "FastDispatch";
                          });
-
-TEST(HostSignalChecks, FindNaNInfinityAndDenormals) {
-  const float clean[] = {0.0f, -1.0f, 1e-30f, 3.0f};
-  EXPECT_EQ(SignalFault(clean, 4), "");
-  const float denormal[] = {0.0f, 1e-40f};
-  EXPECT_EQ(SignalFault(denormal, 2), "denormal at frame 1");
-  const float infinite[] = {INFINITY};
-  EXPECT_EQ(SignalFault(infinite, 1), "infinity at frame 0");
-  const float nan[] = {1.0f, 2.0f, NAN};
-  EXPECT_EQ(SignalFault(nan, 3), "NaN at frame 2");
-}
 
 }  // namespace

@@ -5,14 +5,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform_test_support.h"
+
+using korv_platform_test::Text;
+
 namespace {
 
 CFStringRef MakeString(const char* text) { return CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8); }
-
-std::string Text(CFStringRef string) {
-  char buffer[512];
-  return CFStringGetCString(string, buffer, sizeof buffer, kCFStringEncodingUTF8) ? buffer : "<not text>";
-}
 
 TEST(CFOwnership, CreatedObjectsStartAtOneAndFollowRetainAndRelease) {
   CFStringRef string = MakeString("x");
