@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "fuzz/temp_file.h"
-#include "host/preset_file.h"
+#include "host/files/preset_file.h"
 
 using korval_host::CFRef;
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "host/hosted_unit.h"
+#include "host/unit/hosted_unit.h"
 #include "korval_platform/host.h"
 
 using korval_host::CFRef;

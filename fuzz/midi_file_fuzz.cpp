@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "host/midi_file.h"
+#include "host/files/midi_file.h"
 
 namespace {
 constexpr int kRates[] = {8000, 44100, 48000, 768000};

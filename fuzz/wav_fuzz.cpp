@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "fuzz/temp_file.h"
-#include "host/audio_file.h"
-#include "host/wav_data_chunk.h"
+#include "host/files/audio_file.h"
+#include "host/files/wav_data_chunk.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = WriteTempFile("input.wav", data, size);

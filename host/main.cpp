@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "host/bundle_version.h"
-#include "host/commands.h"
+#include "host/commands/commands.h"
 #include "host/default_bundle.h"
+#include "host/unit/bundle_version.h"
 #include "korval_platform/host.h"
 
 namespace {

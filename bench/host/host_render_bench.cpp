@@ -12,8 +12,8 @@
 
 #include "bench/thread_cpu.h"
 #include "effect/korvaline.h"
-#include "host/block_renderer.h"
-#include "host/validator.h"
+#include "host/unit/block_renderer.h"
+#include "host/validate/validator.h"
 
 namespace {
 

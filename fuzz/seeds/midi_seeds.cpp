@@ -1,7 +1,7 @@
 // MIDI files written by the project's own writer: both formats, a tempo map, running status,
 // system-exclusive messages whole and split, and time-code division.
 #include "fuzz/seeds/seed_writer.h"
-#include "host/midi_file_writer.h"
+#include "host/files/midi_file_writer.h"
 
 using korval_host::MidiFileWriter;
 

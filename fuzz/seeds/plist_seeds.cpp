@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "fuzz/seeds/seed_writer.h"
-#include "host/hosted_unit.h"
+#include "host/unit/hosted_unit.h"
 #include "korval_platform/host.h"
 
 using korval_host::CFRef;

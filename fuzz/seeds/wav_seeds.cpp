@@ -6,7 +6,7 @@
 
 #include "fuzz/seeds/seed_writer.h"
 #include "fuzz/temp_file.h"
-#include "host/audio_file.h"
+#include "host/files/audio_file.h"
 
 namespace {
 struct Case {

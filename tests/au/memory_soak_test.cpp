@@ -9,10 +9,10 @@
 
 #include <korval_platform/headless_display.h>
 
-#include "host/block_renderer.h"
-#include "host/bundle_version.h"
-#include "host/editor_view.h"
-#include "host/hosted_unit.h"
+#include "host/unit/block_renderer.h"
+#include "host/unit/bundle_version.h"
+#include "host/unit/editor_view.h"
+#include "host/unit/hosted_unit.h"
 #include "support/resident_memory.h"
 
 using namespace korval_host;

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "host/midi_file.h"
+#include "host/files/midi_file.h"
 #include "host_test_support.h"
 #include "lv2/lilv_test_host.h"
 

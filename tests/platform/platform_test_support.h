@@ -30,6 +30,19 @@ inline void WriteFile(const std::string& path, const std::string& contents) {
   std::ofstream(path, std::ios::binary) << contents;
 }
 
+// UTF-8 text of a string object.
+inline std::string Text(CFStringRef string) {
+  char buffer[1024];
+  return CFStringGetCString(string, buffer, sizeof buffer, kCFStringEncodingUTF8) ? buffer : "<not text>";
+}
+
+// Takes ownership of a created string and gives its text.
+inline std::string Consume(CFStringRef string) {
+  std::string text = string ? Text(string) : "<null>";
+  CFRelease(string);
+  return text;
+}
+
 inline CFURLRef FileURL(const std::string& path) {
   return CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(path.data()),
                                                  static_cast<CFIndex>(path.size()), false);
