@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "conv_test_support.h"
+#include "convolution_test_support.h"
 
 namespace {
 

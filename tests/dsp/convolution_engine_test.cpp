@@ -6,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-#include "conv_test_support.h"
+#include "convolution_test_support.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "conv_test_support.h"
+#include "convolution_test_support.h"
 #include "dsp/convolution_engine.h"
 #include "dsp/convolution_engine_div.h"
 

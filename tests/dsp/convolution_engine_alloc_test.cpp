@@ -2,7 +2,7 @@
 // host's size: every queue and work buffer is sized on the first call.
 #include <gtest/gtest.h>
 
-#include "conv_test_support.h"
+#include "convolution_test_support.h"
 #include "dsp/convolution_engine.h"
 #include "dsp/convolution_engine_div.h"
 #include "support/alloc_counter.h"

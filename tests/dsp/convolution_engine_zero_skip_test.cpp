@@ -6,7 +6,7 @@
 #include <cstring>
 #include <random>
 
-#include "conv_test_support.h"
+#include "convolution_test_support.h"
 #include "dsp/convolution_engine_div.h"
 #include "support/alloc_counter.h"
 

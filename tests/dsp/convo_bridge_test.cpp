@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "conv_test_support.h"
+#include "convolution_test_support.h"
 #include "dsp/convo_bridge.h"
 
 namespace {
