@@ -187,14 +187,24 @@ TEST(ProgramFile, LoadingIntoAPlugInWithoutPresetsReachesTheEffectAndTheEditor) 
   }
 }
 
-// A bank whose current program the plug-in lacks leaves the last record's values, heard by the effect.
-TEST(BankFile, CurrentProgramBeyondThePresetsLeavesTheLastRecordHeard) {
+namespace {
+
+// A bank of two programs from a plug-in without chunks, saved to file; its bytes (none if the save failed).
+std::vector<unsigned char> SaveTwoProgramBank(const TempFile& file) {
   TestPlug plug(2, false);
   plug.MakePreset("first", 0.1, 0.2, 1.5);
   plug.MakePreset("second", 0.3, 0.4, -1.5);
+  if (!plug.SaveBankAsFXB(file.Path())) return {};
+  return file.Read();
+}
+
+}  // namespace
+
+// A bank whose current program the plug-in lacks leaves the last record's values, heard by the effect.
+TEST(BankFile, CurrentProgramBeyondThePresetsLeavesTheLastRecordHeard) {
   TempFile file(".fxb");
-  ASSERT_TRUE(plug.SaveBankAsFXB(file.Path()));
-  std::vector<unsigned char> b = file.Read();
+  std::vector<unsigned char> b = SaveTwoProgramBank(file);
+  ASSERT_FALSE(b.empty());
   b[31] = 5;  // current program, big-endian at 28
   file.Write(b);
   HearingPlug loaded(2, false);
@@ -243,12 +253,9 @@ TEST(BankFile, ChunkLayoutRoundTripsPresetsAndCurrentProgram) {
 }
 
 TEST(BankFile, ProgramRecordsRoundTripAndAreCheckedOneByOne) {
-  TestPlug plug(2, false);
-  plug.MakePreset("first", 0.1, 0.2, 1.5);
-  plug.MakePreset("second", 0.3, 0.4, -1.5);
   TempFile file(".fxb");
-  ASSERT_TRUE(plug.SaveBankAsFXB(file.Path()));
-  std::vector<unsigned char> b = file.Read();
+  std::vector<unsigned char> b = SaveTwoProgramBank(file);
+  ASSERT_FALSE(b.empty());
   const size_t record = 56 + 12;
   ASSERT_EQ(b.size(), 156 + 2 * record);
   EXPECT_EQ(TextAt(b, 8, 4), "FxBk");
