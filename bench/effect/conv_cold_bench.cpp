@@ -8,8 +8,13 @@
 //   conv_cold_bench [--calls N] [--evict-mb MB] [--evict-code 0|1] [--frames F] [--rate HZ]
 //
 // Under callgrind, count only the calls (the eviction keeps the simulated caches cold):
-//   valgrind --tool=callgrind --cache-sim=yes --toggle-collect='*ColdCall*' conv_cold_bench --calls 1024
+//   valgrind --tool=callgrind --cache-sim=yes --LL=33554432,16,64 --toggle-collect='*ColdCall*'
+//            conv_cold_bench --calls 1024 (one command)
 // and divide the totals by the calls: instructions, and lines fetched from memory (ILmr + DLmr + DLmw).
+// Name the machine's last-level cache (32 MB, 16-way on the build machine): on some processors
+// valgrind reads it as 320 MB and direct-mapped, which no eviction of 64 MB empties, and every
+// call then fetches no line.
+// The call counts callgrind lists also include the warm calls; its costs are the cold calls' only.
 // The simulator keeps the engine's code in its instruction cache from call to call (the data
 // eviction does not reach it), so ILmr counts only part of the code a call runs; with
 // --evict-code 1, I1mr counts every code line the call runs.
